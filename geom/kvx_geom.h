@@ -1,0 +1,128 @@
+/*
+ * kvx_geom.h -- the geometry kernel: vectors, vertex lists, ring transforms
+ * and the mitre-point solver.
+ *
+ * Plain functions without state. Vertex lists (VertexList) are host Lists
+ * whose items are Vertex pointers; a Vertex pointer is read as a Pos3
+ * pointer, since the host's vertex record begins with its position.
+ *
+ * Numbers: coordinates live in single-precision floats; products, sums,
+ * square roots and the linear systems are formed in double and rounded to
+ * single precision only where they are stored into a Pos3 or a Vertex.
+ * Normalising multiplies by one reciprocal of the length. These rules decide
+ * every result bit for bit; build with IEEE single and double arithmetic
+ * (SSE2 on x86, no x87 extended precision) and no fused multiply-add.
+ *
+ * Nothing here reports an error: degenerate input shows in the results (a
+ * cosine of 0.0 for a zero vector, components that are not a number for a
+ * vanishing fan normal).
+ *
+ * Ownership: every list returned here is the caller's (release its nodes with
+ * list_free); the vertices in it were made with new_vertex_set and belong to
+ * the host. Only the two ring transforms change their input vertices.
+ */
+#ifndef KVX_GEOM_H
+#define KVX_GEOM_H
+
+#include "zirka_host.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef List VertexList; /* items are Vertex pointers */
+
+/* Trace switch: when non-zero, trace lines go to standard error. It is 0 in
+ * the shipped plug-in and never changed at run time there; tests set it. */
+extern int kvx_debug;
+
+/* Appends item after the node whose next field is *tail (or as the first node
+ * when tail is the address of an empty list variable) through the host's
+ * list_add_item, and returns the address of the new last node's next field,
+ * the tail for the following append. O(1) per item whatever list_add_item
+ * costs, so building a list of n items is O(n).
+ *
+ *   List *list = NULL, **tail = &list;
+ *   tail = kvx_list_append(tail, item);  // *tail is always NULL between calls
+ */
+static inline List **kvx_list_append(List **tail, void *item)
+{
+    list_add_item(tail, item);
+    return &(*tail)->next;
+}
+
+/* ---- vectors ----------------------------------------------------------------- */
+
+/* Cosine of the angle between a and b: (a.b) / (|b||a|), not clamped.
+ * Returns 0.0 when either length is exactly 0; not a number when a component
+ * is not a number. */
+double vec3_cos_angle(const Pos3 *a, const Pos3 *b);
+
+/* Unit vector along the right-handed product a x b, into *out. A zero product
+ * is stored unnormalised (the zero vector). out may be NULL: nothing happens.
+ * out may alias a or b only if the caller accepts the partial overwrite. */
+void vec3_cross_unit(const Pos3 *a, const Pos3 *b, Pos3 *out);
+
+/* ---- vertex lists -------------------------------------------------------------- */
+
+/* Centroid of the list's positions into *out (running sums in single
+ * precision). An empty list gives components that are not a number.
+ * Traces "kvx_vtx_list_get_centre(): (%f,%f,%f)\n". */
+void kvx_vtx_list_get_centre(const VertexList *list, Pos3 *out);
+
+/* Unit fan normal of the list about centre into *out: the normalised sum of
+ * the unit normals of the triangles (centre, v[k-1], v[k]) for k = 1..n-1 (no
+ * closing term from the last vertex back to the first). A vanishing sum, a
+ * one-vertex list and an empty list give components that are not a number.
+ * Traces "kvx_vtx_list_get_normal(): (%f,%f,%f)\n". */
+void kvx_vtx_list_get_normal(const VertexList *list, const Pos3 *centre, Pos3 *out);
+
+/* Returns a new list of new vertices, each item moved by *offset, in order.
+ * The input list and its vertices are unchanged. */
+VertexList *kvx_vtx_list_translate(const VertexList *list, const Pos3 *offset);
+
+/* Appends to object one new vertex at a copy of each item's position, in
+ * order (object_add_new_vertex). The list is unchanged. */
+void kvx_vtx_list_add_to_object(Object *object, const VertexList *list);
+
+/* ---- ring transforms ------------------------------------------------------------- */
+
+/* Scales every vertex of list in place about *centre by factor, then returns
+ * a new list of new vertices: the scaled positions turned about the axis
+ * through *centre by the angle whose cosine is given, right-handed about
+ * *axis (used as given, not normalised). The cosine is clamped to [0, 1], so
+ * the turn is at most a quarter turn. list: changed in place.
+ * Traces "extrude_along_path(): rotating with center (%f,%f,%f) with S=%e\n"
+ * first, also for an empty list. */
+VertexList *kvx_vtx_list_scale_rotate(VertexList *list, const Pos3 *centre, const Pos3 *axis, double cosine,
+                                      double factor);
+
+/* Scales every vertex of list in place about *centre by factor and returns a
+ * new list of new vertices at the scaled positions. list: changed in place. */
+VertexList *kvx_vtx_list_scale(VertexList *list, const Pos3 *centre, double factor);
+
+/* ---- mitre-point solver ---------------------------------------------------------- */
+
+/* Solves the augmented 3x4 system m (row after row: three coefficients, then
+ * the right-hand side) in place by Gauss-Jordan elimination that pivots on
+ * the smallest non-zero candidate. Columns without a candidate are skipped.
+ * On return row c holds the equation that eliminated variable c; for a fully
+ * pivoted system x0 = -m[3], x1 = m[7], x2 = -m[11]. Returns 1. */
+int kvx_solve3(double m[12]);
+
+/* The mitre point of line A (through p1, p2) and line B (through p3, p4): their
+ * crossing point, or for skew lines the point of A nearest to B. Lines whose
+ * directions have a cosine of exactly 1.0 give p2. Returns a new vertex. */
+Vertex *kvx_line_intersect(Pos3 p1, Pos3 p2, Pos3 p3, Pos3 p4);
+
+/* Walks the four lists in step; returns a new list whose k-th item is
+ * kvx_line_intersect of their k-th positions, as long as all four have an
+ * item. The inputs are unchanged. */
+VertexList *kvx_vtx_list_intersect(const VertexList *l1, const VertexList *l2, const VertexList *l3,
+                                   const VertexList *l4);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* KVX_GEOM_H */
