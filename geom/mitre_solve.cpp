@@ -1,0 +1,112 @@
+// The mitre point: where a vertex's incoming track along the path meets its
+// outgoing track, or for tracks that miss each other the point of the
+// incoming track nearest to the outgoing one. Found by a small Gauss-Jordan
+// solver over the system t d1 - s d2 + u n = P3 - P1.
+#include "kvx_geom.h"
+
+#include <cmath>
+
+int kvx_solve3(double m[12])
+{
+    int record[3] = {-1, -1, -1}; // the column each row eliminated, -1 if none yet
+    for (int i = 0; i < 3; ++i) {
+        // The pivot is the smallest non-zero candidate, the lowest row on
+        // ties; a not-a-number entry never compares greater than 0.
+        int p = -1;
+        double best = 0.0;
+        for (int r = 0; r < 3; ++r) {
+            if (record[r] != -1)
+                continue;
+            const double v = std::fabs(m[r * 4 + i]);
+            if (v > 0.0 && (p == -1 || v < best)) {
+                p = r;
+                best = v;
+            }
+        }
+        if (p == -1)
+            continue;
+        record[p] = i;
+        double *prow = m + p * 4;
+        const double f = -1.0 / prow[i];
+        for (int c = 0; c < 4; ++c)
+            prow[c] *= f;
+        // q is about -1, so the update also flips the sign of every other
+        // row, earlier pivot rows included; hence -1, +1, -1 on the diagonal.
+        const double q = prow[i];
+        for (int r = 0; r < 3; ++r) {
+            if (r == p)
+                continue;
+            double *row = m + r * 4;
+            const double a = row[i];
+            for (int c = 0; c < 4; ++c)
+                row[c] = q * row[c] - a * prow[c];
+        }
+    }
+    // Put each pivot row at the index of its variable; rows that eliminated
+    // nothing take the indices left over.
+    for (int k = 0; k < 3; ++k) {
+        for (;;) {
+            const int j = record[k];
+            if (j == -1)
+                break;
+            for (int c = 0; c < 4; ++c) {
+                const double tmp = m[k * 4 + c];
+                m[k * 4 + c] = m[j * 4 + c];
+                m[j * 4 + c] = tmp;
+            }
+            record[k] = record[j];
+            record[j] = j;
+            if (j == k)
+                break;
+        }
+    }
+    return 1;
+}
+
+Vertex *kvx_line_intersect(Pos3 p1, Pos3 p2, Pos3 p3, Pos3 p4)
+{
+    Pos3 d1, d2, w;
+    d1.x = p2.x - p1.x;
+    d1.y = p2.y - p1.y;
+    d1.z = p2.z - p1.z;
+    d2.x = p4.x - p3.x;
+    d2.y = p4.y - p3.y;
+    d2.z = p4.z - p3.z;
+    w.x = p3.x - p1.x;
+    w.y = p3.y - p1.y;
+    w.z = p3.z - p1.z;
+
+    // Only an exact 1.0 counts as parallel; opposite or nearly parallel
+    // tracks go through the solver.
+    if (vec3_cos_angle(&d1, &d2) == 1.0)
+        return new_vertex_set(p2.x, p2.y, p2.z);
+
+    // The common perpendicular stays in double.
+    const double nx = (double)d1.y * d2.z - (double)d1.z * d2.y;
+    const double ny = (double)d1.z * d2.x - (double)d1.x * d2.z;
+    const double nz = (double)d1.x * d2.y - (double)d1.y * d2.x;
+    double m[12] = {
+        d1.x, -(double)d2.x, nx, w.x, //
+        d1.y, -(double)d2.y, ny, w.y, //
+        d1.z, -(double)d2.z, nz, w.z, //
+    };
+    kvx_solve3(m);
+    const double t = -m[3];
+    return new_vertex_set((float)(p1.x + t * d1.x), (float)(p1.y + t * d1.y), (float)(p1.z + t * d1.z));
+}
+
+VertexList *kvx_vtx_list_intersect(const VertexList *l1, const VertexList *l2, const VertexList *l3,
+                                   const VertexList *l4)
+{
+    List *result = NULL, **tail = &result;
+    while (l1 && l2 && l3 && l4) {
+        Vertex *v = kvx_line_intersect(*vertex_pos((Vertex *)l1->item), *vertex_pos((Vertex *)l2->item),
+                                       *vertex_pos((Vertex *)l3->item), *vertex_pos((Vertex *)l4->item));
+        tail = kvx_list_append(tail, v);
+        l1 = l1->next;
+        l2 = l2->next;
+        l3 = l3->next;
+        l4 = l4->next;
+    }
+    return result;
+}
