@@ -1,0 +1,155 @@
+// frontend.cpp -- Tcl evaluation, command and menu registration, message
+// dialogs: what the host records of them, and the hand-over to the front
+// end (the Tcl interpreter) when one is installed.
+#include "core_state.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+// Formats into a string sized by a first pass: no fixed limit.
+static std::string format_v(const char *format, va_list args)
+{
+    va_list again;
+    va_copy(again, args);
+    int n = std::vsnprintf(nullptr, 0, format, args);
+    std::string out;
+    if (n > 0) {
+        out.resize(static_cast<size_t>(n) + 1);
+        std::vsnprintf(&out[0], out.size(), format, again);
+        out.resize(static_cast<size_t>(n));
+    }
+    va_end(again);
+    return out;
+}
+
+// Error messages may span lines; the report is one line.
+static std::string one_line(std::string text)
+{
+    for (char &c : text)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    return text;
+}
+
+void zirka_set_front_end(const ZirkaFrontEnd *front_end)
+{
+    ZirkaState &s = zirka_state();
+    s.has_front_end = front_end != nullptr;
+    s.front_end = front_end ? *front_end : ZirkaFrontEnd{};
+}
+
+const std::vector<std::string> &zirka_messages(void) { return zirka_state().messages; }
+void zirka_messages_clear(void) { zirka_state().messages.clear(); }
+const std::vector<std::string> &zirka_tcl_log(void) { return zirka_state().tcl_log; }
+const std::vector<std::string> &zirka_tcl_errors(void) { return zirka_state().tcl_errors; }
+const std::vector<ZirkaCommand> &zirka_commands(void) { return zirka_state().commands; }
+const std::vector<ZirkaMenuItem> &zirka_menu_items(void) { return zirka_state().menu; }
+
+const ZirkaCommand *zirka_command_find(const std::string &name)
+{
+    for (const ZirkaCommand &command : zirka_state().commands)
+        if (command.name == name)
+            return &command;
+    return nullptr;
+}
+
+bool zirka_command_call(const std::string &name, int argc, const char **argv)
+{
+    const ZirkaCommand *command = zirka_command_find(name);
+    if (!command)
+        return false;
+    // The handler may register commands, which moves the registry.
+    ZirkaCommandHandler handler = command->handler;
+    handler(argc, argv);
+    return true;
+}
+
+const ZirkaMenuItem *zirka_menu_find(const std::string &label)
+{
+    for (const ZirkaMenuItem &item : zirka_state().menu)
+        if (item.label == label)
+            return &item;
+    return nullptr;
+}
+
+extern "C" {
+
+ZIRKA_API int ZIRKA_CALL tcl_command(const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    std::string script = format_v(format, args);
+    va_end(args);
+
+    ZirkaState &s = zirka_state();
+    s.tcl_log.push_back(script);
+    if (!s.has_front_end || !s.front_end.eval)
+        return 0;
+    std::string error;
+    int code = s.front_end.eval(s.front_end.context, script.c_str(), &error);
+    if (code != 0) {
+        std::fprintf(stderr, "zirka: %s\n", one_line(error).c_str());
+        std::fflush(stderr);
+        s.tcl_errors.push_back(error);
+    }
+    return code;
+}
+
+ZIRKA_API int ZIRKA_CALL zirka_add_command_full(const char *name, ZirkaCommandHandler handler, int flags,
+                                                const char *arg_style, const char *synopsis,
+                                                const char *description)
+{
+    ZirkaState &s = zirka_state();
+    ZirkaCommand command{name, handler, flags, arg_style ? arg_style : "", synopsis ? synopsis : "",
+                         description ? description : ""};
+    // Registering a name again replaces the command, as Tcl does.
+    bool replaced = false;
+    for (ZirkaCommand &old : s.commands)
+        if (old.name == command.name) {
+            old = command;
+            replaced = true;
+        }
+    if (!replaced)
+        s.commands.push_back(command);
+    if (s.has_front_end && s.front_end.command_added)
+        s.front_end.command_added(s.front_end.context, &command);
+    return 0;
+}
+
+ZIRKA_API void ZIRKA_CALL zirka_add_tools_menu_item(const char *label, const char *command, const char *help)
+{
+    ZirkaState &s = zirka_state();
+    s.menu.push_back(ZirkaMenuItem{label, command ? command : "", help ? help : ""});
+    if (s.has_front_end && s.front_end.menu_item_added)
+        s.front_end.menu_item_added(s.front_end.context, &s.menu.back());
+}
+
+// A backslash is a separator only on Windows; elsewhere it is an ordinary
+// file-name character, and rewriting it would name another file.
+ZIRKA_API void ZIRKA_CALL zirka_unbackslash_string(char *path)
+{
+#ifdef _WIN32
+    for (; *path; path++)
+        if (*path == '\\')
+            *path = '/';
+#else
+    (void)path;
+#endif
+}
+
+ZIRKA_API void ZIRKA_CALL windows_message_dialog(const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    std::string text = format_v(format, args);
+    va_end(args);
+
+    ZirkaState &s = zirka_state();
+    s.messages.push_back(text);
+    std::fprintf(stdout, "%s\n", text.c_str());
+    std::fflush(stdout);
+    if (s.has_front_end && s.front_end.message_shown)
+        s.front_end.message_shown(s.front_end.context, text);
+}
+
+} // extern "C"

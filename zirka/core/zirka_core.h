@@ -1,0 +1,179 @@
+/*
+ * zirka_core.h -- the stand-in host's core: the world behind the C interface
+ * of host/zirka_host.h, seen from C++ (the Tcl front end and the tests).
+ *
+ * The core implements every function of zirka_host.h with real records:
+ * lists of nodes (item, then next), vertices that begin with their position,
+ * surfaces that begin with their vertex list and 16-bit count, objects, a
+ * world, an ordered selection and an undo history. It also loads plug-ins
+ * and reads and writes Wavefront OBJ files. It uses no Tcl: a front end
+ * (zirka/tcl/) installs itself with zirka_set_front_end to evaluate scripts,
+ * register commands and show messages; without one the core records what it
+ * was asked and registered commands are called with zirka_command_call.
+ *
+ * Ownership: every object and surface is owned by the host from the moment
+ * new_object / new_surface makes it, in the world or not, and is released by
+ * zirka_reset (or at exit). Pointers to them stay valid until then, also
+ * across undo and redo. Nothing here is thread-safe: the host has one thread.
+ */
+#ifndef ZIRKA_CORE_H
+#define ZIRKA_CORE_H
+
+#include "zirka_host.h"
+
+#include <string>
+#include <vector>
+
+/* ---- state ---------------------------------------------------------------- */
+
+// Forgets the world, every object and surface made so far, the selection,
+// the undo history, the messages, the Tcl log and errors, the redraw count,
+// the free-vertex arena and the plug-in list node count. Registered commands,
+// menu items and loaded plug-ins stay. Object ids go on counting.
+void zirka_reset(void);
+
+// Returns the number of list nodes made through list_add_item / list_clone
+// since the last zirka_reset, less those released by list_free. The host's
+// own lists (object vertices and surfaces, surface entries, the selection)
+// are not counted, so a command that released every list it made leaves
+// this number as it found it.
+long zirka_plugin_list_nodes(void);
+
+/* ---- objects -------------------------------------------------------------- */
+
+// Returns the object with that id (in the world or not), or NULL.
+Object *zirka_object_by_id(int id);
+// Returns the object's id: small integers in creation order, never reused.
+int zirka_object_id(const Object *object);
+const std::string &zirka_object_name(const Object *object);
+void zirka_object_set_name(Object *object, const std::string &name);
+// Returns the number of vertices of the object.
+int zirka_object_vertex_count(const Object *object);
+// Returns the object's surfaces in order.
+std::vector<Surface *> zirka_object_surfaces(const Object *object);
+// Returns the object's children (always empty in the stand-in).
+int zirka_object_child_count(const Object *object);
+// Returns true while the object is in the world.
+bool zirka_object_in_world(const Object *object);
+
+// Returns the object-vertex index of each entry of the surface, in order;
+// -1 for an entry whose vertex is not one of the object's (a plug-in may
+// add a free-standing vertex to a surface). O(1) per entry.
+std::vector<int> zirka_surface_vertex_indices(const Object *object, const Surface *surface);
+// Returns the texture coordinates (u, v) of each entry, in order.
+std::vector<std::pair<float, float>> zirka_surface_uvs(const Surface *surface);
+void zirka_surface_set_type(Surface *surface, int type);
+// Normals as object_calc_normals_force left them (zero before the first call).
+Pos3 zirka_surface_normal(const Surface *surface);
+Pos3 zirka_vertex_normal(const Vertex *vertex);
+
+/* ---- world, selection, undo ------------------------------------------------ */
+
+// Returns the objects in the world, in the order in which they entered it.
+std::vector<Object *> zirka_world_objects(void);
+// Adds the objects to the world as one undoable step called name; a step
+// after an undo drops the steps that could have been redone. The world takes
+// the objects over.
+void zirka_world_add_objects(const std::string &name, const std::vector<Object *> &objects);
+// Undoes (redoes) the last step. Returns false when there is none. Undone
+// objects also leave the selection.
+bool zirka_undo(void);
+bool zirka_redo(void);
+// Returns the names of the applied undo steps, oldest first.
+std::vector<std::string> zirka_undo_names(void);
+// Returns the names of the steps that zirka_redo would restore, next first.
+std::vector<std::string> zirka_redo_names(void);
+
+// Sets the ordered selection. Returns false, and changes nothing, when an id
+// names no object in the world.
+bool zirka_select(const std::vector<int> &ids);
+std::vector<Object *> zirka_selection(void);
+
+/* ---- messages, Tcl, commands, menu ------------------------------------------ */
+
+const std::vector<std::string> &zirka_messages(void); // windows_message_dialog texts
+void zirka_messages_clear(void);
+const std::vector<std::string> &zirka_tcl_log(void);    // what tcl_command was asked to evaluate
+const std::vector<std::string> &zirka_tcl_errors(void); // error messages of those evaluations
+long zirka_redraw_count(void);
+
+// A command registered with zirka_add_command_full.
+struct ZirkaCommand {
+    std::string name;
+    ZirkaCommandHandler handler;
+    int flags;
+    std::string arg_style, synopsis, description;
+};
+// An entry of the Tools menu.
+struct ZirkaMenuItem {
+    std::string label, command, help;
+};
+
+const std::vector<ZirkaCommand> &zirka_commands(void);
+const ZirkaCommand *zirka_command_find(const std::string &name);
+// Calls a registered command's handler with argc strings, the name first.
+// Returns false when no command has that name.
+bool zirka_command_call(const std::string &name, int argc, const char **argv);
+const std::vector<ZirkaMenuItem> &zirka_menu_items(void);
+const ZirkaMenuItem *zirka_menu_find(const std::string &label);
+
+// The front end: what the core calls when it needs an interpreter or a
+// display. context is handed back to every call. Any member may be NULL.
+struct ZirkaFrontEnd {
+    void *context;
+    // Evaluates script at global level; returns the Tcl code, and on error
+    // the error message in *error.
+    int (*eval)(void *context, const char *script, std::string *error);
+    void (*command_added)(void *context, const ZirkaCommand *command);
+    void (*command_removed)(void *context, const std::string &name);
+    void (*menu_item_added)(void *context, const ZirkaMenuItem *item);
+    void (*message_shown)(void *context, const std::string &text);
+    void (*redraw)(void *context);
+};
+// Installs (front_end != NULL, copied) or removes the front end.
+void zirka_set_front_end(const ZirkaFrontEnd *front_end);
+
+/* ---- plug-ins ---------------------------------------------------------------- */
+
+// A loaded plug-in: its file and the texts of its About and Info entries.
+struct ZirkaPlugin {
+    std::string file, about, info;
+};
+
+// Loads every "*.p" file in folder, in name order. Failures are written to
+// stderr, one line each, and recorded (zirka_plugin_errors); other plug-ins
+// still load. Returns the number loaded. A missing folder loads nothing.
+int zirka_load_plugin_folder(const std::string &folder);
+// Loads one plug-in file and calls its ZIRKAPluginInit with folder (trailing
+// separators removed). Returns false, with the reason in *error (may be
+// NULL), when it cannot be loaded, lacks an entry point or fails to
+// initialise; the library is then unloaded again, and commands it
+// registered while failing are removed.
+bool zirka_load_plugin(const std::string &file, const std::string &folder, std::string *error);
+const std::vector<ZirkaPlugin> &zirka_plugins(void);
+const std::vector<std::string> &zirka_plugin_errors(void);
+// Calls ZIRKAPluginExit of every loaded plug-in, last loaded first, once.
+// Loaded plug-ins stay loaded. Registered with atexit by the first load.
+void zirka_plugins_exit(void);
+
+/* ---- Wavefront OBJ ------------------------------------------------------------ */
+
+// Reads an OBJ file. Each "o NAME" starts an object holding the vertices
+// declared after it; statements before the first "o" form an object named
+// after the file's root name (when there are any). Elements use global
+// 1-based (or negative, relative) indices and may only name vertices of
+// their own object. "f" makes a polygon, "l" an open line, an "l" whose
+// last index repeats its first a closed line (repeat dropped). vt, vn, g,
+// s, usemtl, mtllib and comments are ignored. Returns true with the new
+// objects (not in the world) in *objects; on error returns false with
+// "FILE:LINE: message" in *error and makes nothing.
+bool zirka_obj_read(const std::string &path, std::vector<Object *> *objects, std::string *error);
+// Returns the OBJ text of the objects: "o NAME", "v x y z" with the
+// shortest text that reads back to the same float, then one "f" per polygon,
+// "l" per open line and "l a ... a" per closed line. Surface entries whose
+// vertex is not the object's cannot be written and are left out.
+std::string zirka_obj_format(const std::vector<Object *> &objects);
+// Writes zirka_obj_format to path. Returns false with a message in *error.
+bool zirka_obj_write(const std::string &path, const std::vector<Object *> &objects, std::string *error);
+
+#endif /* ZIRKA_CORE_H */
