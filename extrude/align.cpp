@@ -1,0 +1,71 @@
+// Template alignment: turn a copy of the template outline about its centroid
+// until its normal points along the first segment of the path. That copy is
+// the first ring of the sweep.
+
+#include <math.h>
+#include <stdio.h>
+
+#include "extrude_work.h"
+
+// New vertices at the same positions, bit for bit. The turn scales its input
+// in place; handing it copies keeps the template object untouched even where
+// scaling by 1.0 about the centroid would round (tiny coordinates far from the
+// centroid, or a negative zero).
+static VertexList *ring_copy(const VertexList *list)
+{
+    VertexList *copy = NULL, **tail = &copy;
+    for (const List *node = list; node; node = node->next) {
+        const Pos3 *p = vertex_pos((Vertex *)node->item);
+        tail = kvx_list_append(tail, new_vertex_set(p->x, p->y, p->z));
+    }
+    return copy;
+}
+
+int extrude_align_template(ExtrudeWork *w)
+{
+    w->template_list = kvx_vtx_list_from_surface1(w->template_surface);
+    kvx_vtx_list_get_centre(w->template_list, &w->centre);
+    kvx_vtx_list_get_normal(w->template_list, &w->centre, &w->template_normal);
+
+    // The normal must not point against the first segment. A dot product of
+    // exactly 0, or one that is not a number, leaves it as it is.
+    const Pos3 *in = &w->incoming, *n = &w->template_normal;
+    double dot = (double)in->z * n->z + (double)in->y * n->y + (double)in->x * n->x;
+    if (dot < 0.0) {
+        w->template_normal.x = -w->template_normal.x;
+        w->template_normal.y = -w->template_normal.y;
+        w->template_normal.z = -w->template_normal.z;
+    }
+
+    w->cosine = vec3_cos_angle(&w->template_normal, &w->incoming);
+    if (w->cosine != 1.0 && isfinite(w->cosine)) {
+        vec3_cross_unit(&w->template_normal, &w->incoming, &w->axis);
+        VertexList *copy = ring_copy(w->template_list);
+        w->previous_ring = kvx_vtx_list_scale_rotate(copy, &w->centre, &w->axis, w->cosine, 1.0);
+        list_free(&copy);
+        if (kvx_debug)
+            fprintf(stderr, "extrude_along_path(): aligning template with first segment of path axis  (%f,%f,%f) angle %f.\n",
+                    w->axis.x, w->axis.y, w->axis.z, acos(w->cosine) * 57.29577791868204);
+    } else {
+        // Aligned already, or the template has no normal (a line, a point).
+        w->previous_ring = list_clone(w->template_list);
+        if (kvx_debug)
+            fputs("extrude_along_path(): template and first segment of path are aligned.\n", stderr);
+    }
+
+    if (w->path_closed) {
+        // Go once around the loop and on past the start: P0 .. Pn-1, P0, P1.
+        List **tail = &w->path_points;
+        while (*tail)
+            tail = &(*tail)->next;
+        void *p0 = w->path_points->item, *p1 = w->path_points->next->item;
+        tail = kvx_list_append(tail, p0);
+        kvx_list_append(tail, p1);
+    } else {
+        if (kvx_debug)
+            fputs("extrude_along_path(): store the tmpl.\n", stderr);
+        kvx_vtx_list_add_to_object(w->result, w->previous_ring);
+        w->ring_count = 1;
+    }
+    return 0;
+}

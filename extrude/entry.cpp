@@ -1,0 +1,209 @@
+// Command entry and validation: parse the scale amount, make the result
+// object, check the selection, tell the template from the path and read the
+// start of the path. Then run the later phases, with one cleanup exit.
+
+#include <math.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "extrude_work.h"
+
+int extrude_refuse(const char *line)
+{
+    fputs(line, stderr);
+    return 1;
+}
+
+static const Pos3 *entry_pos(const List *node)
+{
+    return vertex_pos(surface_vertex_vertex((const SurfaceVertex *)node->item));
+}
+
+static int pos_equal(const Pos3 *a, const Pos3 *b)
+{
+    return a->x == b->x && a->y == b->y && a->z == b->z;
+}
+
+static int pos_finite(const Pos3 *p)
+{
+    return isfinite(p->x) && isfinite(p->y) && isfinite(p->z);
+}
+
+static Pos3 pos_sub(const Pos3 *a, const Pos3 *b)
+{
+    Pos3 d = {a->x - b->x, a->y - b->y, a->z - b->z};
+    return d;
+}
+
+VertexList *kvx_vtx_list_from_surface1(Surface *surface)
+{
+    VertexList *list = NULL, **tail = &list;
+    int index = 0;
+
+    for (const List *node = surface_vertices(surface); node; node = node->next, index++) {
+        Vertex *v = surface_vertex_vertex((const SurfaceVertex *)node->item);
+        tail = kvx_list_append(tail, v);
+        if (kvx_debug) {
+            const Pos3 *p = vertex_pos(v);
+            fprintf(stderr, "kvx_vtx_list_from_surface1(): #%03d : (%f,%f,%f)\n", index, p->x, p->y, p->z);
+        }
+    }
+    return list;
+}
+
+// Checks one selected object: exactly one surface, no children, ordinary type.
+static int check_object(Object *object)
+{
+    int vertex_count, surface_count, child_count;
+    List *vertices, *surfaces, *children;
+
+    zirka_object_get_contents(object, &vertex_count, &surface_count, &child_count, &vertices, &surfaces,
+                              &children);
+    if (kvx_debug && surface_count > 0 && surfaces) {
+        VertexList *trace = kvx_vtx_list_from_surface1((Surface *)surfaces->item);
+        list_free(&trace);
+    }
+    fputs("\n", stderr);
+    if (surface_count != 1 || child_count != 0)
+        return extrude_refuse("extrude_along_path(): must have exactly one surface and no children!\n");
+    if (zirka_object_get_type(object) != ZIRKA_OBJECT_NORMAL)
+        return extrude_refuse("extrude_along_path(): object must be of type OBJECT_NORMAL!\n");
+    return 0;
+}
+
+static int surface_finite(const Surface *surface)
+{
+    for (const List *node = surface_vertices(surface); node; node = node->next)
+        if (!pos_finite(entry_pos(node)))
+            return 0;
+    return 1;
+}
+
+// The path's entries with every run of coincident consecutive points kept
+// once (and, for a closed path, trailing points that repeat the first
+// dropped): a zero segment would collapse every later ring onto a line.
+static List *path_distinct_points(const Surface *path, int closed)
+{
+    List *points = NULL, **tail = &points, **last_at = NULL;
+    const List *last = NULL;
+
+    for (const List *node = surface_vertices(path); node; node = node->next) {
+        if (last && pos_equal(entry_pos(last), entry_pos(node)))
+            continue;
+        last_at = tail;
+        tail = kvx_list_append(tail, node->item);
+        last = node;
+    }
+    if (closed && last_at && last_at != &points && pos_equal(entry_pos(*last_at), entry_pos(points))) {
+        list_free(last_at);
+        *last_at = NULL;
+    }
+    return points;
+}
+
+// Checks every corner of the path as the sweep will meet it: segments must be
+// finite, and two segments that run exactly against each other (cosine below
+// zero, no rotation axis) give no direction to turn the outline in.
+static int path_check_corners(const List *points, int closed)
+{
+    int count = list_count((List *)points);
+    int corners = closed ? count : count - 2;
+    const List *a = points, *b = a->next, *c = b->next;
+
+    for (int k = 0; k < corners; k++) {
+        Pos3 in = pos_sub(entry_pos(b), entry_pos(a));
+        Pos3 out = pos_sub(entry_pos(c), entry_pos(b));
+        if (!pos_finite(&in) || !pos_finite(&out))
+            return extrude_refuse("extrude_along_path(): coordinates must be finite!\n");
+        if (vec3_cos_angle(&in, &out) < 0.0) {
+            Pos3 axis;
+            vec3_cross_unit(&in, &out, &axis);
+            if (axis.x == 0 && axis.y == 0 && axis.z == 0)
+                return extrude_refuse("extrude_along_path(): path turns back on itself!\n");
+        }
+        a = b;
+        b = c;
+        c = c->next ? c->next : points;
+    }
+    return 0;
+}
+
+int extrude_check_selection(ExtrudeWork *w, int argc, const char **argv)
+{
+    if (argc < 2) {
+        windows_message_dialog("Insufficient parameters passed to extrude/scale plugin");
+        return 1;
+    }
+    // An amount that reads as infinite or not a number would fill the world
+    // with vertices that are not numbers.
+    w->scale_amount = 0;
+    if (sscanf(argv[1], "%g", &w->scale_amount) != 1 || !isfinite(w->scale_amount)) {
+        windows_message_dialog("Error parsing scale amount (%s)", argv[1]);
+        return 1;
+    }
+    w->scale_fraction = w->scale_amount * 0.01;
+    w->ring_count = 0;
+
+    w->result = new_object(ZIRKA_OBJECT_NORMAL);
+
+    List *selection = zirka_selection_get_objects_ordered();
+    if (kvx_debug)
+        fprintf(stderr, "extrude_along_path(): selection contains %d objects\n", list_count(selection));
+    if (list_count(selection) != 2)
+        return extrude_refuse("extrude_along_path(): can only operate on exactly two objects!\n");
+    if (check_object((Object *)selection->item) || check_object((Object *)selection->next->item))
+        return 1;
+
+    w->template_object = (Object *)selection->item;
+    w->path_object = (Object *)selection->next->item;
+    object_calc_normals_force(w->template_object);
+
+    w->template_surface = (Surface *)list_get_item(zirka_object_get_surfacelist(w->template_object), 0);
+    w->path_surface = (Surface *)list_get_item(zirka_object_get_surfacelist(w->path_object), 0);
+    w->template_closed = surface_get_type(w->template_surface) != ZIRKA_SURFACE_LINE;
+    w->path_closed = surface_get_type(w->path_surface) != ZIRKA_SURFACE_LINE;
+    if (kvx_debug) {
+        fprintf(stderr, "extrude_along_path(): tmpl is %s\n", w->template_closed ? "closed" : "open");
+        fprintf(stderr, "extrude_along_path(): path is %s\n", w->path_closed ? "closed" : "open");
+    }
+    if (surface_count(w->path_surface) < 3)
+        return extrude_refuse("extrude_along_path(): path must have at least 3 vertices!\n");
+
+    // An outline without vertices has no centre and no normal.
+    if (!surface_vertices(w->template_surface))
+        return extrude_refuse("extrude_along_path(): template must have at least 1 vertex!\n");
+    if (!surface_finite(w->template_surface) || !surface_finite(w->path_surface))
+        return extrude_refuse("extrude_along_path(): coordinates must be finite!\n");
+
+    w->path_points = path_distinct_points(w->path_surface, w->path_closed);
+    if (list_count(w->path_points) < 3)
+        return extrude_refuse("extrude_along_path(): path must have at least 3 distinct points!\n");
+    if (path_check_corners(w->path_points, w->path_closed))
+        return 1;
+
+    // Only the path's segment vectors are used: the sweep starts wherever the
+    // template stands.
+    const List *p0 = w->path_points, *p1 = p0->next, *p2 = p1->next;
+    w->incoming = pos_sub(entry_pos(p1), entry_pos(p0));
+    w->outgoing = pos_sub(entry_pos(p2), entry_pos(p1));
+    w->far_point = surface_vertex_vertex((const SurfaceVertex *)p2->item);
+    return 0;
+}
+
+void ZIRKA_CALL extrude_along_path(int argc, const char **argv)
+{
+    ExtrudeWork w;
+    memset(&w, 0, sizeof w);
+
+    if (extrude_check_selection(&w, argc, argv) == 0 && extrude_align_template(&w) == 0 &&
+        extrude_scale_profile(&w) == 0 && extrude_sweep(&w) == 0)
+        extrude_skin_commit(&w);
+
+    // Every list the call made; the vertices in them belong to the host.
+    list_free(&w.previous_ring);
+    list_free(&w.current_ring);
+    list_free(&w.template_list);
+    list_free(&w.path_points);
+    free(w.scale);
+}

@@ -1,0 +1,49 @@
+/*
+ * extrude.h -- the command "extrude along a path with scaling".
+ *
+ * The user selects a template outline, then a path (each an ordinary object
+ * with exactly one line, polyline or polygon surface and no children), and
+ * runs the command with a scale amount in percent. Copies of the outline are
+ * carried along the path: turned at every corner, with a mitre ring where
+ * the incoming and outgoing walls meet, scaled linearly with the distance
+ * travelled from 100 % at the start to the amount at the end, and joined by
+ * four-sided surfaces into one new object, added to the world as one
+ * undoable step "Extrude along path".
+ *
+ * The handler runs its phases in order within one call, sharing the working
+ * values of ExtrudeWork (extrude_work.h): entry and validation (entry.cpp),
+ * template alignment (align.cpp), scale profile (scale_profile.cpp), sweep
+ * (sweep.cpp), skin and commit (skin.cpp).
+ */
+#ifndef EXTRUDE_H
+#define EXTRUDE_H
+
+#include "kvx_geom.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Handler of the Tcl command kvx_extrude_along_path_scale.
+ * argv[0] is the command's name, argv[1] the scale amount in percent; further
+ * strings are ignored.
+ *
+ * Results: none. Every outcome shows as a message dialog (missing or
+ * unreadable amount), one refusal line on standard error (selection, object
+ * and path checks), or a new object in the world.
+ *
+ * Side effects: on success one new object in the world and one undo step;
+ * the template's normals are recalculated. Every list the call makes is
+ * released before it returns. */
+void ZIRKA_CALL extrude_along_path(int argc, const char **argv);
+
+/* Returns a new list of the surface's own Vertex pointers, in surface order
+ * (the vertices stay the surface's: writing through the list moves them).
+ * The caller owns the list's nodes. Traces each entry when kvx_debug is on. */
+VertexList *kvx_vtx_list_from_surface1(Surface *surface);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* EXTRUDE_H */
