@@ -200,6 +200,13 @@ std::vector<Object *> zirka_selection(void) { return zirka_state().selection; }
 
 long zirka_redraw_count(void) { return zirka_state().redraws; }
 
+void zirka_refresh_views(void)
+{
+    ZirkaState &s = zirka_state();
+    if (s.has_front_end && s.front_end.redraw)
+        s.front_end.redraw(s.front_end.context);
+}
+
 /* ---- the C interface --------------------------------------------------------- */
 
 extern "C" {
@@ -297,10 +304,8 @@ ZIRKA_API void ZIRKA_CALL add_undoable_world_add_object(const char *name, Object
 
 ZIRKA_API void ZIRKA_CALL redraw_all(void)
 {
-    ZirkaState &s = zirka_state();
-    s.redraws++;
-    if (s.has_front_end && s.front_end.redraw)
-        s.front_end.redraw(s.front_end.context);
+    zirka_state().redraws++;
+    zirka_refresh_views();
 }
 
 } // extern "C"

@@ -95,7 +95,10 @@ const std::vector<std::string> &zirka_messages(void); // windows_message_dialog 
 void zirka_messages_clear(void);
 const std::vector<std::string> &zirka_tcl_log(void);    // what tcl_command was asked to evaluate
 const std::vector<std::string> &zirka_tcl_errors(void); // error messages of those evaluations
-long zirka_redraw_count(void);
+long zirka_redraw_count(void); // redraw_all calls since the last reset
+// Refreshes the views without counting as a redraw_all (the host's own
+// redraws after loading, undo and reset).
+void zirka_refresh_views(void);
 
 // A command registered with zirka_add_command_full.
 struct ZirkaCommand {

@@ -1,0 +1,152 @@
+// loader.cpp -- loading plug-ins from a folder.
+//
+// A plug-in is a shared library named *.p exporting ZIRKAPluginInit,
+// ZIRKAPluginExit, ZIRKAPluginAbout and ZIRKAPluginInfo. Every failure names
+// the file and, where one is missing or fails, the entry point, and unloads
+// the library. Loaded plug-ins stay loaded until the process ends (so leak
+// reports can still name their functions); ZIRKAPluginExit runs at exit.
+#include "core_state.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#ifdef _WIN32
+#include <windows.h>
+typedef HMODULE LibraryHandle;
+static LibraryHandle library_open(const std::string &file) { return LoadLibraryA(file.c_str()); }
+static void *library_symbol(LibraryHandle lib, const char *name)
+{
+    return reinterpret_cast<void *>(GetProcAddress(lib, name));
+}
+static void library_close(LibraryHandle lib) { FreeLibrary(lib); }
+static std::string library_error(void) { return "error " + std::to_string(GetLastError()); }
+#else
+#include <dlfcn.h>
+typedef void *LibraryHandle;
+static LibraryHandle library_open(const std::string &file) { return dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL); }
+static void *library_symbol(LibraryHandle lib, const char *name) { return dlsym(lib, name); }
+static void library_close(LibraryHandle lib) { dlclose(lib); }
+static std::string library_error(void)
+{
+    const char *e = dlerror();
+    return e ? e : "unknown error";
+}
+#endif
+
+namespace {
+struct LoadedPlugin {
+    LibraryHandle library;
+    ZirkaPluginExitProc exit_proc;
+};
+} // namespace
+
+static std::vector<LoadedPlugin> &loaded_plugins(void)
+{
+    static std::vector<LoadedPlugin> loaded;
+    return loaded;
+}
+
+static bool exit_done = false;
+
+const std::vector<ZirkaPlugin> &zirka_plugins(void) { return zirka_state().plugins; }
+const std::vector<std::string> &zirka_plugin_errors(void) { return zirka_state().plugin_errors; }
+
+void zirka_plugins_exit(void)
+{
+    if (exit_done)
+        return;
+    exit_done = true;
+    std::vector<LoadedPlugin> &loaded = loaded_plugins();
+    for (auto it = loaded.rbegin(); it != loaded.rend(); ++it)
+        it->exit_proc();
+}
+
+static void at_exit(void) { zirka_plugins_exit(); }
+
+// Drops commands that a failing plug-in registered: their handlers are about
+// to be unloaded with it.
+static void remove_commands_from(size_t first)
+{
+    ZirkaState &s = zirka_state();
+    while (s.commands.size() > first) {
+        std::string name = s.commands.back().name;
+        s.commands.pop_back();
+        if (s.has_front_end && s.front_end.command_removed)
+            s.front_end.command_removed(s.front_end.context, name);
+    }
+}
+
+static std::string text_or_empty(const char *text) { return text ? text : ""; }
+
+bool zirka_load_plugin(const std::string &file, const std::string &folder_given, std::string *error)
+{
+    std::string folder = folder_given;
+    while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\'))
+        folder.pop_back();
+    std::string dummy;
+    std::string &why = error ? *error : dummy;
+
+    LibraryHandle library = library_open(file);
+    if (!library) {
+        why = "cannot load plug-in \"" + file + "\": " + library_error();
+        return false;
+    }
+    static const char *const names[4] = {"ZIRKAPluginInit", "ZIRKAPluginExit", "ZIRKAPluginAbout",
+                                         "ZIRKAPluginInfo"};
+    void *entry[4];
+    for (int i = 0; i < 4; i++) {
+        entry[i] = library_symbol(library, names[i]);
+        if (!entry[i]) {
+            why = "plug-in \"" + file + "\" has no entry point " + names[i];
+            library_close(library);
+            return false;
+        }
+    }
+    auto init = reinterpret_cast<ZirkaPluginInitProc>(entry[0]);
+    auto exit_proc = reinterpret_cast<ZirkaPluginExitProc>(entry[1]);
+    auto about = reinterpret_cast<ZirkaPluginTextProc>(entry[2]);
+    auto info = reinterpret_cast<ZirkaPluginTextProc>(entry[3]);
+
+    ZirkaState &s = zirka_state();
+    size_t commands_before = s.commands.size();
+    ZirkaInitRecord record{nullptr, folder.c_str()};
+    int rc = init(&record);
+    if (rc != 0) {
+        why = "ZIRKAPluginInit of plug-in \"" + file + "\" failed with code " + std::to_string(rc);
+        remove_commands_from(commands_before);
+        library_close(library);
+        return false;
+    }
+    if (loaded_plugins().empty())
+        std::atexit(at_exit);
+    loaded_plugins().push_back(LoadedPlugin{library, exit_proc});
+    s.plugins.push_back(ZirkaPlugin{file, text_or_empty(about()), text_or_empty(info())});
+    return true;
+}
+
+int zirka_load_plugin_folder(const std::string &folder)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    std::vector<std::string> files;
+    for (fs::directory_iterator it(fs::u8path(folder), ec), end; !ec && it != end; it.increment(ec))
+        if (it->path().extension() == ".p" && it->is_regular_file(ec))
+            files.push_back(it->path().filename().u8string());
+    std::sort(files.begin(), files.end());
+
+    int loaded = 0;
+    for (const std::string &name : files) {
+        std::string error;
+        std::string file = (fs::u8path(folder) / fs::u8path(name)).u8string();
+        if (zirka_load_plugin(file, folder, &error)) {
+            loaded++;
+        } else {
+            std::fprintf(stderr, "zirka: %s\n", error.c_str());
+            std::fflush(stderr);
+            zirka_state().plugin_errors.push_back(error);
+        }
+    }
+    return loaded;
+}

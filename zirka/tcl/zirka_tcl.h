@@ -1,0 +1,68 @@
+/*
+ * zirka_tcl.h -- the stand-in host's Tcl front end: the host's interpreter,
+ * its host:: commands, and with Tk a window with a Tools menu, a status
+ * line and a wireframe view of the world.
+ *
+ * The front end connects zirka_core to one Tcl interpreter: tcl_command
+ * evaluates there, zirka_add_command_full creates a Tcl command there,
+ * windows_message_dialog also shows a Tk message box when Tk is loaded, and
+ * redraw_all refreshes the view.
+ *
+ * host:: commands (ids are object ids, see zirka_core.h):
+ *   host::load FILE              read an OBJ file; its objects enter the world
+ *                                as one undoable step; returns their ids
+ *   host::save FILE ?ID ...?     write the world's (or the given) objects
+ *   host::objects                ids of the objects in the world, in order
+ *   host::info ID                dict: id name type vertices surfaces children world
+ *   host::vertices ID            list of {x y z}, each exactly its float
+ *   host::normals ID             vertex normals, list of {x y z}
+ *   host::surfaces ID            list of dicts: type, vertices (0-based indices,
+ *                                -1 for a vertex not the object's), uv (list of
+ *                                {u v}), normal {x y z}
+ *   host::select ?ID ...?        set the ordered selection / return it (each
+ *                                argument an id or a list: "host::select {}" clears)
+ *   host::undo, host::redo       undo / redo one step; return the step's name
+ *   host::history                names of the applied undo steps, oldest first
+ *   host::menu                   labels of the Tools menu
+ *   host::menu invoke LABEL      evaluate the item's command at global level
+ *   host::menu help LABEL        the item's help text
+ *   host::commands               dict: name -> {synopsis S description D
+ *                                arg_style A flags F}
+ *   host::plugins                list of dicts: file about info
+ *   host::messages ?clear?       message-dialog texts shown so far / forget them
+ *   host::reset                  zirka_reset
+ *   host::lists                  zirka_plugin_list_nodes
+ *   host::redraws                redraw_all calls since the last reset
+ *   host::tcl_log                scripts handed to tcl_command since the reset
+ *   host::tcl_errors             error messages of those scripts
+ */
+#ifndef ZIRKA_TCL_H
+#define ZIRKA_TCL_H
+
+#include <tcl.h>
+
+#include <string>
+
+// Creates the host:: commands in interp and installs the front end that
+// connects zirka_core to it (replacing any earlier one). When gui is true
+// and Tk is loaded in interp, also builds the main window: a menubar with a
+// Tools menu, a status line showing the menu items' help, and a canvas
+// showing the world. Plug-in commands registered before this call are
+// created in interp too. At exit, or when interp is deleted, the plug-ins'
+// ZIRKAPluginExit is called and the front end removed.
+// Returns TCL_OK, or TCL_ERROR with a message in interp.
+int zirka_tcl_init(Tcl_Interp *interp, bool gui);
+
+// Creates only the host:: commands (zirka_tcl_init calls it).
+int zirka_tcl_host_commands(Tcl_Interp *interp);
+
+// The window part of zirka_tcl_init: builds the main window (Tk must be
+// loaded). Returns TCL_OK or TCL_ERROR.
+int zirka_gui_init(Tcl_Interp *interp);
+// Adds an item to the window's Tools menu.
+void zirka_gui_menu_item(Tcl_Interp *interp, const std::string &label, const std::string &command,
+                         const std::string &help);
+// Draws the world again on the window's canvas.
+void zirka_gui_redraw(Tcl_Interp *interp);
+
+#endif /* ZIRKA_TCL_H */
