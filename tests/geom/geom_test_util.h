@@ -1,0 +1,89 @@
+// Shared fixture and helpers of the geometry kernel tests: vertex lists built
+// through the stand-in host's real lists and vertices, released again at the
+// end of each test, which also checks that no list node was left behind.
+#ifndef GEOM_TEST_UTIL_H
+#define GEOM_TEST_UTIL_H
+
+#include "kvx_geom.h"
+#include "zirka_core.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <vector>
+
+class GeomTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        zirka_reset();
+        kvx_debug = 0;
+        nodes_at_start_ = zirka_plugin_list_nodes();
+    }
+
+    void TearDown() override
+    {
+        for (List *&list : owned_)
+            list_free(&list);
+        kvx_debug = 0;
+        EXPECT_EQ(zirka_plugin_list_nodes(), nodes_at_start_) << "a list made by the kernel was not released";
+    }
+
+    // A list of new vertices at the given points, in order; freed at the end.
+    VertexList *ring(std::initializer_list<Pos3> points)
+    {
+        List *list = NULL;
+        for (const Pos3 &p : points)
+            list_add_item(&list, new_vertex_set(p.x, p.y, p.z));
+        return keep(list);
+    }
+
+    // Takes over a list returned by the kernel: its nodes are freed at the end.
+    VertexList *keep(VertexList *list)
+    {
+        owned_.push_back(list);
+        return list;
+    }
+
+private:
+    long nodes_at_start_ = 0;
+    std::vector<List *> owned_;
+};
+
+inline std::vector<Vertex *> vertices_of(const VertexList *list)
+{
+    std::vector<Vertex *> out;
+    for (; list; list = list->next)
+        out.push_back((Vertex *)list->item);
+    return out;
+}
+
+inline std::vector<Pos3> positions_of(const VertexList *list)
+{
+    std::vector<Pos3> out;
+    for (Vertex *v : vertices_of(list))
+        out.push_back(*vertex_pos(v));
+    return out;
+}
+
+// A one-vertex position list, to compare with positions_of.
+inline std::vector<Pos3> one(Pos3 p) { return {p}; }
+
+inline bool operator==(const Pos3 &a, const Pos3 &b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
+inline bool operator!=(const Pos3 &a, const Pos3 &b) { return !(a == b); }
+inline std::ostream &operator<<(std::ostream &os, const Pos3 &p)
+{
+    return os << "(" << p.x << ", " << p.y << ", " << p.z << ")";
+}
+
+// True when no vertex of b is also a vertex of a.
+inline bool shares_no_vertex(const VertexList *a, const VertexList *b)
+{
+    for (Vertex *va : vertices_of(a))
+        for (Vertex *vb : vertices_of(b))
+            if (va == vb)
+                return false;
+    return true;
+}
+
+#endif
