@@ -11,7 +11,9 @@
  * single precision only where they are stored into a Pos3 or a Vertex.
  * Normalising multiplies by one reciprocal of the length. These rules decide
  * every result bit for bit; build with IEEE single and double arithmetic
- * (SSE2 on x86, no x87 extended precision) and no fused multiply-add.
+ * (SSE2 on x86, no x87 extended precision), no fused multiply-add, and with
+ * GCC without its basic-block vectoriser (-fno-tree-slp-vectorize), which in
+ * GCC 12 skips the rounding of a float field that is stored and read back.
  *
  * Nothing here reports an error: degenerate input shows in the results (a
  * cosine of 0.0 for a zero vector, components that are not a number for a
