@@ -1,0 +1,215 @@
+// records_test.cpp -- objects, surfaces and vertices as plug-ins read them:
+// leading fields through the *Head records, vertex indices, contents, the
+// free-vertex arena, the 16-bit surface count, and normals.
+#include "zirka_core.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+class Records : public ::testing::Test {
+protected:
+    void SetUp() override { zirka_reset(); }
+};
+
+TEST(RecordLayout, VertexBeginsWithPosition)
+{
+    zirka_reset();
+    Vertex *v = new_vertex_set(1.5f, -2.0f, 3.25f);
+    const Pos3 *p = vertex_pos(v);
+    EXPECT_EQ(static_cast<const void *>(p), static_cast<const void *>(v));
+    EXPECT_EQ(p->x, 1.5f);
+    EXPECT_EQ(p->y, -2.0f);
+    EXPECT_EQ(p->z, 3.25f);
+    // Written in place, read back by the host.
+    vertex_pos(v)->y = 7.0f;
+    Object *object = new_object(ZIRKA_OBJECT_NORMAL);
+    Vertex *copy = object_add_new_vertex(object, vertex_pos(v));
+    EXPECT_EQ(vertex_pos(copy)->y, 7.0f);
+    EXPECT_NE(copy, v) << "object_add_new_vertex copies the position";
+}
+
+TEST_F(Records, SurfaceHeadListsEntriesInOrderWithCount)
+{
+    //  v2 +
+    //     | `.
+    //  v0 +---+ v1    surface: v0 v1 v2, texture coordinates (i, 10 i)
+    Object *object = new_object(ZIRKA_OBJECT_NORMAL);
+    Pos3 pos[3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+    Vertex *v[3];
+    for (int i = 0; i < 3; i++)
+        v[i] = object_add_new_vertex(object, &pos[i]);
+    Surface *surface = new_surface();
+    std::vector<SurfaceVertex *> entries;
+    for (int i = 0; i < 3; i++)
+        entries.push_back(surface_add_vertex(surface, v[i], float(i), float(10 * i)));
+    object_add_surface(object, surface);
+
+    const SurfaceHead *head = reinterpret_cast<const SurfaceHead *>(surface);
+    EXPECT_EQ(head->count, 3u);
+    EXPECT_EQ(surface_count(surface), 3u);
+    int i = 0;
+    for (List *node = head->vertices; node; node = node->next, i++) {
+        EXPECT_EQ(node->item, entries[i]);
+        const SurfaceVertexHead *entry = static_cast<const SurfaceVertexHead *>(node->item);
+        EXPECT_EQ(entry->vertex, v[i]);
+        EXPECT_EQ(surface_vertex_vertex(static_cast<SurfaceVertex *>(node->item)), v[i]);
+    }
+    EXPECT_EQ(i, 3);
+    EXPECT_EQ(surface_vertices(surface), head->vertices);
+    EXPECT_EQ(surface_get_type(surface), ZIRKA_SURFACE_POLYGON);
+    std::vector<std::pair<float, float>> uv = {{0.f, 0.f}, {1.f, 10.f}, {2.f, 20.f}};
+    EXPECT_EQ(zirka_surface_uvs(surface), uv);
+    EXPECT_EQ(zirka_surface_vertex_indices(object, surface), (std::vector<int>{0, 1, 2}));
+}
+
+TEST_F(Records, ContentsFillsEveryOutput)
+{
+    Object *object = new_object(ZIRKA_OBJECT_NORMAL);
+    Pos3 p{0, 0, 0};
+    Vertex *a = object_add_new_vertex(object, &p);
+    Vertex *b = object_add_new_vertex(object, &p);
+    Surface *s1 = new_surface(), *s2 = new_surface();
+    surface_add_vertex(s1, a, 0, 0);
+    surface_add_vertex(s2, b, 0, 0);
+    object_add_surface(object, s1);
+    object_add_surface(object, s2);
+
+    int vertex_count = -1, surface_count_out = -1, child_count = -1;
+    List *vertices = nullptr, *surfaces = nullptr, *children = reinterpret_cast<List *>(1);
+    zirka_object_get_contents(object, &vertex_count, &surface_count_out, &child_count, &vertices, &surfaces,
+                              &children);
+    EXPECT_EQ(vertex_count, 2);
+    EXPECT_EQ(surface_count_out, 2);
+    EXPECT_EQ(child_count, 0);
+    EXPECT_EQ(list_get_item(vertices, 0), a);
+    EXPECT_EQ(list_get_item(vertices, 1), b);
+    EXPECT_EQ(list_get_item(surfaces, 0), s1);
+    EXPECT_EQ(list_get_item(surfaces, 1), s2);
+    EXPECT_EQ(children, nullptr);
+    EXPECT_EQ(zirka_object_get_surfacelist(object), surfaces);
+    EXPECT_EQ(zirka_object_get_type(object), ZIRKA_OBJECT_NORMAL);
+    EXPECT_EQ(zirka_object_get_type(new_object(5)), 5);
+}
+
+TEST_F(Records, VertexAtIndexIsTheAddedVertexAndStaysPut)
+{
+    // Many vertices: storage that moved them on growth would break
+    // surfaces, which point at them.
+    Object *object = new_object(ZIRKA_OBJECT_NORMAL);
+    const int n = 100000;
+    std::vector<Vertex *> added;
+    for (int i = 0; i < n; i++) {
+        Pos3 p{float(i), float(-i), 0.5f};
+        added.push_back(object_add_new_vertex(object, &p));
+    }
+    for (int i : {0, 1, 4095, 4096, n / 2, n - 1}) {
+        Vertex *v = zirka_object_get_vertex_at_index(object, i);
+        EXPECT_EQ(v, added[i]);
+        EXPECT_EQ(vertex_pos(v)->x, float(i));
+        EXPECT_EQ(vertex_pos(v)->y, float(-i));
+    }
+    EXPECT_EQ(zirka_object_get_vertex_at_index(object, n), nullptr);
+    EXPECT_EQ(zirka_object_get_vertex_at_index(object, -1), nullptr);
+    EXPECT_EQ(zirka_object_get_vertex_at_index(new_object(0), 0), nullptr);
+}
+
+TEST_F(Records, FreeVerticesStayValidUntilReset)
+{
+    std::vector<Vertex *> made;
+    for (int i = 0; i < 10000; i++)
+        made.push_back(new_vertex_set(float(i), 0, 0));
+    for (int i = 0; i < 10000; i += 999)
+        EXPECT_EQ(vertex_pos(made[i])->x, float(i));
+}
+
+TEST_F(Records, SurfaceCountStopsAt65535)
+{
+    Vertex *v = new_vertex_set(0, 0, 0);
+    Surface *surface = new_surface();
+    for (int i = 0; i < 65535; i++)
+        ASSERT_NE(surface_add_vertex(surface, v, 0, 0), nullptr);
+    EXPECT_EQ(surface_count(surface), 65535u);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(surface_add_vertex(surface, v, 0, 0), nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "zirka: surface_add_vertex(): surface already holds 65535 vertices\n");
+    EXPECT_EQ(surface_count(surface), 65535u);
+    EXPECT_EQ(list_count(surface_vertices(surface)), 65535);
+}
+
+TEST_F(Records, ObjectIdsCountUpAndAreNotReused)
+{
+    Object *a = new_object(0);
+    Object *b = new_object(0);
+    EXPECT_EQ(zirka_object_id(b), zirka_object_id(a) + 1);
+    EXPECT_EQ(zirka_object_by_id(zirka_object_id(a)), a);
+    int last = zirka_object_id(b);
+    zirka_reset();
+    EXPECT_EQ(zirka_object_by_id(last), nullptr);
+    EXPECT_GT(zirka_object_id(new_object(0)), last);
+}
+
+// The unit square in the plane z = 0, counter-clockwise seen from +z:
+//
+//   v3 +----+ v2
+//      |    |
+//   v0 +----+ v1
+//
+// and a second quad v1 v4 v5 v2 folded up into the plane x = 1, normal +x.
+TEST_F(Records, NormalsOfQuads)
+{
+    Object *object = new_object(ZIRKA_OBJECT_NORMAL);
+    Pos3 pos[6] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {1, 0, -1}, {1, 1, -1}};
+    Vertex *v[6];
+    for (int i = 0; i < 6; i++)
+        v[i] = object_add_new_vertex(object, &pos[i]);
+    Surface *flat = new_surface(), *folded = new_surface();
+    for (int i : {0, 1, 2, 3})
+        surface_add_vertex(flat, v[i], 0, 0);
+    for (int i : {1, 4, 5, 2})
+        surface_add_vertex(folded, v[i], 0, 0);
+    object_add_surface(object, flat);
+    object_add_surface(object, folded);
+    object_calc_normals_force(object);
+
+    Pos3 n = zirka_surface_normal(flat);
+    EXPECT_EQ(n.x, 0.0f);
+    EXPECT_EQ(n.y, 0.0f);
+    EXPECT_EQ(n.z, 1.0f);
+    n = zirka_surface_normal(folded);
+    EXPECT_EQ(n.x, 1.0f);
+    EXPECT_EQ(n.y, 0.0f);
+    EXPECT_EQ(n.z, 0.0f);
+    // A vertex of one quad has its quad's normal; a shared vertex the
+    // normalised sum (1, 0, 1) / sqrt 2.
+    n = zirka_vertex_normal(v[0]);
+    EXPECT_EQ(n.z, 1.0f);
+    n = zirka_vertex_normal(v[4]);
+    EXPECT_EQ(n.x, 1.0f);
+    n = zirka_vertex_normal(v[1]);
+    EXPECT_FLOAT_EQ(n.x, 0.70710678f);
+    EXPECT_EQ(n.y, 0.0f);
+    EXPECT_FLOAT_EQ(n.z, 0.70710678f);
+}
+
+TEST_F(Records, NormalsOfDegenerateSurfacesAreZero)
+{
+    Object *object = new_object(ZIRKA_OBJECT_NORMAL);
+    Pos3 p{2, 3, 4};
+    Vertex *a = object_add_new_vertex(object, &p);
+    Surface *point = new_surface();
+    surface_add_vertex(point, a, 0, 0);
+    surface_add_vertex(point, a, 0, 0);
+    object_add_surface(object, point);
+    object_calc_normals_force(object);
+    Pos3 n = zirka_surface_normal(point);
+    EXPECT_EQ(n.x, 0.0f);
+    EXPECT_EQ(n.y, 0.0f);
+    EXPECT_EQ(n.z, 0.0f);
+    EXPECT_EQ(zirka_vertex_normal(a).z, 0.0f);
+}
+
+} // namespace
