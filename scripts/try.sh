@@ -16,4 +16,4 @@ cmake --build build -j2 --target zirka pirrel >/dev/null
 
 mkdir -p out
 output=out/$(basename "${input%.obj}")_extruded.obj
-build/zirka examples/run_example.tcl "$input" "$amount" "$output"
+build/bin/zirka examples/run_example.tcl "$input" "$amount" "$output"
