@@ -92,6 +92,9 @@ TEST_F(Mitre, CrossingSkewParallelAndOpposite)
         // Opposite directions go through the solver: x0 pivots on row 0
         // (t - (-2)s = 5, s left unsolved) and gives t = 5, not P2.
         {"opposite, same line", {0, 0, 0}, {1, 0, 0}, {5, 0, 0}, {3, 0, 0}, {5, 0, 0}},
+        // cos = 1e4 / sqrt(1e8 + 1), 5e-9 below 1: solved, not taken as
+        // parallel. B reaches y = 0 at x = -1e4.
+        {"nearly parallel", {0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1e4f, 2, 0}, {-1e4f, 0, 0}},
         {"P1 == P2", {1, 2, 3}, {1, 2, 3}, {0, 0, 0}, {1, 1, 5}, {1, 2, 3}},
         // d1 = (4,-2,2): y and z tie for the smallest component and y wins,
         // so the result is the point of A with y = P3.y = 1 (t = -1/2).
