@@ -12,8 +12,8 @@
  * Normalising multiplies by one reciprocal of the length. These rules decide
  * every result bit for bit; build with IEEE single and double arithmetic
  * (SSE2 on x86, no x87 extended precision), no fused multiply-add, and with
- * GCC without its basic-block vectoriser (-fno-tree-slp-vectorize), which in
- * GCC 12 skips the rounding of a float field that is stored and read back.
+ * GCC without its vectorisers (-fno-tree-vectorize, set for the whole build),
+ * which in GCC 12 skip the rounding of a float field stored and read back.
  *
  * Nothing here reports an error: degenerate input shows in the results (a
  * cosine of 0.0 for a zero vector, components that are not a number for a
