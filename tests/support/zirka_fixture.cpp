@@ -18,9 +18,12 @@
 #include <unistd.h>
 #endif
 
+// The process's test interpreter, once booted.
+static Tcl_Interp *test_interp = nullptr;
+
 Tcl_Interp *zirka_test_interp(const char *plugin_dir)
 {
-    static Tcl_Interp *interp = nullptr;
+    Tcl_Interp *&interp = test_interp;
     if (interp)
         return interp;
     Tcl_FindExecutable(nullptr);
@@ -37,8 +40,8 @@ Tcl_Interp *zirka_test_interp(const char *plugin_dir)
 
 static void flush_all(void)
 {
-    if (Tcl_Interp *interp = zirka_test_interp(""))
-        Tcl_EvalEx(interp, "catch {flush stdout}; catch {flush stderr}", -1, TCL_EVAL_GLOBAL);
+    if (test_interp)
+        Tcl_EvalEx(test_interp, "catch {flush stdout}; catch {flush stderr}", -1, TCL_EVAL_GLOBAL);
     std::fflush(stdout);
     std::fflush(stderr);
 }
@@ -56,10 +59,9 @@ ZirkaCaptured zirka_capture(const std::function<void()> &fn)
     return out;
 }
 
-ZirkaScriptRun zirka_capture_eval(const std::string &script)
+ZirkaScriptRun zirka_capture_eval_in(Tcl_Interp *interp, const std::string &script)
 {
     ZirkaScriptRun run{TCL_OK, "", "", ""};
-    Tcl_Interp *interp = zirka_test_interp("");
     if (!interp) {
         run.code = TCL_ERROR;
         run.result = "no test interpreter";

@@ -68,9 +68,16 @@ struct ZirkaScriptRun {
     std::string out, err;
 };
 
-// Evaluates script at global level in the test interpreter with stdout and
-// stderr captured. Never fails the test by itself.
-ZirkaScriptRun zirka_capture_eval(const std::string &script);
+// Evaluates script at global level in interp with stdout and stderr
+// captured. Never fails the test by itself.
+ZirkaScriptRun zirka_capture_eval_in(Tcl_Interp *interp, const std::string &script);
+
+// The same in the test interpreter (booted with the build's plug-ins if no
+// test has booted it yet).
+inline ZirkaScriptRun zirka_capture_eval(const std::string &script)
+{
+    return zirka_capture_eval_in(zirka_test_interp(ZIRKA_TEST_PLUGIN_DIR), script);
+}
 
 class ZirkaTest : public ::testing::Test {
 protected:
