@@ -1,0 +1,182 @@
+// cases.cpp -- running the case list: each case loads an OBJ file into a
+// fresh world, selects objects, calls the command and writes what it made,
+// what it wrote to standard error and what it showed (see zirka_win.h).
+#include "zirka_win.h"
+
+#include "zirka_core.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include <fcntl.h>
+#ifdef _WIN32
+#include <io.h>
+#define dup _dup
+#define dup2 _dup2
+#define close _close
+#define open _open
+#define BINARY_FLAG _O_BINARY
+#else
+#include <unistd.h>
+#define BINARY_FLAG 0
+#endif
+
+namespace {
+
+struct ZirkaCase {
+    std::string name, file;
+    std::vector<int> selection; // 1-based object numbers in the file
+    std::vector<std::string> arguments;
+};
+
+// Standard error sent to a file for the length of a command. The plug-in
+// shares the C runtime (and so stderr) with the host, so redirecting the
+// descriptor catches what it writes too.
+struct StderrCapture {
+    int saved = -1;
+};
+
+} // namespace
+
+static const char *const command_name = "kvx_extrude_along_path_scale";
+
+static bool capture_begin(StderrCapture *capture, const std::string &path)
+{
+    std::fflush(stderr);
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | BINARY_FLAG, 0644);
+    if (fd < 0)
+        return false;
+    capture->saved = dup(2);
+    dup2(fd, 2);
+    close(fd);
+    return true;
+}
+
+static void capture_end(StderrCapture *capture)
+{
+    std::fflush(stderr);
+    dup2(capture->saved, 2);
+    close(capture->saved);
+}
+
+// Returns "" or the reason the selection word is malformed.
+static std::string parse_selection(const std::string &word, std::vector<int> *out)
+{
+    out->clear();
+    if (word == "-")
+        return "";
+    std::istringstream in(word);
+    std::string part;
+    while (std::getline(in, part, ',')) {
+        int number = 0;
+        size_t used = 0;
+        try {
+            number = std::stoi(part, &used);
+        } catch (...) {
+            used = 0;
+        }
+        if (used == 0 || used != part.size() || number < 1)
+            return "bad selection \"" + word + "\"";
+        out->push_back(number);
+    }
+    return "";
+}
+
+// Returns "" or the reason the list cannot be read.
+static std::string read_cases(const std::string &list_file, std::vector<ZirkaCase> *cases)
+{
+    namespace fs = std::filesystem;
+    std::ifstream in(fs::u8path(list_file), std::ios::binary);
+    if (!in)
+        return "cannot read case list \"" + list_file + "\"";
+    const fs::path base = fs::u8path(list_file).parent_path();
+    std::string line;
+    for (int number = 1; std::getline(in, line); number++) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        std::istringstream words(line);
+        ZirkaCase c;
+        std::string selection;
+        if (!(words >> c.name) || c.name[0] == '#')
+            continue;
+        if (!(words >> c.file >> selection))
+            return list_file + ":" + std::to_string(number) + ": expected NAME FILE SELECTION [ARGUMENT ...]";
+        std::string why = parse_selection(selection, &c.selection);
+        if (!why.empty())
+            return list_file + ":" + std::to_string(number) + ": " + why;
+        for (std::string argument; words >> argument;)
+            c.arguments.push_back(argument);
+        fs::path file = fs::u8path(c.file);
+        if (file.is_relative())
+            c.file = (base / file).u8string();
+        cases->push_back(c);
+    }
+    return "";
+}
+
+static std::string run_case(const ZirkaCase &c, const std::string &output_folder)
+{
+    zirka_reset();
+    std::vector<Object *> objects;
+    std::string error;
+    if (!zirka_obj_read(c.file, &objects, &error))
+        return "case " + c.name + ": " + error;
+    zirka_world_add_objects("Load", objects);
+
+    std::vector<int> ids;
+    for (int number : c.selection) {
+        if (number > static_cast<int>(objects.size()))
+            return "case " + c.name + ": " + c.file + " has no object " + std::to_string(number);
+        ids.push_back(zirka_object_id(objects[static_cast<size_t>(number - 1)]));
+    }
+    zirka_select(ids);
+
+    const std::vector<Object *> before = zirka_world_objects();
+    const size_t steps_before = zirka_undo_names().size();
+    std::vector<const char *> argv{command_name};
+    for (const std::string &argument : c.arguments)
+        argv.push_back(argument.c_str());
+
+    StderrCapture capture;
+    const std::string stderr_file = output_folder + "/" + c.name + ".stderr";
+    if (!capture_begin(&capture, stderr_file))
+        return "case " + c.name + ": cannot write \"" + stderr_file + "\"";
+    zirka_command_call(command_name, static_cast<int>(argv.size()), argv.data());
+    capture_end(&capture);
+
+    std::vector<Object *> made;
+    for (Object *object : zirka_world_objects())
+        if (std::find(before.begin(), before.end(), object) == before.end())
+            made.push_back(object);
+    std::string log;
+    for (const std::string &message : zirka_messages())
+        log += "message: " + message + "\n";
+    const std::vector<std::string> steps = zirka_undo_names();
+    for (size_t i = steps_before; i < steps.size(); i++)
+        log += "undo: " + steps[i] + "\n";
+
+    error = zirka_win_write_file(output_folder + "/" + c.name + ".obj", zirka_obj_format(made));
+    if (error.empty())
+        error = zirka_win_write_file(output_folder + "/" + c.name + ".log", log);
+    return error.empty() ? "" : "case " + c.name + ": " + error;
+}
+
+std::string zirka_win_run_cases(const std::string &list_file, const std::string &output_folder)
+{
+    std::vector<ZirkaCase> cases;
+    std::string error = read_cases(list_file, &cases);
+    if (!error.empty())
+        return error;
+    for (const ZirkaCase &c : cases) {
+        error = run_case(c, output_folder);
+        if (!error.empty())
+            return error;
+        std::printf("zirka: case %s done\n", c.name.c_str());
+    }
+    std::printf("zirka: %zu cases run\n", cases.size());
+    return "";
+}

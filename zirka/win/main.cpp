@@ -1,0 +1,47 @@
+// main.cpp -- zirka.exe's entry: load the plug-in folder, write what was
+// registered, run the cases (see zirka_win.h).
+#include "zirka_win.h"
+
+#include "zirka_core.h"
+
+#include <cstdio>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+static const char *const command_name = "kvx_extrude_along_path_scale";
+
+int main(int argc, char **argv)
+{
+#ifdef _WIN32
+    // Text as the plug-in writes it: no "\r" slipped in before each "\n".
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
+    if (argc != 4) {
+        std::printf("usage: zirka PLUGIN_FOLDER CASE_LIST OUTPUT_FOLDER\n");
+        return 1;
+    }
+    const std::string folder = argv[1], list = argv[2], output = argv[3];
+
+    int loaded = zirka_load_plugin_folder(folder);
+    std::printf("zirka: %d plug-in(s) loaded from %s\n", loaded, folder.c_str());
+    std::string error = zirka_win_write_registration(output);
+    if (!error.empty()) {
+        std::printf("zirka: %s\n", error.c_str());
+        return 1;
+    }
+    if (!zirka_command_find(command_name)) {
+        std::printf("zirka: no plug-in registered %s\n", command_name);
+        return 1;
+    }
+    error = zirka_win_run_cases(list, output);
+    if (!error.empty()) {
+        std::printf("zirka: %s\n", error.c_str());
+        return 1;
+    }
+    std::fflush(stdout);
+    return 0;
+}
