@@ -1,0 +1,156 @@
+// zirka.exe under Wine against the same driver on Linux (fixture
+// windows_run_cases): what the plug-in registered, the script it had
+// sourced, and every case's files, which must be equal byte for byte.
+#include "windows_test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string run_dir = PIRREL_WINDOWS_RUN_DIR;
+const std::string linux_dir = run_dir + "/linux";
+const std::string windows_dir = run_dir + "/windows";
+
+std::string windows_file(const std::string &name)
+{
+    bool ok = false;
+    std::string text = read_file(windows_dir + "/" + name, &ok);
+    EXPECT_TRUE(ok) << "zirka.exe wrote no " << name;
+    return text;
+}
+
+std::set<std::string> file_names(const std::string &folder)
+{
+    std::set<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        names.insert(it->path().filename().string());
+    return names;
+}
+
+// The first line where a and b differ, for the failure message.
+std::string first_difference(const std::string &a, const std::string &b)
+{
+    std::vector<std::string> la = split_lines(a), lb = split_lines(b);
+    for (size_t i = 0; i < std::max(la.size(), lb.size()); i++) {
+        std::string x = i < la.size() ? la[i] : "<end>", y = i < lb.size() ? lb[i] : "<end>";
+        if (x != y)
+            return "line " + std::to_string(i + 1) + ": Linux \"" + x + "\", Windows \"" + y + "\"";
+    }
+    return "same lines, different line ends";
+}
+
+std::string forward_slashes(std::string path)
+{
+    for (char &c : path)
+        if (c == '\\')
+            c = '/';
+    return path;
+}
+
+} // namespace
+
+TEST(WineRun, PluginRegistersItsCommandAndMenuItem)
+{
+    const std::string expected =
+        "plug-ins loaded: 1\n"
+        "command: kvx_extrude_along_path_scale\n"
+        "  flags: 0\n"
+        "  argument style: argv\n"
+        "  synopsis: <scale_amount>\n"
+        "  description: Extrude path with scaling\n"
+        "menu item: Extrude along path with scaling...\n"
+        "  action: ddhpirrel_dialog\n"
+        "  help: Extrude a surface along a path (line) with scaling across the length of the path\n"
+        "info: Adds a new menu entry 'Tools->Extrude along path'.  Extrudes a profile along a line.  Create a "
+        "new object consisting of a single polyline or line serving as the template object and a path object "
+        "also with only one polyline or line.Clear your selections and then select first the template object "
+        "and afterwards add the path object to the selection by holding down the SHIFT key. Now choose "
+        "'Tools->Extrude along path' from the menu to activate the function.\n";
+    EXPECT_EQ(windows_file("registration.txt"), expected);
+    EXPECT_EQ(read_file(linux_dir + "/registration.txt"), expected);
+}
+
+TEST(WineRun, AboutTextIsTheLinuxOne)
+{
+    const std::string about = windows_file("about.txt");
+    EXPECT_GT(about.size(), 1u);
+    EXPECT_EQ(about, read_file(linux_dir + "/about.txt"));
+}
+
+// zirka.exe hands the plug-in its folder with backslashes, as the real host
+// does; the script is sourced from it with forward slashes.
+TEST(WineRun, ScriptIsSourcedFromThePluginFolderWithForwardSlashes)
+{
+    const std::string folder = read_file(run_dir + "/windows-plugin-folder.txt");
+    ASSERT_NE(folder.find('\\'), std::string::npos) << folder;
+    ASSERT_EQ(folder.find('/'), std::string::npos) << folder;
+    EXPECT_EQ(windows_file("tcl.txt"), "source \"" + forward_slashes(folder) + "/pirrel.tcl\"\n");
+
+    // On Linux a backslash would be part of a name: the folder stays as given.
+    const std::string linux_folder = read_file(run_dir + "/linux-plugin-folder.txt");
+    EXPECT_EQ(read_file(linux_dir + "/tcl.txt"), "source \"" + linux_folder + "/pirrel.tcl\"\n");
+}
+
+TEST(WineRun, EveryCaseGivesTheLinuxResultByteForByte)
+{
+    std::set<std::string> linux_names = file_names(linux_dir), windows_names = file_names(windows_dir);
+    // The script's path is the one output that differs by platform.
+    EXPECT_EQ(linux_names.erase("tcl.txt") + windows_names.erase("tcl.txt"), 2u);
+    EXPECT_EQ(windows_names, linux_names);
+    int made = 0, cases = 0;
+    for (const std::string &name : linux_names) {
+        const std::string linux_text = read_file(linux_dir + "/" + name);
+        const std::string windows_text = read_file(windows_dir + "/" + name);
+        EXPECT_TRUE(linux_text == windows_text) << name << " differs, " << first_difference(linux_text, windows_text);
+        if (fs::path(name).extension() == ".obj") {
+            cases++;
+            made += linux_text.rfind("o ", 0) == 0;
+        }
+    }
+    // Not a comparison of empty files: most cases make an object.
+    EXPECT_GE(cases, 30);
+    EXPECT_GE(made, 20);
+}
+
+// Each successful case adds one object as one undo step, and writes the two
+// bare newlines of the selection check to standard error.
+TEST(WineRun, EachResultIsOneUndoableStep)
+{
+    for (const char *name : {"straight_100", "right_angles_50", "sharp_turn_250", "helix_250", "closed_path_50",
+                             "decimals_12_5", "decimals_70_percent_sign", "extra_argument_ignored"}) {
+        const std::string obj = windows_file(std::string(name) + ".obj");
+        EXPECT_EQ(obj.rfind("o ", 0), 0u) << name << " made no object";
+        EXPECT_EQ(obj.find("\no "), std::string::npos) << name << " made more than one object";
+        EXPECT_EQ(windows_file(std::string(name) + ".log"), "undo: Extrude along path\n") << name;
+        EXPECT_EQ(windows_file(std::string(name) + ".stderr"), "\n\n") << name;
+    }
+}
+
+// A refusal changes nothing and says why, on the channel and in the words
+// of the command.
+TEST(WineRun, RefusalsGiveTheirExactText)
+{
+    struct Refusal {
+        const char *name, *stderr_text, *log;
+    };
+    const Refusal refusals[] = {
+        {"no_argument", "", "message: Insufficient parameters passed to extrude/scale plugin\n"},
+        {"bad_amount", "", "message: Error parsing scale amount (abc)\n"},
+        {"no_selection", "extrude_along_path(): can only operate on exactly two objects!\n", ""},
+        {"one_object", "extrude_along_path(): can only operate on exactly two objects!\n", ""},
+        {"three_objects", "extrude_along_path(): can only operate on exactly two objects!\n", ""},
+        {"two_surfaces", "\nextrude_along_path(): must have exactly one surface and no children!\n", ""},
+        {"short_path", "\n\nextrude_along_path(): path must have at least 3 vertices!\n", ""},
+    };
+    for (const Refusal &r : refusals) {
+        EXPECT_EQ(windows_file(std::string(r.name) + ".stderr"), r.stderr_text) << r.name;
+        EXPECT_EQ(windows_file(std::string(r.name) + ".log"), r.log) << r.name;
+        EXPECT_EQ(windows_file(std::string(r.name) + ".obj"), "") << r.name;
+    }
+}
