@@ -116,15 +116,6 @@ TEST_F(Records, VertexAtIndexIsTheAddedVertexAndStaysPut)
     EXPECT_EQ(zirka_object_get_vertex_at_index(new_object(0), 0), nullptr);
 }
 
-TEST_F(Records, FreeVerticesStayValidUntilReset)
-{
-    std::vector<Vertex *> made;
-    for (int i = 0; i < 10000; i++)
-        made.push_back(new_vertex_set(float(i), 0, 0));
-    for (int i = 0; i < 10000; i += 999)
-        EXPECT_EQ(vertex_pos(made[i])->x, float(i));
-}
-
 TEST_F(Records, SurfaceCountStopsAt65535)
 {
     Vertex *v = new_vertex_set(0, 0, 0);

@@ -123,9 +123,11 @@ TEST_F(World, MessageDialogFormatsRecordsAndPrintsOneLine)
 {
     testing::internal::CaptureStdout();
     windows_message_dialog("Scale %g%% of %s", 12.5, "path");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Scale 12.5% of path\n");
-    ASSERT_EQ(zirka_messages().size(), 1u);
+    windows_message_dialog("Error parsing scale amount (%s)", "1\n2");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Scale 12.5% of path\nError parsing scale amount (1 2)\n");
+    ASSERT_EQ(zirka_messages().size(), 2u);
     EXPECT_EQ(zirka_messages()[0], "Scale 12.5% of path");
+    EXPECT_EQ(zirka_messages()[1], "Error parsing scale amount (1\n2)");
     zirka_messages_clear();
     EXPECT_TRUE(zirka_messages().empty());
 }
@@ -157,16 +159,6 @@ TEST_F(World, RegisteredCommandIsCalledByNameWithItsArguments)
     ASSERT_TRUE(zirka_command_call("core_record", 3, argv));
     EXPECT_EQ(handler_args, (std::vector<std::string>{"core_record", "1", "two"}));
     EXPECT_FALSE(zirka_command_call("no_such_command", 1, argv));
-}
-
-TEST_F(World, MenuItemsKeepLabelCommandAndHelp)
-{
-    zirka_add_tools_menu_item("Core item", "core_record a", "Help text");
-    const ZirkaMenuItem *item = zirka_menu_find("Core item");
-    ASSERT_NE(item, nullptr);
-    EXPECT_EQ(item->command, "core_record a");
-    EXPECT_EQ(item->help, "Help text");
-    EXPECT_EQ(zirka_menu_find("Other"), nullptr);
 }
 
 TEST(Unbackslash, LeavesPosixPathsAloneAndNeverGrows)

@@ -146,7 +146,7 @@ ZIRKA_API void ZIRKA_CALL windows_message_dialog(const char *format, ...)
 
     ZirkaState &s = zirka_state();
     s.messages.push_back(text);
-    std::fprintf(stdout, "%s\n", text.c_str());
+    std::fprintf(stdout, "%s\n", one_line(text).c_str());
     std::fflush(stdout);
     if (s.has_front_end && s.front_end.message_shown)
         s.front_end.message_shown(s.front_end.context, text);
