@@ -5,6 +5,8 @@
 // whether a command released every list it made.
 #include "core_state.h"
 
+#include <cassert>
+
 static List *list_node(void *item)
 {
     List *node = new List;
@@ -70,6 +72,7 @@ ZIRKA_API void *ZIRKA_CALL list_get_item(List *list, int index)
 // pass the last node's next field instead of the head.
 ZIRKA_API void ZIRKA_CALL list_add_item(List **list, void *item)
 {
+    assert(list && "list_add_item takes the address of a list variable");
     while (*list)
         list = &(*list)->next;
     *list = list_node(item);
@@ -78,6 +81,7 @@ ZIRKA_API void ZIRKA_CALL list_add_item(List **list, void *item)
 
 ZIRKA_API void ZIRKA_CALL list_free(List **list)
 {
+    assert(list && "list_free takes the address of a list variable");
     long n = list_count(*list);
     zirka_internal_list_free(list);
     zirka_state().plugin_list_nodes -= n;
