@@ -50,6 +50,16 @@ if [ -e /lib/ld-linux.so.2 ] && ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; 
   if [ "${qemu_major:-0}" -lt 8 ]; then
     if [ "$(. /etc/os-release && echo "${VERSION_CODENAME:-}")" = bookworm ]; then
       if ! grep -rqs bookworm-backports /etc/apt/sources.list /etc/apt/sources.list.d/; then
+        # Backports from the same mirror as the machine's own bookworm packages.
+        mirror=$(awk '/^URIs:/ {u = $2} /^Suites:/ && / bookworm( |$)/ {print u; exit}' \
+          /etc/apt/sources.list.d/*.sources 2>/dev/null || true)
+        if [ -z "$mirror" ]; then
+          mirror=$(awk '$1 == "deb" && $3 == "bookworm" {print $2; exit}' /etc/apt/sources.list 2>/dev/null || true)
+        fi
+        if [ -z "$mirror" ]; then
+          echo "setup: no bookworm package source found to take backports from" >&2
+          exit 1
+        fi
         printf '%s\n' "Types: deb" "URIs: $mirror" "Suites: bookworm-backports" \
           "Components: main" "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg" |
           "${sudo_cmd[@]}" tee /etc/apt/sources.list.d/bookworm-backports.sources >/dev/null
