@@ -10,6 +10,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include <unistd.h>
+
 // An ordinary object with one line surface through the points.
 static Object *line_object(const std::vector<Pos3> &points, int type)
 {
@@ -44,14 +46,18 @@ static void extrude(benchmark::State &state)
         zirka_world_add_objects("bench", {tmpl, path});
         zirka_select({zirka_object_id(tmpl), zirka_object_id(path)});
         // The command writes its two bare newlines to stderr.
-        FILE *err = freopen("/dev/null", "w", stderr);
+        fflush(stderr);
+        int saved = dup(2);
+        FILE *null = fopen("/dev/null", "w");
+        dup2(fileno(null), 2);
         state.ResumeTiming();
 
         extrude_along_path(2, argv);
 
         state.PauseTiming();
-        if (err)
-            err = freopen("/dev/tty", "w", stderr);
+        dup2(saved, 2);
+        close(saved);
+        fclose(null);
         state.ResumeTiming();
     }
     if (zirka_world_objects().size() != 3)
