@@ -27,4 +27,4 @@ if {[llength $made] != 1} {
 host::save $output [lindex $made 0]
 set info [host::info [lindex $made 0]]
 puts "[dict get $info name]: [dict get $info vertices] vertices, [dict get $info surfaces] surfaces"
-puts "wrote $output"
+puts "wrote [file normalize $output]"
