@@ -15,11 +15,6 @@ int extrude_refuse(const char *line)
     return 1;
 }
 
-static const Pos3 *entry_pos(const List *node)
-{
-    return vertex_pos(surface_vertex_vertex((const SurfaceVertex *)node->item));
-}
-
 static int pos_equal(const Pos3 *a, const Pos3 *b)
 {
     return a->x == b->x && a->y == b->y && a->z == b->z;
@@ -28,12 +23,6 @@ static int pos_equal(const Pos3 *a, const Pos3 *b)
 static int pos_finite(const Pos3 *p)
 {
     return isfinite(p->x) && isfinite(p->y) && isfinite(p->z);
-}
-
-static Pos3 pos_sub(const Pos3 *a, const Pos3 *b)
-{
-    Pos3 d = {a->x - b->x, a->y - b->y, a->z - b->z};
-    return d;
 }
 
 VertexList *kvx_vtx_list_from_surface1(Surface *surface)
@@ -75,7 +64,7 @@ static int check_object(Object *object)
 static int surface_finite(const Surface *surface)
 {
     for (const List *node = surface_vertices(surface); node; node = node->next)
-        if (!pos_finite(entry_pos(node)))
+        if (!pos_finite(extrude_path_point(node)))
             return 0;
     return 1;
 }
@@ -89,13 +78,14 @@ static List *path_distinct_points(const Surface *path, int closed)
     const List *last = NULL;
 
     for (const List *node = surface_vertices(path); node; node = node->next) {
-        if (last && pos_equal(entry_pos(last), entry_pos(node)))
+        if (last && pos_equal(extrude_path_point(last), extrude_path_point(node)))
             continue;
         last_at = tail;
         tail = kvx_list_append(tail, node->item);
         last = node;
     }
-    if (closed && last_at && last_at != &points && pos_equal(entry_pos(*last_at), entry_pos(points))) {
+    if (closed && last_at && last_at != &points &&
+        pos_equal(extrude_path_point(*last_at), extrude_path_point(points))) {
         list_free(last_at);
         *last_at = NULL;
     }
@@ -112,8 +102,8 @@ static int path_check_corners(const List *points, int closed)
     const List *a = points, *b = a->next, *c = b->next;
 
     for (int k = 0; k < corners; k++) {
-        Pos3 in = pos_sub(entry_pos(b), entry_pos(a));
-        Pos3 out = pos_sub(entry_pos(c), entry_pos(b));
+        Pos3 in = extrude_pos_sub(extrude_path_point(b), extrude_path_point(a));
+        Pos3 out = extrude_pos_sub(extrude_path_point(c), extrude_path_point(b));
         if (!pos_finite(&in) || !pos_finite(&out))
             return extrude_refuse("extrude_along_path(): coordinates must be finite!\n");
         if (vec3_cos_angle(&in, &out) < 0.0) {
@@ -185,9 +175,9 @@ int extrude_check_selection(ExtrudeWork *w, int argc, const char **argv)
     // Only the path's segment vectors are used: the sweep starts wherever the
     // template stands.
     const List *p0 = w->path_points, *p1 = p0->next, *p2 = p1->next;
-    w->incoming = pos_sub(entry_pos(p1), entry_pos(p0));
-    w->outgoing = pos_sub(entry_pos(p2), entry_pos(p1));
-    w->far_point = surface_vertex_vertex((const SurfaceVertex *)p2->item);
+    w->incoming = extrude_pos_sub(extrude_path_point(p1), extrude_path_point(p0));
+    w->outgoing = extrude_pos_sub(extrude_path_point(p2), extrude_path_point(p1));
+    w->far_point = extrude_path_vertex(p2);
     return 0;
 }
 

@@ -49,6 +49,24 @@ typedef struct ExtrudeWork {
     int ring_count;         /* rings added to the result object so far */
 } ExtrudeWork;
 
+/* The vertex of a path points entry (a SurfaceVertex node). */
+static inline Vertex *extrude_path_vertex(const List *node)
+{
+    return surface_vertex_vertex((const SurfaceVertex *)node->item);
+}
+
+static inline const Pos3 *extrude_path_point(const List *node)
+{
+    return vertex_pos(extrude_path_vertex(node));
+}
+
+/* a - b, each component rounded to single precision. */
+static inline Pos3 extrude_pos_sub(const Pos3 *a, const Pos3 *b)
+{
+    Pos3 d = {a->x - b->x, a->y - b->y, a->z - b->z};
+    return d;
+}
+
 /* The phases, in the order in which they run. */
 int extrude_check_selection(ExtrudeWork *w, int argc, const char **argv);
 int extrude_align_template(ExtrudeWork *w);

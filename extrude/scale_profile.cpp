@@ -26,8 +26,8 @@ int extrude_scale_profile(ExtrudeWork *w)
     length[0] = 0.0;
     const List *node = w->path_points;
     for (int i = 1; i < count; i++, node = node->next) {
-        const Pos3 *a = vertex_pos(surface_vertex_vertex((const SurfaceVertex *)node->item));
-        const Pos3 *b = vertex_pos(surface_vertex_vertex((const SurfaceVertex *)node->next->item));
+        const Pos3 *a = extrude_path_point(node);
+        const Pos3 *b = extrude_path_point(node->next);
         double dx = (double)a->x - b->x, dy = (double)a->y - b->y, dz = (double)a->z - b->z;
         length[i] = length[i - 1] + sqrt(dz * dz + dy * dy + dx * dx);
     }

@@ -74,11 +74,8 @@ int extrude_sweep(ExtrudeWork *w)
 
         if (!cursor->next)
             break;
-        Vertex *far = surface_vertex_vertex((const SurfaceVertex *)cursor->next->item);
-        const Pos3 *p = vertex_pos(far), *q = vertex_pos(w->far_point);
-        w->outgoing.x = p->x - q->x;
-        w->outgoing.y = p->y - q->y;
-        w->outgoing.z = p->z - q->z;
+        Vertex *far = extrude_path_vertex(cursor->next);
+        w->outgoing = extrude_pos_sub(vertex_pos(far), vertex_pos(w->far_point));
         w->far_point = far;
     }
 
