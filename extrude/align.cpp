@@ -15,7 +15,7 @@ static VertexList *ring_copy(const VertexList *list)
 {
     VertexList *copy = NULL, **tail = &copy;
     for (const List *node = list; node; node = node->next) {
-        const Pos3 *p = vertex_pos((Vertex *)node->item);
+        const Pos3 *p = zirka_head_vertex_pos((Vertex *)node->item);
         tail = kvx_list_append(tail, new_vertex_set(p->x, p->y, p->z));
     }
     return copy;

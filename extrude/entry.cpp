@@ -30,11 +30,11 @@ VertexList *kvx_vtx_list_from_surface1(Surface *surface)
     VertexList *list = NULL, **tail = &list;
     int index = 0;
 
-    for (const List *node = surface_vertices(surface); node; node = node->next, index++) {
-        Vertex *v = surface_vertex_vertex((const SurfaceVertex *)node->item);
+    for (const List *node = zirka_head_surface_vertices(surface); node; node = node->next, index++) {
+        Vertex *v = zirka_head_entry_vertex((const SurfaceVertex *)node->item);
         tail = kvx_list_append(tail, v);
         if (kvx_debug) {
-            const Pos3 *p = vertex_pos(v);
+            const Pos3 *p = zirka_head_vertex_pos(v);
             fprintf(stderr, "kvx_vtx_list_from_surface1(): #%03d : (%f,%f,%f)\n", index, p->x, p->y, p->z);
         }
     }
@@ -63,7 +63,7 @@ static int check_object(Object *object)
 
 static int surface_finite(const Surface *surface)
 {
-    for (const List *node = surface_vertices(surface); node; node = node->next)
+    for (const List *node = zirka_head_surface_vertices(surface); node; node = node->next)
         if (!pos_finite(extrude_path_point(node)))
             return 0;
     return 1;
@@ -77,7 +77,7 @@ static List *path_distinct_points(const Surface *path, int closed)
     List *points = NULL, **tail = &points, **last_at = NULL;
     const List *last = NULL;
 
-    for (const List *node = surface_vertices(path); node; node = node->next) {
+    for (const List *node = zirka_head_surface_vertices(path); node; node = node->next) {
         if (last && pos_equal(extrude_path_point(last), extrude_path_point(node)))
             continue;
         last_at = tail;
@@ -157,11 +157,11 @@ int extrude_check_selection(ExtrudeWork *w, int argc, const char **argv)
         fprintf(stderr, "extrude_along_path(): tmpl is %s\n", w->template_closed ? "closed" : "open");
         fprintf(stderr, "extrude_along_path(): path is %s\n", w->path_closed ? "closed" : "open");
     }
-    if (surface_count(w->path_surface) < 3)
+    if (zirka_head_surface_count(w->path_surface) < 3)
         return extrude_refuse("extrude_along_path(): path must have at least 3 vertices!\n");
 
     // An outline without vertices has no centre and no normal.
-    if (!surface_vertices(w->template_surface))
+    if (!zirka_head_surface_vertices(w->template_surface))
         return extrude_refuse("extrude_along_path(): template must have at least 1 vertex!\n");
     if (!surface_finite(w->template_surface) || !surface_finite(w->path_surface))
         return extrude_refuse("extrude_along_path(): coordinates must be finite!\n");

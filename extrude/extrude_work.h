@@ -52,12 +52,12 @@ typedef struct ExtrudeWork {
 /* The vertex of a path points entry (a SurfaceVertex node). */
 static inline Vertex *extrude_path_vertex(const List *node)
 {
-    return surface_vertex_vertex((const SurfaceVertex *)node->item);
+    return zirka_head_entry_vertex((const SurfaceVertex *)node->item);
 }
 
 static inline const Pos3 *extrude_path_point(const List *node)
 {
-    return vertex_pos(extrude_path_vertex(node));
+    return zirka_head_vertex_pos(extrude_path_vertex(node));
 }
 
 /* a - b, each component rounded to single precision. */

@@ -28,7 +28,7 @@ static void add_strip(Object *object, int a, int b, int m, int closed)
 
 int extrude_skin_commit(ExtrudeWork *w)
 {
-    int m = (int)surface_count(w->template_surface);
+    int m = (int)zirka_head_surface_count(w->template_surface);
     int rings = w->ring_count;
 
     for (int j = 0; j + 1 < rings; j++)

@@ -75,7 +75,7 @@ int extrude_sweep(ExtrudeWork *w)
         if (!cursor->next)
             break;
         Vertex *far = extrude_path_vertex(cursor->next);
-        w->outgoing = extrude_pos_sub(vertex_pos(far), vertex_pos(w->far_point));
+        w->outgoing = extrude_pos_sub(zirka_head_vertex_pos(far), zirka_head_vertex_pos(w->far_point));
         w->far_point = far;
     }
 

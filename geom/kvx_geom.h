@@ -26,7 +26,7 @@
 #ifndef KVX_GEOM_H
 #define KVX_GEOM_H
 
-#include "zirka_host.h"
+#include "zirka_heads.h"
 
 #ifdef __cplusplus
 extern "C" {

@@ -100,8 +100,8 @@ VertexList *kvx_vtx_list_intersect(const VertexList *l1, const VertexList *l2, c
 {
     List *result = NULL, **tail = &result;
     while (l1 && l2 && l3 && l4) {
-        Vertex *v = kvx_line_intersect(*vertex_pos((Vertex *)l1->item), *vertex_pos((Vertex *)l2->item),
-                                       *vertex_pos((Vertex *)l3->item), *vertex_pos((Vertex *)l4->item));
+        Vertex *v = kvx_line_intersect(*zirka_head_vertex_pos((Vertex *)l1->item), *zirka_head_vertex_pos((Vertex *)l2->item),
+                                       *zirka_head_vertex_pos((Vertex *)l3->item), *zirka_head_vertex_pos((Vertex *)l4->item));
         tail = kvx_list_append(tail, v);
         l1 = l1->next;
         l2 = l2->next;

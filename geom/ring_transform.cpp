@@ -42,7 +42,7 @@ VertexList *kvx_vtx_list_scale_rotate(VertexList *list, const Pos3 *centre, cons
 
     List *result = NULL, **tail = &result;
     for (List *node = list; node; node = node->next) {
-        Pos3 *p = vertex_pos((Vertex *)node->item);
+        Pos3 *p = zirka_head_vertex_pos((Vertex *)node->item);
         scale_in_place(p, centre, factor);
         // The turn reads the scaled position back as stored.
         const double dx = p->x - cx, dy = p->y - cy, dz = p->z - cz;
@@ -58,7 +58,7 @@ VertexList *kvx_vtx_list_scale(VertexList *list, const Pos3 *centre, double fact
 {
     List *result = NULL, **tail = &result;
     for (List *node = list; node; node = node->next) {
-        Pos3 *p = vertex_pos((Vertex *)node->item);
+        Pos3 *p = zirka_head_vertex_pos((Vertex *)node->item);
         scale_in_place(p, centre, factor);
         tail = kvx_list_append(tail, new_vertex_set(p->x, p->y, p->z));
     }

@@ -7,7 +7,7 @@
 
 static const Pos3 *item_pos(const List *node)
 {
-    return vertex_pos((Vertex *)node->item);
+    return zirka_head_vertex_pos((Vertex *)node->item);
 }
 
 void kvx_vtx_list_get_centre(const VertexList *list, Pos3 *out)

@@ -75,12 +75,7 @@ typedef struct SurfaceVertexHead {
     Vertex *vertex; /* the object's vertex that this entry refers to */
 } SurfaceVertexHead;
 
-/* A vertex record begins with its position: a Vertex pointer serves wherever
- * a Pos3 pointer is wanted. The position may be read and written in place. */
-static inline Pos3 *vertex_pos(Vertex *v) { return (Pos3 *)v; }
-static inline List *surface_vertices(const Surface *s) { return ((const SurfaceHead *)s)->vertices; }
-static inline unsigned surface_count(const Surface *s) { return ((const SurfaceHead *)s)->count; }
-static inline Vertex *surface_vertex_vertex(const SurfaceVertex *sv) { return ((const SurfaceVertexHead *)sv)->vertex; }
+/* The plug-in side's readers of these leading fields are in zirka_heads.h. */
 
 /* Object types. */
 #define ZIRKA_OBJECT_NORMAL 0

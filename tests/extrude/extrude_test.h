@@ -113,7 +113,7 @@ protected:
         Object *o = zirka_object_by_id(id);
         std::vector<P3> out;
         for (int i = 0; o && i < zirka_object_vertex_count(o); i++) {
-            const Pos3 *p = vertex_pos(zirka_object_get_vertex_at_index(o, i));
+            const Pos3 *p = zirka_head_vertex_pos(zirka_object_get_vertex_at_index(o, i));
             out.push_back({p->x, p->y, p->z});
         }
         return out;

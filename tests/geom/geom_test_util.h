@@ -62,7 +62,7 @@ inline std::vector<Pos3> positions_of(const VertexList *list)
 {
     std::vector<Pos3> out;
     for (Vertex *v : vertices_of(list))
-        out.push_back(*vertex_pos(v));
+        out.push_back(*zirka_head_vertex_pos(v));
     return out;
 }
 

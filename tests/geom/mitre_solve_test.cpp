@@ -74,7 +74,7 @@ using Mitre = GeomTest;
 
 Pos3 mitre(Pos3 p1, Pos3 p2, Pos3 p3, Pos3 p4)
 {
-    return *vertex_pos(kvx_line_intersect(p1, p2, p3, p4));
+    return *zirka_head_vertex_pos(kvx_line_intersect(p1, p2, p3, p4));
 }
 
 TEST_F(Mitre, CrossingSkewParallelAndOpposite)

@@ -102,8 +102,8 @@ TEST_F(VtxList, AddToObjectAppendsCopiesInOrder)
     kvx_vtx_list_add_to_object(object, line);
     kvx_vtx_list_add_to_object(object, NULL);
     ASSERT_EQ(zirka_object_vertex_count(object), 3);
-    EXPECT_EQ(*vertex_pos(zirka_object_get_vertex_at_index(object, 1)), (Pos3{1, 2, 3}));
-    EXPECT_EQ(*vertex_pos(zirka_object_get_vertex_at_index(object, 2)), (Pos3{4, 5, 6}));
+    EXPECT_EQ(*zirka_head_vertex_pos(zirka_object_get_vertex_at_index(object, 1)), (Pos3{1, 2, 3}));
+    EXPECT_EQ(*zirka_head_vertex_pos(zirka_object_get_vertex_at_index(object, 2)), (Pos3{4, 5, 6}));
     EXPECT_NE(zirka_object_get_vertex_at_index(object, 1), vertices_of(line)[0]); // a copy
 }
 

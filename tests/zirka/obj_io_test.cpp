@@ -203,7 +203,7 @@ TEST_F(ObjFiles, SaveAndLoadRoundTripBitExactly)
     Object *back = zirka_world_objects().at(0);
     ASSERT_EQ(zirka_object_vertex_count(back), n + 1);
     for (int i = 0; i <= n; i++) {
-        const Pos3 *a = vertex_pos(zirka_object_get_vertex_at_index(back, i));
+        const Pos3 *a = zirka_head_vertex_pos(zirka_object_get_vertex_at_index(back, i));
         SCOPED_TRACE(i);
         if (i == n) {
             EXPECT_TRUE(std::isnan(a->x));

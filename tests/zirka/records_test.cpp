@@ -18,16 +18,16 @@ TEST(RecordLayout, VertexBeginsWithPosition)
 {
     zirka_reset();
     Vertex *v = new_vertex_set(1.5f, -2.0f, 3.25f);
-    const Pos3 *p = vertex_pos(v);
+    const Pos3 *p = zirka_head_vertex_pos(v);
     EXPECT_EQ(static_cast<const void *>(p), static_cast<const void *>(v));
     EXPECT_EQ(p->x, 1.5f);
     EXPECT_EQ(p->y, -2.0f);
     EXPECT_EQ(p->z, 3.25f);
     // Written in place, read back by the host.
-    vertex_pos(v)->y = 7.0f;
+    zirka_head_vertex_pos(v)->y = 7.0f;
     Object *object = new_object(ZIRKA_OBJECT_NORMAL);
-    Vertex *copy = object_add_new_vertex(object, vertex_pos(v));
-    EXPECT_EQ(vertex_pos(copy)->y, 7.0f);
+    Vertex *copy = object_add_new_vertex(object, zirka_head_vertex_pos(v));
+    EXPECT_EQ(zirka_head_vertex_pos(copy)->y, 7.0f);
     EXPECT_NE(copy, v) << "object_add_new_vertex copies the position";
 }
 
@@ -49,16 +49,16 @@ TEST_F(Records, SurfaceHeadListsEntriesInOrderWithCount)
 
     const SurfaceHead *head = reinterpret_cast<const SurfaceHead *>(surface);
     EXPECT_EQ(head->count, 3u);
-    EXPECT_EQ(surface_count(surface), 3u);
+    EXPECT_EQ(zirka_head_surface_count(surface), 3u);
     int i = 0;
     for (List *node = head->vertices; node; node = node->next, i++) {
         EXPECT_EQ(node->item, entries[i]);
         const SurfaceVertexHead *entry = static_cast<const SurfaceVertexHead *>(node->item);
         EXPECT_EQ(entry->vertex, v[i]);
-        EXPECT_EQ(surface_vertex_vertex(static_cast<SurfaceVertex *>(node->item)), v[i]);
+        EXPECT_EQ(zirka_head_entry_vertex(static_cast<SurfaceVertex *>(node->item)), v[i]);
     }
     EXPECT_EQ(i, 3);
-    EXPECT_EQ(surface_vertices(surface), head->vertices);
+    EXPECT_EQ(zirka_head_surface_vertices(surface), head->vertices);
     EXPECT_EQ(surface_get_type(surface), ZIRKA_SURFACE_POLYGON);
     std::vector<std::pair<float, float>> uv = {{0.f, 0.f}, {1.f, 10.f}, {2.f, 20.f}};
     EXPECT_EQ(zirka_surface_uvs(surface), uv);
@@ -108,8 +108,8 @@ TEST_F(Records, VertexAtIndexIsTheAddedVertexAndStaysPut)
     for (int i : {0, 1, 4095, 4096, n / 2, n - 1}) {
         Vertex *v = zirka_object_get_vertex_at_index(object, i);
         EXPECT_EQ(v, added[i]);
-        EXPECT_EQ(vertex_pos(v)->x, float(i));
-        EXPECT_EQ(vertex_pos(v)->y, float(-i));
+        EXPECT_EQ(zirka_head_vertex_pos(v)->x, float(i));
+        EXPECT_EQ(zirka_head_vertex_pos(v)->y, float(-i));
     }
     EXPECT_EQ(zirka_object_get_vertex_at_index(object, n), nullptr);
     EXPECT_EQ(zirka_object_get_vertex_at_index(object, -1), nullptr);
@@ -122,13 +122,13 @@ TEST_F(Records, SurfaceCountStopsAt65535)
     Surface *surface = new_surface();
     for (int i = 0; i < 65535; i++)
         ASSERT_NE(surface_add_vertex(surface, v, 0, 0), nullptr);
-    EXPECT_EQ(surface_count(surface), 65535u);
+    EXPECT_EQ(zirka_head_surface_count(surface), 65535u);
     testing::internal::CaptureStderr();
     EXPECT_EQ(surface_add_vertex(surface, v, 0, 0), nullptr);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "zirka: surface_add_vertex(): surface already holds 65535 vertices\n");
-    EXPECT_EQ(surface_count(surface), 65535u);
-    EXPECT_EQ(list_count(surface_vertices(surface)), 65535);
+    EXPECT_EQ(zirka_head_surface_count(surface), 65535u);
+    EXPECT_EQ(list_count(zirka_head_surface_vertices(surface)), 65535);
 }
 
 TEST_F(Records, ObjectIdsCountUpAndAreNotReused)

@@ -19,7 +19,7 @@
 #ifndef ZIRKA_CORE_H
 #define ZIRKA_CORE_H
 
-#include "zirka_host.h"
+#include "zirka_heads.h"
 
 #include <string>
 #include <vector>

@@ -92,7 +92,7 @@ void zirka_gui_redraw(Tcl_Interp *interp)
     for (Object *object : world)
         for (int i = 0; i < zirka_object_vertex_count(object); i++) {
             double sx, sy;
-            project(*vertex_pos(zirka_object_get_vertex_at_index(object, i)), &sx, &sy);
+            project(*zirka_head_vertex_pos(zirka_object_get_vertex_at_index(object, i)), &sx, &sy);
             if (!std::isfinite(sx) || !std::isfinite(sy))
                 continue;
             lo_x = std::min(lo_x, sx), hi_x = std::max(hi_x, sx);
@@ -107,10 +107,10 @@ void zirka_gui_redraw(Tcl_Interp *interp)
             bool selected = std::find(selection.begin(), selection.end(), object) != selection.end();
             for (Surface *surface : zirka_object_surfaces(object)) {
                 std::vector<double> xy;
-                for (List *node = surface_vertices(surface); node; node = node->next) {
+                for (List *node = zirka_head_surface_vertices(surface); node; node = node->next) {
                     const SurfaceVertex *sv = static_cast<SurfaceVertex *>(node->item);
                     double sx, sy;
-                    project(*vertex_pos(surface_vertex_vertex(sv)), &sx, &sy);
+                    project(*zirka_head_vertex_pos(zirka_head_entry_vertex(sv)), &sx, &sy);
                     if (!std::isfinite(sx) || !std::isfinite(sy))
                         continue;
                     xy.push_back(0.5 * width + (sx - mid_x) * scale);

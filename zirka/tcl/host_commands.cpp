@@ -174,7 +174,7 @@ static int vertices_cmd(ClientData normals, Tcl_Interp *interp, int objc, Tcl_Ob
     int n = zirka_object_vertex_count(object);
     for (int i = 0; i < n; i++) {
         Vertex *v = zirka_object_get_vertex_at_index(object, i);
-        Tcl_ListObjAppendElement(nullptr, list, new_pos(normals ? zirka_vertex_normal(v) : *vertex_pos(v)));
+        Tcl_ListObjAppendElement(nullptr, list, new_pos(normals ? zirka_vertex_normal(v) : *zirka_head_vertex_pos(v)));
     }
     Tcl_SetObjResult(interp, list);
     return TCL_OK;
