@@ -7,19 +7,9 @@
 
 #include "extrude_work.h"
 
-// New vertices at the same positions, bit for bit. The turn scales its input
-// in place; handing it copies keeps the template object untouched even where
-// scaling by 1.0 about the centroid would round (tiny coordinates far from the
-// centroid, or a negative zero).
-static VertexList *ring_copy(const VertexList *list)
-{
-    VertexList *copy = NULL, **tail = &copy;
-    for (const List *node = list; node; node = node->next) {
-        const Pos3 *p = zirka_head_vertex_pos((Vertex *)node->item);
-        tail = kvx_list_append(tail, new_vertex_set(p->x, p->y, p->z));
-    }
-    return copy;
-}
+// Radians to degrees for the trace line: a factor slightly below 180/pi,
+// which the trace has always printed with.
+static const double trace_degrees_per_radian = 57.29577791868204;
 
 int extrude_align_template(ExtrudeWork *w)
 {
@@ -29,7 +19,7 @@ int extrude_align_template(ExtrudeWork *w)
 
     // The normal must not point against the first segment. A dot product of
     // exactly 0, or one that is not a number, leaves it as it is.
-    const Pos3 *in = &w->incoming, *n = &w->template_normal;
+    const Pos3 *in = &w->corner.incoming, *n = &w->template_normal;
     double dot = (double)in->z * n->z + (double)in->y * n->y + (double)in->x * n->x;
     if (dot < 0.0) {
         w->template_normal.x = -w->template_normal.x;
@@ -37,15 +27,17 @@ int extrude_align_template(ExtrudeWork *w)
         w->template_normal.z = -w->template_normal.z;
     }
 
-    w->cosine = vec3_cos_angle(&w->template_normal, &w->incoming);
-    if (w->cosine != 1.0 && isfinite(w->cosine)) {
-        vec3_cross_unit(&w->template_normal, &w->incoming, &w->axis);
-        VertexList *copy = ring_copy(w->template_list);
+    if (extrude_turns(&w->template_normal, in, &w->cosine, &w->axis)) {
+        // The turn scales its input in place; handing it a copy keeps the
+        // template object untouched even where scaling by 1.0 about the
+        // centroid would round (tiny coordinates far from the centroid, or a
+        // negative zero).
+        VertexList *copy = kvx_vtx_list_copy(w->template_list);
         w->previous_ring = kvx_vtx_list_scale_rotate(copy, &w->centre, &w->axis, w->cosine, 1.0);
         list_free(&copy);
         if (kvx_debug)
             fprintf(stderr, "extrude_along_path(): aligning template with first segment of path axis  (%f,%f,%f) angle %f.\n",
-                    w->axis.x, w->axis.y, w->axis.z, acos(w->cosine) * 57.29577791868204);
+                    w->axis.x, w->axis.y, w->axis.z, acos(w->cosine) * trace_degrees_per_radian);
     } else {
         // Aligned already, or the template has no normal (a line, a point).
         w->previous_ring = list_clone(w->template_list);

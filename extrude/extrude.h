@@ -11,9 +11,10 @@
  * undoable step "Extrude along path".
  *
  * The handler runs its phases in order within one call, sharing the working
- * values of ExtrudeWork (extrude_work.h): entry and validation (entry.cpp),
- * template alignment (align.cpp), scale profile (scale_profile.cpp), sweep
- * (sweep.cpp), skin and commit (skin.cpp).
+ * values of ExtrudeWork (extrude_work.h): validation (validate.cpp), template
+ * alignment (align.cpp), scale profile (scale_profile.cpp), sweep
+ * (sweep.cpp), skin and commit (skin.cpp); the handler itself, with its one
+ * cleanup exit, is extrude_along_path.cpp.
  */
 #ifndef EXTRUDE_H
 #define EXTRUDE_H
@@ -30,17 +31,14 @@ extern "C" {
  *
  * Results: none. Every outcome shows as a message dialog (missing or
  * unreadable amount), one refusal line on standard error (selection, object
- * and path checks), or a new object in the world.
+ * and path checks), or a new object in the world. Every object checked
+ * writes one bare newline to standard error first, success included, so a
+ * valid selection writes "\n\n".
  *
  * Side effects: on success one new object in the world and one undo step;
  * the template's normals are recalculated. Every list the call makes is
  * released before it returns. */
 void ZIRKA_CALL extrude_along_path(int argc, const char **argv);
-
-/* Returns a new list of the surface's own Vertex pointers, in surface order
- * (the vertices stay the surface's: writing through the list moves them).
- * The caller owns the list's nodes. Traces each entry when kvx_debug is on. */
-VertexList *kvx_vtx_list_from_surface1(Surface *surface);
 
 #ifdef __cplusplus
 }

@@ -1,15 +1,28 @@
 /*
  * extrude_work.h -- the working values that the phases of one
- * extrude_along_path call share, and the phases themselves.
+ * extrude_along_path call share, the phases themselves, and the helpers
+ * every phase uses.
  *
- * Every phase returns 0 to go on or 1 when it has refused the command (after
- * writing its one refusal line); the handler then releases what the call made
- * and returns. Nothing survives the call except what enters the world.
+ * The handler (extrude_along_path.cpp) runs the phases in this order, each
+ * on the same ExtrudeWork, and stops at the first that refuses:
+ *
+ *   extrude_validate        validate.cpp       the amount, the selection, the path
+ *   extrude_align_template  align.cpp          the first ring, facing the path
+ *   extrude_scale_profile   scale_profile.cpp  one size ratio per path entry
+ *   extrude_sweep           sweep.cpp          one ring per path point, into the result
+ *   extrude_skin_commit     skin.cpp           quads between the rings; into the world
+ *
+ * Every phase returns 0 to go on, or 1 when it has refused the command
+ * (after showing or writing its one refusal). Whatever the outcome, the
+ * handler's one cleanup exit releases every list and table that the phases
+ * left in the record; a phase never releases what it hands on. Nothing
+ * survives the call except what enters the world.
  */
 #ifndef EXTRUDE_WORK_H
 #define EXTRUDE_WORK_H
 
 #include <stddef.h>
+#include <stdio.h>
 
 #include "extrude.h"
 
@@ -17,39 +30,103 @@
 extern "C" {
 #endif
 
-typedef struct ExtrudeWork {
-    float scale_amount;     /* the argument, in percent */
-    double scale_fraction;  /* size at the end of the path relative to the start */
-    Object *result;         /* receives every vertex and surface the call makes */
+/* A walk over the corners of the path as the sweep meets them. The corner at
+ * entry k lies between the segment into it (from entry k-1) and the segment
+ * out of it (to entry k+1). An open path of n points has its corners at
+ * P1 .. Pn-2; a closed one at P1 .. Pn-1 and last at P0, the walk wrapping
+ * round to the first entries (or, once alignment has appended P0 and P1 to
+ * the path points, running on into those). */
+typedef struct ExtrudeCorners {
+    const List *points;  /* the path points (SurfaceVertex entries): where the walk wraps to */
+    const List *far;     /* the entry at the end of the outgoing segment */
+    int left;            /* corners still to come after this one */
+    Pos3 incoming;       /* segment ending at the corner */
+    Pos3 outgoing;       /* segment leaving it */
+} ExtrudeCorners;
 
-    Object *template_object;
-    Object *path_object;
+typedef struct ExtrudeWork {
+    /* Set by validation. */
+    float scale_amount;       /* the argument, in percent */
+    double scale_fraction;    /* size at the end of the path relative to the start */
+    Object *result;           /* the new object: every vertex and surface the call makes;
+                                 enters the world only in skin and commit */
+    Object *template_object;  /* the first selected object */
+    Object *path_object;      /* the second selected object */
     Surface *template_surface;
     Surface *path_surface;
-    int template_closed;    /* surface type is not an open line */
+    int template_closed;      /* surface type is not an open line */
     int path_closed;
+    List *path_points;        /* the path's SurfaceVertex entries, runs of coincident points
+                                 kept once; owned nodes; alignment appends P0, P1 to a
+                                 closed path */
+    ExtrudeCorners corner;    /* the corner the sweep is at; validation starts it at P1 */
 
-    List *path_points;      /* SurfaceVertex entries of the path, owned nodes;
-                               a closed path gets its first two appended */
-    Pos3 incoming;          /* segment ending at the current corner */
-    Pos3 outgoing;          /* segment leaving it */
-    Vertex *far_point;      /* end of the outgoing segment */
-    Pos3 centre;            /* running centre: centre of the current ring */
+    /* Set by alignment, moved along by the sweep. */
+    VertexList *template_list; /* the template surface's own vertices; owned nodes */
+    Pos3 centre;               /* running centre: centre of the current ring */
+    Pos3 template_normal;      /* unit normal of the outline, not against the first segment */
+    Pos3 axis;                 /* rotation axis of the current turn */
+    double cosine;             /* cosine of the current turn */
+    VertexList *previous_ring; /* ring at the previous path point; owned nodes */
+    VertexList *current_ring;  /* previous ring moved to the corner, not yet scaled; owned nodes */
+    int ring_count;            /* rings added to the result object so far */
 
-    VertexList *template_list; /* the template surface's own vertices, owned nodes */
-    Pos3 template_normal;
-    Pos3 axis;              /* rotation axis of the current turn */
-    double cosine;          /* cosine of the current turn */
-
-    VertexList *previous_ring; /* ring at the previous path point, owned nodes */
-    VertexList *current_ring;  /* previous ring moved to the next point, owned nodes */
-    int ratio_index;        /* scale entry of the current ring = its path entry */
-
-    double *scale;          /* one size ratio per path entry, owned */
-    int ring_count;         /* rings added to the result object so far */
+    /* Set by the scale profile, read by the sweep. */
+    double *scale;             /* one size ratio per path entry; owned (free) */
+    int ratio_index;           /* scale entry of the current ring: its path entry */
 } ExtrudeWork;
 
-/* The vertex of a path points entry (a SurfaceVertex node). */
+/* Validation. Reads argc, argv and the host's selection. Sets scale_amount,
+ * scale_fraction, result (new, owned until commit), template_object,
+ * path_object, template_surface, path_surface, template_closed,
+ * path_closed, path_points (owned nodes) and corner (at P1). Recalculates
+ * the template's normals once both objects pass. Refuses a missing or
+ * unreadable amount with a message dialog, everything else with one line on
+ * standard error; writes one bare newline to standard error per object it
+ * checks. */
+int extrude_validate(ExtrudeWork *w, int argc, const char **argv);
+
+/* Alignment. Reads template_surface, corner.incoming, path_closed. Sets
+ * template_list (owned nodes), centre, template_normal, cosine and axis (of
+ * the turn onto the first segment, when there is one), previous_ring (owned
+ * nodes: new vertices, or for an aligned template a clone of template_list,
+ * the template's own vertices); for a closed path appends P0 and P1 to
+ * path_points, for an open one adds previous_ring to result and sets
+ * ring_count to 1. */
+int extrude_align_template(ExtrudeWork *w);
+
+/* Scale profile. Reads path_points (as alignment left them) and
+ * scale_fraction. Sets scale (owned): scale[0] = 1, scale[i] the ratio of the
+ * size at entry i to the size at entry i - 1. Refuses when a size of 0 comes
+ * before the last entry, or when the tables cannot be allocated. */
+int extrude_scale_profile(ExtrudeWork *w);
+
+/* Sweep. Reads scale, path_closed, corner; moves centre, corner, axis,
+ * cosine; replaces previous_ring and current_ring (owned nodes) at every
+ * corner, releasing the old ones' nodes; adds one ring per path point to
+ * result and counts them in ring_count. */
+int extrude_sweep(ExtrudeWork *w);
+
+/* Skin and commit. Reads template_surface, template_closed, path_closed,
+ * ring_count. Adds the quads to result, recalculates its normals and hands
+ * it to the world as one undoable step; redraws. */
+int extrude_skin_commit(ExtrudeWork *w);
+
+/* Writes one refusal line to standard error, whatever kvx_debug says.
+ * Returns 1, the refusal code of a phase. */
+static inline int extrude_refuse(const char *line)
+{
+    fputs(line, stderr);
+    return 1;
+}
+
+/* Returns a new list of the surface's own Vertex pointers, in surface order
+ * (the vertices stay the surface's: writing through the list moves them).
+ * The caller owns the list's nodes. Traces each entry when kvx_debug is on.
+ * surface: read only; must not be NULL. */
+VertexList *kvx_vtx_list_from_surface1(Surface *surface);
+
+/* The vertex of a path points entry (a node whose item is a SurfaceVertex). */
 static inline Vertex *extrude_path_vertex(const List *node)
 {
     return zirka_head_entry_vertex((const SurfaceVertex *)node->item);
@@ -60,23 +137,44 @@ static inline const Pos3 *extrude_path_point(const List *node)
     return zirka_head_vertex_pos(extrude_path_vertex(node));
 }
 
-/* a - b, each component rounded to single precision. */
-static inline Pos3 extrude_pos_sub(const Pos3 *a, const Pos3 *b)
+/* Starts a walk of corners over points (at least 3 entries) at the corner at
+ * entry 1: incoming = P1 - P0, outgoing = P2 - P1. */
+static inline void extrude_corners_begin(ExtrudeCorners *walk, const List *points, int corners)
 {
-    Pos3 d = {a->x - b->x, a->y - b->y, a->z - b->z};
-    return d;
+    const List *p1 = points->next, *p2 = p1->next;
+    walk->points = points;
+    walk->far = p2;
+    walk->left = corners - 1;
+    walk->incoming = vec3_sub(extrude_path_point(p1), extrude_path_point(points));
+    walk->outgoing = vec3_sub(extrude_path_point(p2), extrude_path_point(p1));
 }
 
-/* The phases, in the order in which they run. */
-int extrude_check_selection(ExtrudeWork *w, int argc, const char **argv);
-int extrude_align_template(ExtrudeWork *w);
-int extrude_scale_profile(ExtrudeWork *w);
-int extrude_sweep(ExtrudeWork *w);
-int extrude_skin_commit(ExtrudeWork *w);
+/* Moves the walk on to the next corner: the outgoing segment becomes the
+ * incoming one. Returns 0, changing nothing, after the last corner. */
+static inline int extrude_corners_next(ExtrudeCorners *walk)
+{
+    if (walk->left == 0)
+        return 0;
+    const List *next = walk->far->next ? walk->far->next : walk->points;
+    walk->incoming = walk->outgoing;
+    walk->outgoing = vec3_sub(extrude_path_point(next), extrude_path_point(walk->far));
+    walk->far = next;
+    walk->left--;
+    return 1;
+}
 
-/* Writes one refusal line to standard error, whatever kvx_debug says.
- * Returns 1, the refusal code of a phase. */
-int extrude_refuse(const char *line);
+/* Whether the path turns at a corner between the segments in and out: the
+ * cosine of their angle is not exactly 1.0 and is finite. A straight stretch
+ * gives exactly 1.0; a zero segment gives 0.0, a turn about a zero axis.
+ * Sets *cosine; when the path turns, also *axis (the unit axis in x out). */
+static inline int extrude_turns(const Pos3 *in, const Pos3 *out, double *cosine, Pos3 *axis)
+{
+    *cosine = vec3_cos_angle(in, out);
+    if (*cosine == 1.0 || !isfinite(*cosine))
+        return 0;
+    vec3_cross_unit(in, out, axis);
+    return 1;
+}
 
 /* The allocator of the scale and length tables; tests replace it to show
  * how the command meets an allocation failure. */

@@ -32,6 +32,8 @@ int extrude_scale_profile(ExtrudeWork *w)
         length[i] = length[i - 1] + sqrt(dz * dz + dy * dy + dx * dx);
     }
 
+    // Validation merges coincident points, so the total is never 0 here;
+    // the stand-in for a zero total keeps the profile defined on its own.
     double total = length[count - 1];
     if (total == 0.0)
         total = 0.0001;

@@ -21,12 +21,18 @@
  *
  * Ownership: every list returned here is the caller's (release its nodes with
  * list_free); the vertices in it were made with new_vertex_set and belong to
- * the host. Only the two ring transforms change their input vertices.
+ * the host. Only the ring transforms change their input vertices.
+ *
+ * Pointers: each declaration says which arguments may be NULL and which are
+ * written; a NULL where none is allowed is a broken caller contract, caught
+ * by an assert.
  */
 #ifndef KVX_GEOM_H
 #define KVX_GEOM_H
 
 #include "zirka_heads.h"
+
+#include <math.h>
 
 #ifdef __cplusplus
 extern "C" {
@@ -57,18 +63,64 @@ static inline List **kvx_list_append(List **tail, void *item)
 
 /* Cosine of the angle between a and b: (a.b) / (|b||a|), not clamped.
  * Returns 0.0 when either length is exactly 0; not a number when a component
- * is not a number. */
+ * is not a number.
+ * a, b: read only; must not be NULL. */
 double vec3_cos_angle(const Pos3 *a, const Pos3 *b);
 
 /* Unit vector along the right-handed product a x b, into *out. A zero product
- * is stored unnormalised (the zero vector). out may be NULL: nothing happens.
- * out may alias a or b only if the caller accepts the partial overwrite. */
+ * is stored unnormalised (the zero vector).
+ * a, b: read only; must not be NULL.
+ * out: may be NULL (nothing happens); may be a or b, which are read whole
+ * before out is written. */
 void vec3_cross_unit(const Pos3 *a, const Pos3 *b, Pos3 *out);
+
+/* Returns a - b, each component a float difference (rounded to single
+ * precision). a, b: read only; must not be NULL. */
+static inline Pos3 vec3_sub(const Pos3 *a, const Pos3 *b)
+{
+    Pos3 d = {a->x - b->x, a->y - b->y, a->z - b->z};
+    return d;
+}
+
+/* Returns a + b, each component a float sum (rounded to single precision).
+ * a, b: read only; must not be NULL. */
+static inline Pos3 vec3_add(const Pos3 *a, const Pos3 *b)
+{
+    Pos3 s = {a->x + b->x, a->y + b->y, a->z + b->z};
+    return s;
+}
+
+/* Multiplies each component of *p by r in double and rounds it back into *p:
+ * how the kernel normalises (one reciprocal, three products).
+ * p: changed in place; must not be NULL. */
+static inline void vec3_scale_by(Pos3 *p, double r)
+{
+    p->x = (float)(p->x * r);
+    p->y = (float)(p->y * r);
+    p->z = (float)(p->z * r);
+}
+
+/* Returns 1 when the components compare equal (so -0 equals +0 and a
+ * component that is not a number equals nothing), else 0.
+ * a, b: read only; must not be NULL. */
+static inline int vec3_equal(const Pos3 *a, const Pos3 *b)
+{
+    return a->x == b->x && a->y == b->y && a->z == b->z;
+}
+
+/* Returns 1 when no component is infinite or not a number, else 0.
+ * p: read only; must not be NULL. */
+static inline int vec3_is_finite(const Pos3 *p)
+{
+    return isfinite(p->x) && isfinite(p->y) && isfinite(p->z);
+}
 
 /* ---- vertex lists -------------------------------------------------------------- */
 
 /* Centroid of the list's positions into *out (running sums in single
  * precision). An empty list gives components that are not a number.
+ * list: read only; may be NULL (empty).
+ * out: written; must not be NULL.
  * Traces "kvx_vtx_list_get_centre(): (%f,%f,%f)\n". */
 void kvx_vtx_list_get_centre(const VertexList *list, Pos3 *out);
 
@@ -76,31 +128,54 @@ void kvx_vtx_list_get_centre(const VertexList *list, Pos3 *out);
  * the unit normals of the triangles (centre, v[k-1], v[k]) for k = 1..n-1 (no
  * closing term from the last vertex back to the first). A vanishing sum, a
  * one-vertex list and an empty list give components that are not a number.
+ * list: read only; may be NULL (empty, no node is read).
+ * centre: read only; must not be NULL. out: written; must not be NULL and
+ * must not be centre.
  * Traces "kvx_vtx_list_get_normal(): (%f,%f,%f)\n". */
 void kvx_vtx_list_get_normal(const VertexList *list, const Pos3 *centre, Pos3 *out);
 
-/* Returns a new list of new vertices, each item moved by *offset, in order.
- * The input list and its vertices are unchanged. */
+/* Returns a new list of new vertices, each item moved by *offset (each sum
+ * rounded to single precision), in order; NULL for an empty list.
+ * list: read only, its vertices unchanged; may be NULL.
+ * offset: read only; must not be NULL. */
 VertexList *kvx_vtx_list_translate(const VertexList *list, const Pos3 *offset);
 
+/* Returns a new list of new vertices at the items' positions, bit for bit
+ * (a negative zero stays negative), in order; NULL for an empty list.
+ * list: read only, its vertices unchanged; may be NULL. */
+VertexList *kvx_vtx_list_copy(const VertexList *list);
+
 /* Appends to object one new vertex at a copy of each item's position, in
- * order (object_add_new_vertex). The list is unchanged. */
+ * order (object_add_new_vertex).
+ * object: gains the vertices; must not be NULL.
+ * list: read only, its vertices unchanged; may be NULL (adds nothing). */
 void kvx_vtx_list_add_to_object(Object *object, const VertexList *list);
 
 /* ---- ring transforms ------------------------------------------------------------- */
 
-/* Scales every vertex of list in place about *centre by factor, then returns
- * a new list of new vertices: the scaled positions turned about the axis
- * through *centre by the angle whose cosine is given, right-handed about
- * *axis (used as given, not normalised). The cosine is clamped to [0, 1], so
- * the turn is at most a quarter turn. list: changed in place.
+/* Moves every vertex of list to (p - centre) * factor + centre, coordinate by
+ * coordinate, in double, each coordinate stored (rounded) at once.
+ * list: its vertices changed in place; may be NULL.
+ * centre: read only; must not be NULL and must not be one of list's
+ * vertices (it would move under the loop). */
+void kvx_vtx_list_scale_in_place(VertexList *list, const Pos3 *centre, double factor);
+
+/* Scales list in place as kvx_vtx_list_scale_in_place, then returns a new
+ * list of new vertices: the scaled positions (read back as stored) turned
+ * about the axis through *centre by the angle whose cosine is given,
+ * right-handed about *axis (used as given, not normalised). The cosine is
+ * clamped to [0, 1], so the turn is at most a quarter turn.
+ * list: its vertices changed in place; may be NULL (returns NULL).
+ * centre, axis: read only; must not be NULL.
  * Traces "extrude_along_path(): rotating with center (%f,%f,%f) with S=%e\n"
  * first, also for an empty list. */
 VertexList *kvx_vtx_list_scale_rotate(VertexList *list, const Pos3 *centre, const Pos3 *axis, double cosine,
                                       double factor);
 
-/* Scales every vertex of list in place about *centre by factor and returns a
- * new list of new vertices at the scaled positions. list: changed in place. */
+/* Scales list in place as kvx_vtx_list_scale_in_place and returns a new list
+ * of new vertices at the scaled positions.
+ * list: its vertices changed in place; may be NULL (returns NULL).
+ * centre: read only; must not be NULL. */
 VertexList *kvx_vtx_list_scale(VertexList *list, const Pos3 *centre, double factor);
 
 /* ---- mitre-point solver ---------------------------------------------------------- */
@@ -109,7 +184,8 @@ VertexList *kvx_vtx_list_scale(VertexList *list, const Pos3 *centre, double fact
  * the right-hand side) in place by Gauss-Jordan elimination that pivots on
  * the smallest non-zero candidate. Columns without a candidate are skipped.
  * On return row c holds the equation that eliminated variable c; for a fully
- * pivoted system x0 = -m[3], x1 = m[7], x2 = -m[11]. Returns 1. */
+ * pivoted system x0 = -m[3], x1 = m[7], x2 = -m[11]. Returns 1.
+ * m: twelve doubles, rewritten in place; must not be NULL. */
 int kvx_solve3(double m[12]);
 
 /* The mitre point of line A (through p1, p2) and line B (through p3, p4): their
@@ -119,7 +195,8 @@ Vertex *kvx_line_intersect(Pos3 p1, Pos3 p2, Pos3 p3, Pos3 p4);
 
 /* Walks the four lists in step; returns a new list whose k-th item is
  * kvx_line_intersect of their k-th positions, as long as all four have an
- * item. The inputs are unchanged. */
+ * item (NULL when one is empty).
+ * l1 .. l4: read only, their vertices unchanged; each may be NULL. */
 VertexList *kvx_vtx_list_intersect(const VertexList *l1, const VertexList *l2, const VertexList *l3,
                                    const VertexList *l4);
 

@@ -4,10 +4,12 @@
 // solver over the system t d1 - s d2 + u n = P3 - P1.
 #include "kvx_geom.h"
 
+#include <cassert>
 #include <cmath>
 
 int kvx_solve3(double m[12])
 {
+    assert(m && "kvx_solve3 solves the matrix in place");
     int record[3] = {-1, -1, -1}; // the column each row eliminated, -1 if none yet
     for (int i = 0; i < 3; ++i) {
         // The pivot is the smallest non-zero candidate, the lowest row on
@@ -65,16 +67,7 @@ int kvx_solve3(double m[12])
 
 Vertex *kvx_line_intersect(Pos3 p1, Pos3 p2, Pos3 p3, Pos3 p4)
 {
-    Pos3 d1, d2, w;
-    d1.x = p2.x - p1.x;
-    d1.y = p2.y - p1.y;
-    d1.z = p2.z - p1.z;
-    d2.x = p4.x - p3.x;
-    d2.y = p4.y - p3.y;
-    d2.z = p4.z - p3.z;
-    w.x = p3.x - p1.x;
-    w.y = p3.y - p1.y;
-    w.z = p3.z - p1.z;
+    const Pos3 d1 = vec3_sub(&p2, &p1), d2 = vec3_sub(&p4, &p3), w = vec3_sub(&p3, &p1);
 
     // Only an exact 1.0 counts as parallel; opposite or nearly parallel
     // tracks go through the solver.

@@ -1,23 +1,32 @@
-// The two ring transforms: scale a ring in place about its centre, and hand
-// back a copy of the scaled ring, turned about an axis through the centre or
-// not turned at all.
+// The ring transforms: scale a ring in place about its centre, and hand back
+// a copy of the scaled ring, turned about an axis through the centre or not
+// turned at all.
 #include "kvx_geom.h"
 
+#include <cassert>
 #include <cmath>
 #include <cstdio>
 
 // Moves p to (p - centre) * factor + centre, coordinate by coordinate, each
 // stored (rounded to single precision) at once.
-static void scale_in_place(Pos3 *p, const Pos3 *centre, double factor)
+static void scale_pos(Pos3 *p, const Pos3 *centre, double factor)
 {
     p->x = (float)(((double)p->x - centre->x) * factor + centre->x);
     p->y = (float)(((double)p->y - centre->y) * factor + centre->y);
     p->z = (float)(((double)p->z - centre->z) * factor + centre->z);
 }
 
+void kvx_vtx_list_scale_in_place(VertexList *list, const Pos3 *centre, double factor)
+{
+    assert(centre && "kvx_vtx_list_scale_in_place scales about *centre");
+    for (List *node = list; node; node = node->next)
+        scale_pos(zirka_head_vertex_pos((Vertex *)node->item), centre, factor);
+}
+
 VertexList *kvx_vtx_list_scale_rotate(VertexList *list, const Pos3 *centre, const Pos3 *axis, double cosine,
                                       double factor)
 {
+    assert(centre && axis && "kvx_vtx_list_scale_rotate turns about *axis through *centre");
     const double ax = axis->x, ay = axis->y, az = axis->z;
     const double cx = centre->x, cy = centre->y, cz = centre->z;
     if (kvx_debug)
@@ -43,7 +52,7 @@ VertexList *kvx_vtx_list_scale_rotate(VertexList *list, const Pos3 *centre, cons
     List *result = NULL, **tail = &result;
     for (List *node = list; node; node = node->next) {
         Pos3 *p = zirka_head_vertex_pos((Vertex *)node->item);
-        scale_in_place(p, centre, factor);
+        scale_pos(p, centre, factor);
         // The turn reads the scaled position back as stored.
         const double dx = p->x - cx, dy = p->y - cy, dz = p->z - cz;
         Vertex *v = new_vertex_set((float)(cx + (m00 * dx + m01 * dy + m02 * dz)),
@@ -56,11 +65,6 @@ VertexList *kvx_vtx_list_scale_rotate(VertexList *list, const Pos3 *centre, cons
 
 VertexList *kvx_vtx_list_scale(VertexList *list, const Pos3 *centre, double factor)
 {
-    List *result = NULL, **tail = &result;
-    for (List *node = list; node; node = node->next) {
-        Pos3 *p = zirka_head_vertex_pos((Vertex *)node->item);
-        scale_in_place(p, centre, factor);
-        tail = kvx_list_append(tail, new_vertex_set(p->x, p->y, p->z));
-    }
-    return result;
+    kvx_vtx_list_scale_in_place(list, centre, factor);
+    return kvx_vtx_list_copy(list);
 }

@@ -2,10 +2,12 @@
 // two of them and their unit cross product.
 #include "kvx_geom.h"
 
+#include <cassert>
 #include <cmath>
 
 double vec3_cos_angle(const Pos3 *a, const Pos3 *b)
 {
+    assert(a && b && "vec3_cos_angle reads two vectors");
     const double ax = a->x, ay = a->y, az = a->z;
     const double bx = b->x, by = b->y, bz = b->z;
     // Both lengths are formed before either is tested; a length that is not a
@@ -21,6 +23,7 @@ double vec3_cos_angle(const Pos3 *a, const Pos3 *b)
 
 void vec3_cross_unit(const Pos3 *a, const Pos3 *b, Pos3 *out)
 {
+    assert(a && b && "vec3_cross_unit reads two vectors");
     if (!out)
         return;
     const double ax = a->x, ay = a->y, az = a->z;
@@ -35,8 +38,5 @@ void vec3_cross_unit(const Pos3 *a, const Pos3 *b, Pos3 *out)
     const double len = std::sqrt(ox * ox + oy * oy + z * z);
     if (len == 0.0)
         return;
-    const double r = 1.0 / len;
-    out->x = (float)(out->x * r);
-    out->y = (float)(out->y * r);
-    out->z = (float)(out->z * r);
+    vec3_scale_by(out, 1.0 / len);
 }

@@ -1,7 +1,9 @@
 // Operations on whole vertex lists that leave their input alone: centroid,
-// fan normal, translated copy, and copying the points into an object.
+// fan normal, translated and plain copies, and copying the points into an
+// object.
 #include "kvx_geom.h"
 
+#include <cassert>
 #include <cmath>
 #include <cstdio>
 
@@ -12,6 +14,7 @@ static const Pos3 *item_pos(const List *node)
 
 void kvx_vtx_list_get_centre(const VertexList *list, Pos3 *out)
 {
+    assert(out && "kvx_vtx_list_get_centre writes its result through out");
     out->x = 0.0f;
     out->y = 0.0f;
     out->z = 0.0f;
@@ -25,10 +28,7 @@ void kvx_vtx_list_get_centre(const VertexList *list, Pos3 *out)
         ++count;
     }
     // An empty list gives 0 times an infinite reciprocal: not a number.
-    const double r = 1.0 / count;
-    out->x = (float)(out->x * r);
-    out->y = (float)(out->y * r);
-    out->z = (float)(out->z * r);
+    vec3_scale_by(out, 1.0 / count);
     if (kvx_debug)
         std::fprintf(stderr, "kvx_vtx_list_get_centre(): (%f,%f,%f)\n", out->x, out->y, out->z);
 }
@@ -44,6 +44,7 @@ static Pos3 offset_from(const Pos3 *p, const Pos3 *centre)
 
 void kvx_vtx_list_get_normal(const VertexList *list, const Pos3 *centre, Pos3 *out)
 {
+    assert(centre && out && out != centre && "kvx_vtx_list_get_normal reads centre, then writes out");
     out->x = 0.0f;
     out->y = 0.0f;
     out->z = 0.0f;
@@ -66,16 +67,14 @@ void kvx_vtx_list_get_normal(const VertexList *list, const Pos3 *centre, Pos3 *o
     // No zero test: a vanishing sum makes r infinite and 0 * inf not a number,
     // which is how callers recognise a degenerate outline.
     const double ox = out->x, oy = out->y, oz = out->z;
-    const double r = 1.0 / std::sqrt(oz * oz + oy * oy + ox * ox);
-    out->x = (float)(out->x * r);
-    out->y = (float)(out->y * r);
-    out->z = (float)(out->z * r);
+    vec3_scale_by(out, 1.0 / std::sqrt(oz * oz + oy * oy + ox * ox));
     if (kvx_debug)
         std::fprintf(stderr, "kvx_vtx_list_get_normal(): (%f,%f,%f)\n", out->x, out->y, out->z);
 }
 
 VertexList *kvx_vtx_list_translate(const VertexList *list, const Pos3 *offset)
 {
+    assert(offset && "kvx_vtx_list_translate moves by *offset");
     List *result = NULL, **tail = &result;
     for (const List *node = list; node; node = node->next) {
         const Pos3 *p = item_pos(node);
@@ -86,8 +85,19 @@ VertexList *kvx_vtx_list_translate(const VertexList *list, const Pos3 *offset)
     return result;
 }
 
+VertexList *kvx_vtx_list_copy(const VertexList *list)
+{
+    List *result = NULL, **tail = &result;
+    for (const List *node = list; node; node = node->next) {
+        const Pos3 *p = item_pos(node);
+        tail = kvx_list_append(tail, new_vertex_set(p->x, p->y, p->z));
+    }
+    return result;
+}
+
 void kvx_vtx_list_add_to_object(Object *object, const VertexList *list)
 {
+    assert(object && "kvx_vtx_list_add_to_object adds to an object");
     for (const List *node = list; node; node = node->next)
         object_add_new_vertex(object, item_pos(node));
 }

@@ -1,45 +1,11 @@
-// Command entry and validation: parse the scale amount, make the result
-// object, check the selection, tell the template from the path and read the
-// start of the path. Then run the later phases, with one cleanup exit.
+// Validation: parse the scale amount, make the result object, check the
+// selection, tell the template from the path, and check the path the sweep
+// is about to follow.
 
 #include <math.h>
 #include <stdio.h>
-#include <stdlib.h>
-#include <string.h>
 
 #include "extrude_work.h"
-
-int extrude_refuse(const char *line)
-{
-    fputs(line, stderr);
-    return 1;
-}
-
-static int pos_equal(const Pos3 *a, const Pos3 *b)
-{
-    return a->x == b->x && a->y == b->y && a->z == b->z;
-}
-
-static int pos_finite(const Pos3 *p)
-{
-    return isfinite(p->x) && isfinite(p->y) && isfinite(p->z);
-}
-
-VertexList *kvx_vtx_list_from_surface1(Surface *surface)
-{
-    VertexList *list = NULL, **tail = &list;
-    int index = 0;
-
-    for (const List *node = zirka_head_surface_vertices(surface); node; node = node->next, index++) {
-        Vertex *v = zirka_head_entry_vertex((const SurfaceVertex *)node->item);
-        tail = kvx_list_append(tail, v);
-        if (kvx_debug) {
-            const Pos3 *p = zirka_head_vertex_pos(v);
-            fprintf(stderr, "kvx_vtx_list_from_surface1(): #%03d : (%f,%f,%f)\n", index, p->x, p->y, p->z);
-        }
-    }
-    return list;
-}
 
 // Checks one selected object: exactly one surface, no children, ordinary type.
 static int check_object(Object *object)
@@ -53,6 +19,8 @@ static int check_object(Object *object)
         VertexList *trace = kvx_vtx_list_from_surface1((Surface *)surfaces->item);
         list_free(&trace);
     }
+    // One bare line per checked object, trace or not: it has always been
+    // part of the command's output, and scripts that read it rely on it.
     fputs("\n", stderr);
     if (surface_count != 1 || child_count != 0)
         return extrude_refuse("extrude_along_path(): must have exactly one surface and no children!\n");
@@ -64,7 +32,7 @@ static int check_object(Object *object)
 static int surface_finite(const Surface *surface)
 {
     for (const List *node = zirka_head_surface_vertices(surface); node; node = node->next)
-        if (!pos_finite(extrude_path_point(node)))
+        if (!vec3_is_finite(extrude_path_point(node)))
             return 0;
     return 1;
 }
@@ -78,14 +46,14 @@ static List *path_distinct_points(const Surface *path, int closed)
     const List *last = NULL;
 
     for (const List *node = zirka_head_surface_vertices(path); node; node = node->next) {
-        if (last && pos_equal(extrude_path_point(last), extrude_path_point(node)))
+        if (last && vec3_equal(extrude_path_point(last), extrude_path_point(node)))
             continue;
         last_at = tail;
         tail = kvx_list_append(tail, node->item);
         last = node;
     }
     if (closed && last_at && last_at != &points &&
-        pos_equal(extrude_path_point(*last_at), extrude_path_point(points))) {
+        vec3_equal(extrude_path_point(*last_at), extrude_path_point(points))) {
         list_free(last_at);
         *last_at = NULL;
     }
@@ -95,31 +63,21 @@ static List *path_distinct_points(const Surface *path, int closed)
 // Checks every corner of the path as the sweep will meet it: segments must be
 // finite, and two segments that run exactly against each other (cosine below
 // zero, no rotation axis) give no direction to turn the outline in.
-static int path_check_corners(const List *points, int closed)
+static int path_check_corners(ExtrudeCorners walk)
 {
-    int count = list_count((List *)points);
-    int corners = closed ? count : count - 2;
-    const List *a = points, *b = a->next, *c = b->next;
-
-    for (int k = 0; k < corners; k++) {
-        Pos3 in = extrude_pos_sub(extrude_path_point(b), extrude_path_point(a));
-        Pos3 out = extrude_pos_sub(extrude_path_point(c), extrude_path_point(b));
-        if (!pos_finite(&in) || !pos_finite(&out))
+    do {
+        if (!vec3_is_finite(&walk.incoming) || !vec3_is_finite(&walk.outgoing))
             return extrude_refuse("extrude_along_path(): coordinates must be finite!\n");
-        if (vec3_cos_angle(&in, &out) < 0.0) {
-            Pos3 axis;
-            vec3_cross_unit(&in, &out, &axis);
-            if (axis.x == 0 && axis.y == 0 && axis.z == 0)
-                return extrude_refuse("extrude_along_path(): path turns back on itself!\n");
-        }
-        a = b;
-        b = c;
-        c = c->next ? c->next : points;
-    }
+        double cosine;
+        Pos3 axis;
+        if (extrude_turns(&walk.incoming, &walk.outgoing, &cosine, &axis) && cosine < 0.0 && axis.x == 0 &&
+            axis.y == 0 && axis.z == 0)
+            return extrude_refuse("extrude_along_path(): path turns back on itself!\n");
+    } while (extrude_corners_next(&walk));
     return 0;
 }
 
-int extrude_check_selection(ExtrudeWork *w, int argc, const char **argv)
+int extrude_validate(ExtrudeWork *w, int argc, const char **argv)
 {
     if (argc < 2) {
         windows_message_dialog("Insufficient parameters passed to extrude/scale plugin");
@@ -167,33 +125,12 @@ int extrude_check_selection(ExtrudeWork *w, int argc, const char **argv)
         return extrude_refuse("extrude_along_path(): coordinates must be finite!\n");
 
     w->path_points = path_distinct_points(w->path_surface, w->path_closed);
-    if (list_count(w->path_points) < 3)
+    int count = list_count(w->path_points);
+    if (count < 3)
         return extrude_refuse("extrude_along_path(): path must have at least 3 distinct points!\n");
-    if (path_check_corners(w->path_points, w->path_closed))
-        return 1;
 
     // Only the path's segment vectors are used: the sweep starts wherever the
     // template stands.
-    const List *p0 = w->path_points, *p1 = p0->next, *p2 = p1->next;
-    w->incoming = extrude_pos_sub(extrude_path_point(p1), extrude_path_point(p0));
-    w->outgoing = extrude_pos_sub(extrude_path_point(p2), extrude_path_point(p1));
-    w->far_point = extrude_path_vertex(p2);
-    return 0;
-}
-
-void ZIRKA_CALL extrude_along_path(int argc, const char **argv)
-{
-    ExtrudeWork w;
-    memset(&w, 0, sizeof w);
-
-    if (extrude_check_selection(&w, argc, argv) == 0 && extrude_align_template(&w) == 0 &&
-        extrude_scale_profile(&w) == 0 && extrude_sweep(&w) == 0)
-        extrude_skin_commit(&w);
-
-    // Every list the call made; the vertices in them belong to the host.
-    list_free(&w.previous_ring);
-    list_free(&w.current_ring);
-    list_free(&w.template_list);
-    list_free(&w.path_points);
-    free(w.scale);
+    extrude_corners_begin(&w->corner, w->path_points, w->path_closed ? count : count - 2);
+    return path_check_corners(w->corner);
 }
