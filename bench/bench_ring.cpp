@@ -29,9 +29,9 @@ static void ring_transform(benchmark::State &state)
         List *ring = NULL, **tail = &ring;
         for (const Pos3 &p : outline)
             tail = kvx_list_append(tail, new_vertex_set(p.x, p.y, p.z));
-        List *moved = kvx_vtx_list_translate(ring, &offset);
-        List *turned = kvx_vtx_list_scale_rotate(moved, &centre, &axis, 0.5, 0.9);
-        List *scaled = kvx_vtx_list_scale(turned, &centre, 1.1);
+        List *moved = kvx_vtx_list_translate(ring, &offset, NULL);
+        List *turned = kvx_vtx_list_scale_rotate(moved, &centre, &axis, 0.5, 0.9, NULL);
+        List *scaled = kvx_vtx_list_scale(turned, &centre, 1.1, NULL);
         benchmark::DoNotOptimize(scaled);
         list_free(&ring);
         list_free(&moved);

@@ -32,15 +32,16 @@ int extrude_align_template(ExtrudeWork *w)
         // template object untouched even where scaling by 1.0 about the
         // centroid would round (tiny coordinates far from the centroid, or a
         // negative zero).
-        VertexList *copy = kvx_vtx_list_copy(w->template_list);
-        w->previous_ring = kvx_vtx_list_scale_rotate(copy, &w->centre, &w->axis, w->cosine, 1.0);
-        list_free(&copy);
+        VertexList *copy = kvx_vtx_list_copy(w->template_list, &w->scratch);
+        w->previous_ring = kvx_vtx_list_scale_rotate(copy, &w->centre, &w->axis, w->cosine, 1.0, &w->scratch);
+        kvx_scratch_give(&w->scratch, &copy);
         if (kvx_debug)
             fprintf(stderr, "extrude_along_path(): aligning template with first segment of path axis  (%f,%f,%f) angle %f.\n",
                     w->axis.x, w->axis.y, w->axis.z, acos(w->cosine) * trace_degrees_per_radian);
     } else {
         // Aligned already, or the template has no normal (a line, a point).
         w->previous_ring = list_clone(w->template_list);
+        w->previous_is_template = 1;
         if (kvx_debug)
             fputs("extrude_along_path(): template and first segment of path are aligned.\n", stderr);
     }

@@ -16,10 +16,11 @@ void ZIRKA_CALL extrude_along_path(int argc, const char **argv)
         extrude_skin_commit(&w);
 
     // Every list and table the call made; the vertices in the lists belong
-    // to the host.
+    // to the host, which has no release for them.
     list_free(&w.previous_ring);
     list_free(&w.current_ring);
     list_free(&w.template_list);
     list_free(&w.path_points);
     free(w.scale);
+    kvx_scratch_release(&w.scratch);
 }

@@ -68,12 +68,18 @@ typedef struct ExtrudeWork {
     Pos3 axis;                 /* rotation axis of the current turn */
     double cosine;             /* cosine of the current turn */
     VertexList *previous_ring; /* ring at the previous path point; owned nodes */
+    int previous_is_template;  /* previous_ring holds the template's own vertices, which are
+                                  never handed to scratch */
     VertexList *current_ring;  /* previous ring moved to the corner, not yet scaled; owned nodes */
     int ring_count;            /* rings added to the result object so far */
 
     /* Set by the scale profile, read by the sweep. */
     double *scale;             /* one size ratio per path entry; owned (free) */
     int ratio_index;           /* scale entry of the current ring: its path entry */
+
+    /* Shared by alignment and the sweep: the vertices of every ring the call
+     * is done with, reused for the rings that follow. Owned. */
+    KvxScratch scratch;
 } ExtrudeWork;
 
 /* Validation. Reads argc, argv and the host's selection. Sets scale_amount,
@@ -90,9 +96,9 @@ int extrude_validate(ExtrudeWork *w, int argc, const char **argv);
  * template_list (owned nodes), centre, template_normal, cosine and axis (of
  * the turn onto the first segment, when there is one), previous_ring (owned
  * nodes: new vertices, or for an aligned template a clone of template_list,
- * the template's own vertices); for a closed path appends P0 and P1 to
- * path_points, for an open one adds previous_ring to result and sets
- * ring_count to 1. */
+ * the template's own vertices, and then previous_is_template); for a closed
+ * path appends P0 and P1 to path_points, for an open one adds previous_ring
+ * to result and sets ring_count to 1. */
 int extrude_align_template(ExtrudeWork *w);
 
 /* Scale profile. Reads path_points (as alignment left them) and
@@ -103,8 +109,9 @@ int extrude_scale_profile(ExtrudeWork *w);
 
 /* Sweep. Reads scale, path_closed, corner; moves centre, corner, axis,
  * cosine; replaces previous_ring and current_ring (owned nodes) at every
- * corner, releasing the old ones' nodes; adds one ring per path point to
- * result and counts them in ring_count. */
+ * corner, handing the old ones to scratch (the template's own vertices
+ * excepted); adds one ring per path point to result and counts them in
+ * ring_count. */
 int extrude_sweep(ExtrudeWork *w);
 
 /* Skin and commit. Reads template_surface, template_closed, path_closed,

@@ -23,20 +23,21 @@ static void sweep_corner(ExtrudeWork *w, VertexList **previous, VertexList **cur
     if (extrude_turns(in, out, &w->cosine, &w->axis)) {
         if (kvx_debug)
             fprintf(stderr, "extrude_along_path(): rotate around (%f,%f,%f).\n", w->axis.x, w->axis.y, w->axis.z);
-        VertexList *turned = kvx_vtx_list_scale_rotate(w->current_ring, &w->centre, &w->axis, w->cosine, factor);
-        VertexList *next = kvx_vtx_list_translate(turned, out);
+        VertexList *turned =
+            kvx_vtx_list_scale_rotate(w->current_ring, &w->centre, &w->axis, w->cosine, factor, &w->scratch);
+        VertexList *next = kvx_vtx_list_translate(turned, out, &w->scratch);
         if (kvx_debug)
             fputs("extrude_along_path(): intersect, store and advance.\n", stderr);
-        VertexList *mitre = kvx_vtx_list_intersect(w->previous_ring, w->current_ring, turned, next);
+        VertexList *mitre = kvx_vtx_list_intersect(w->previous_ring, w->current_ring, turned, next, &w->scratch);
         kvx_vtx_list_add_to_object(w->result, mitre);
-        list_free(&mitre);
+        kvx_scratch_give(&w->scratch, &mitre);
         *previous = turned;
         *current = next;
     } else {
         if (kvx_debug)
             fputs("extrude_along_path(): store vl3 and advance.\n", stderr);
-        VertexList *scaled = kvx_vtx_list_scale(w->current_ring, &w->centre, factor);
-        VertexList *next = kvx_vtx_list_translate(scaled, out);
+        VertexList *scaled = kvx_vtx_list_scale(w->current_ring, &w->centre, factor, &w->scratch);
+        VertexList *next = kvx_vtx_list_translate(scaled, out, &w->scratch);
         kvx_vtx_list_add_to_object(w->result, scaled);
         *previous = scaled;
         *current = next;
@@ -47,15 +48,20 @@ static void sweep_corner(ExtrudeWork *w, VertexList **previous, VertexList **cur
 
 int extrude_sweep(ExtrudeWork *w)
 {
-    w->current_ring = kvx_vtx_list_translate(w->previous_ring, &w->corner.incoming);
+    w->current_ring = kvx_vtx_list_translate(w->previous_ring, &w->corner.incoming, &w->scratch);
     w->ratio_index = 1;
 
     do {
         VertexList *previous, *current;
         sweep_corner(w, &previous, &current);
-        // Hand over: the old rings' nodes go, their vertices stay the host's.
-        list_free(&w->previous_ring);
-        list_free(&w->current_ring);
+        // Hand over: the old rings' vertices are reused from here on, except
+        // the template's own.
+        if (w->previous_is_template)
+            list_free(&w->previous_ring);
+        else
+            kvx_scratch_give(&w->scratch, &w->previous_ring);
+        w->previous_is_template = 0;
+        kvx_scratch_give(&w->scratch, &w->current_ring);
         w->previous_ring = previous;
         w->current_ring = current;
     } while (extrude_corners_next(&w->corner));

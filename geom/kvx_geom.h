@@ -23,6 +23,15 @@
  * list_free); the vertices in it were made with new_vertex_set and belong to
  * the host. Only the ring transforms change their input vertices.
  *
+ * Scratch vertices: the host has no operation that releases a free-standing
+ * vertex, so every operation that makes vertices takes a KvxScratch, a
+ * supply of vertices the caller has handed back (kvx_scratch_give) once
+ * nothing holds them any more; new vertices are taken from it first, and made
+ * with new_vertex_set only when it is empty. A command that hands back each
+ * ring it is done with makes a few rings' worth of vertices in all, however
+ * long the path. Taking a vertex from the supply gives the same positions,
+ * bit for bit, as making a new one; a NULL supply makes every vertex new.
+ *
  * Pointers: each declaration says which arguments may be NULL and which are
  * written; a NULL where none is allowed is a broken caller contract, caught
  * by an assert.
@@ -33,6 +42,7 @@
 #include "zirka_heads.h"
 
 #include <math.h>
+#include <stddef.h>
 
 #ifdef __cplusplus
 extern "C" {
@@ -58,6 +68,36 @@ static inline List **kvx_list_append(List **tail, void *item)
     list_add_item(tail, item);
     return &(*tail)->next;
 }
+
+/* ---- scratch vertices ---------------------------------------------------------- */
+
+/* Vertices handed back for reuse within one command. Start it as
+ * KVX_SCRATCH_INIT and end it with kvx_scratch_release. */
+typedef struct KvxScratch {
+    Vertex **free;   /* the vertices handed back; the last one is reused first */
+    size_t count;    /* vertices in free */
+    size_t capacity; /* room in free */
+} KvxScratch;
+
+#define KVX_SCRATCH_INIT {NULL, 0, 0}
+
+/* Returns a vertex at (x, y, z): the vertex handed back last, if scratch
+ * holds one, else a new one from new_vertex_set.
+ * scratch: changed (loses the vertex it gives); may be NULL. */
+Vertex *kvx_vertex_new(KvxScratch *scratch, float x, float y, float z);
+
+/* Hands the vertices of *list back to scratch, then releases the list's
+ * nodes (list_free; *list becomes NULL). The caller promises that nothing
+ * holds those vertices any more: they were made by this kernel, belong to no
+ * object and stand in no other list that is still in use. When scratch
+ * cannot grow, the vertices are not reused; nothing else changes.
+ * scratch: changed; may be NULL (only the nodes are released).
+ * list: the address of a list variable; must not be NULL. */
+void kvx_scratch_give(KvxScratch *scratch, VertexList **list);
+
+/* Releases scratch's own storage; the vertices it held stay the host's.
+ * scratch: left empty; must not be NULL. */
+void kvx_scratch_release(KvxScratch *scratch);
 
 /* ---- vectors ----------------------------------------------------------------- */
 
@@ -137,13 +177,15 @@ void kvx_vtx_list_get_normal(const VertexList *list, const Pos3 *centre, Pos3 *o
 /* Returns a new list of new vertices, each item moved by *offset (each sum
  * rounded to single precision), in order; NULL for an empty list.
  * list: read only, its vertices unchanged; may be NULL.
- * offset: read only; must not be NULL. */
-VertexList *kvx_vtx_list_translate(const VertexList *list, const Pos3 *offset);
+ * offset: read only; must not be NULL.
+ * scratch: where the new vertices come from first; may be NULL. */
+VertexList *kvx_vtx_list_translate(const VertexList *list, const Pos3 *offset, KvxScratch *scratch);
 
 /* Returns a new list of new vertices at the items' positions, bit for bit
  * (a negative zero stays negative), in order; NULL for an empty list.
- * list: read only, its vertices unchanged; may be NULL. */
-VertexList *kvx_vtx_list_copy(const VertexList *list);
+ * list: read only, its vertices unchanged; may be NULL.
+ * scratch: where the new vertices come from first; may be NULL. */
+VertexList *kvx_vtx_list_copy(const VertexList *list, KvxScratch *scratch);
 
 /* Appends to object one new vertex at a copy of each item's position, in
  * order (object_add_new_vertex).
@@ -167,16 +209,18 @@ void kvx_vtx_list_scale_in_place(VertexList *list, const Pos3 *centre, double fa
  * clamped to [0, 1], so the turn is at most a quarter turn.
  * list: its vertices changed in place; may be NULL (returns NULL).
  * centre, axis: read only; must not be NULL.
+ * scratch: where the new vertices come from first; may be NULL.
  * Traces "extrude_along_path(): rotating with center (%f,%f,%f) with S=%e\n"
  * first, also for an empty list. */
 VertexList *kvx_vtx_list_scale_rotate(VertexList *list, const Pos3 *centre, const Pos3 *axis, double cosine,
-                                      double factor);
+                                      double factor, KvxScratch *scratch);
 
 /* Scales list in place as kvx_vtx_list_scale_in_place and returns a new list
  * of new vertices at the scaled positions.
  * list: its vertices changed in place; may be NULL (returns NULL).
- * centre: read only; must not be NULL. */
-VertexList *kvx_vtx_list_scale(VertexList *list, const Pos3 *centre, double factor);
+ * centre: read only; must not be NULL.
+ * scratch: where the new vertices come from first; may be NULL. */
+VertexList *kvx_vtx_list_scale(VertexList *list, const Pos3 *centre, double factor, KvxScratch *scratch);
 
 /* ---- mitre-point solver ---------------------------------------------------------- */
 
@@ -190,15 +234,17 @@ int kvx_solve3(double m[12]);
 
 /* The mitre point of line A (through p1, p2) and line B (through p3, p4): their
  * crossing point, or for skew lines the point of A nearest to B. Lines whose
- * directions have a cosine of exactly 1.0 give p2. Returns a new vertex. */
-Vertex *kvx_line_intersect(Pos3 p1, Pos3 p2, Pos3 p3, Pos3 p4);
+ * directions have a cosine of exactly 1.0 give p2. Returns a new vertex.
+ * scratch: where the new vertex comes from first; may be NULL. */
+Vertex *kvx_line_intersect(Pos3 p1, Pos3 p2, Pos3 p3, Pos3 p4, KvxScratch *scratch);
 
 /* Walks the four lists in step; returns a new list whose k-th item is
  * kvx_line_intersect of their k-th positions, as long as all four have an
  * item (NULL when one is empty).
- * l1 .. l4: read only, their vertices unchanged; each may be NULL. */
+ * l1 .. l4: read only, their vertices unchanged; each may be NULL.
+ * scratch: where the new vertices come from first; may be NULL. */
 VertexList *kvx_vtx_list_intersect(const VertexList *l1, const VertexList *l2, const VertexList *l3,
-                                   const VertexList *l4);
+                                   const VertexList *l4, KvxScratch *scratch);
 
 #ifdef __cplusplus
 }

@@ -65,14 +65,14 @@ int kvx_solve3(double m[12])
     return 1;
 }
 
-Vertex *kvx_line_intersect(Pos3 p1, Pos3 p2, Pos3 p3, Pos3 p4)
+Vertex *kvx_line_intersect(Pos3 p1, Pos3 p2, Pos3 p3, Pos3 p4, KvxScratch *scratch)
 {
     const Pos3 d1 = vec3_sub(&p2, &p1), d2 = vec3_sub(&p4, &p3), w = vec3_sub(&p3, &p1);
 
     // Only an exact 1.0 counts as parallel; opposite or nearly parallel
     // tracks go through the solver.
     if (vec3_cos_angle(&d1, &d2) == 1.0)
-        return new_vertex_set(p2.x, p2.y, p2.z);
+        return kvx_vertex_new(scratch, p2.x, p2.y, p2.z);
 
     // The common perpendicular stays in double.
     const double nx = (double)d1.y * d2.z - (double)d1.z * d2.y;
@@ -85,16 +85,18 @@ Vertex *kvx_line_intersect(Pos3 p1, Pos3 p2, Pos3 p3, Pos3 p4)
     };
     kvx_solve3(m);
     const double t = -m[3];
-    return new_vertex_set((float)(p1.x + t * d1.x), (float)(p1.y + t * d1.y), (float)(p1.z + t * d1.z));
+    return kvx_vertex_new(scratch, (float)(p1.x + t * d1.x), (float)(p1.y + t * d1.y), (float)(p1.z + t * d1.z));
 }
 
 VertexList *kvx_vtx_list_intersect(const VertexList *l1, const VertexList *l2, const VertexList *l3,
-                                   const VertexList *l4)
+                                   const VertexList *l4, KvxScratch *scratch)
 {
     List *result = NULL, **tail = &result;
     while (l1 && l2 && l3 && l4) {
-        Vertex *v = kvx_line_intersect(*zirka_head_vertex_pos((Vertex *)l1->item), *zirka_head_vertex_pos((Vertex *)l2->item),
-                                       *zirka_head_vertex_pos((Vertex *)l3->item), *zirka_head_vertex_pos((Vertex *)l4->item));
+        Vertex *v = kvx_line_intersect(*zirka_head_vertex_pos((Vertex *)l1->item),
+                                       *zirka_head_vertex_pos((Vertex *)l2->item),
+                                       *zirka_head_vertex_pos((Vertex *)l3->item),
+                                       *zirka_head_vertex_pos((Vertex *)l4->item), scratch);
         tail = kvx_list_append(tail, v);
         l1 = l1->next;
         l2 = l2->next;

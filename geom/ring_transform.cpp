@@ -24,7 +24,7 @@ void kvx_vtx_list_scale_in_place(VertexList *list, const Pos3 *centre, double fa
 }
 
 VertexList *kvx_vtx_list_scale_rotate(VertexList *list, const Pos3 *centre, const Pos3 *axis, double cosine,
-                                      double factor)
+                                      double factor, KvxScratch *scratch)
 {
     assert(centre && axis && "kvx_vtx_list_scale_rotate turns about *axis through *centre");
     const double ax = axis->x, ay = axis->y, az = axis->z;
@@ -55,7 +55,7 @@ VertexList *kvx_vtx_list_scale_rotate(VertexList *list, const Pos3 *centre, cons
         scale_pos(p, centre, factor);
         // The turn reads the scaled position back as stored.
         const double dx = p->x - cx, dy = p->y - cy, dz = p->z - cz;
-        Vertex *v = new_vertex_set((float)(cx + (m00 * dx + m01 * dy + m02 * dz)),
+        Vertex *v = kvx_vertex_new(scratch, (float)(cx + (m00 * dx + m01 * dy + m02 * dz)),
                                    (float)(cy + (m10 * dx + m11 * dy + m12 * dz)),
                                    (float)(cz + (m20 * dx + m21 * dy + m22 * dz)));
         tail = kvx_list_append(tail, v);
@@ -63,8 +63,8 @@ VertexList *kvx_vtx_list_scale_rotate(VertexList *list, const Pos3 *centre, cons
     return result;
 }
 
-VertexList *kvx_vtx_list_scale(VertexList *list, const Pos3 *centre, double factor)
+VertexList *kvx_vtx_list_scale(VertexList *list, const Pos3 *centre, double factor, KvxScratch *scratch)
 {
     kvx_vtx_list_scale_in_place(list, centre, factor);
-    return kvx_vtx_list_copy(list);
+    return kvx_vtx_list_copy(list, scratch);
 }

@@ -72,25 +72,25 @@ void kvx_vtx_list_get_normal(const VertexList *list, const Pos3 *centre, Pos3 *o
         std::fprintf(stderr, "kvx_vtx_list_get_normal(): (%f,%f,%f)\n", out->x, out->y, out->z);
 }
 
-VertexList *kvx_vtx_list_translate(const VertexList *list, const Pos3 *offset)
+VertexList *kvx_vtx_list_translate(const VertexList *list, const Pos3 *offset, KvxScratch *scratch)
 {
     assert(offset && "kvx_vtx_list_translate moves by *offset");
     List *result = NULL, **tail = &result;
     for (const List *node = list; node; node = node->next) {
         const Pos3 *p = item_pos(node);
-        Vertex *v = new_vertex_set((float)((double)p->x + offset->x), (float)((double)p->y + offset->y),
+        Vertex *v = kvx_vertex_new(scratch, (float)((double)p->x + offset->x), (float)((double)p->y + offset->y),
                                    (float)((double)p->z + offset->z));
         tail = kvx_list_append(tail, v);
     }
     return result;
 }
 
-VertexList *kvx_vtx_list_copy(const VertexList *list)
+VertexList *kvx_vtx_list_copy(const VertexList *list, KvxScratch *scratch)
 {
     List *result = NULL, **tail = &result;
     for (const List *node = list; node; node = node->next) {
         const Pos3 *p = item_pos(node);
-        tail = kvx_list_append(tail, new_vertex_set(p->x, p->y, p->z));
+        tail = kvx_list_append(tail, kvx_vertex_new(scratch, p->x, p->y, p->z));
     }
     return result;
 }

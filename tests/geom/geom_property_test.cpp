@@ -47,7 +47,7 @@ TEST_F(MitreProperty, CrossingTracksMeetAtTheirCommonPoint)
         const Pos3 p2 = {x.x + b * d1.x, x.y + b * d1.y, x.z + b * d1.z};
         const Pos3 p3 = {x.x + c * d2.x, x.y + c * d2.y, x.z + c * d2.z};
         const Pos3 p4 = {x.x + e * d2.x, x.y + e * d2.y, x.z + e * d2.z};
-        const V r = vec(*zirka_head_vertex_pos(kvx_line_intersect(p1, p2, p3, p4)));
+        const V r = vec(*zirka_head_vertex_pos(kvx_line_intersect(p1, p2, p3, p4, NULL)));
         // The result is X rounded to floats: within float rounding of the
         // largest coordinate involved.
         const LD scale = std::max({max_abs(vec(p1)), max_abs(vec(p2)), max_abs(vec(p3)), max_abs(vec(p4))});
@@ -78,7 +78,7 @@ TEST_F(MitreProperty, SkewTracksGiveTheNearestPointOfTheFirst)
         const LD aa = dot(d1, d1), bb = dot(d2, d2), ab = dot(d1, d2);
         const LD t = (dot(w, d1) * bb - dot(w, d2) * ab) / (aa * bb - ab * ab);
         const V expected = a + t * d1;
-        const V r = vec(*zirka_head_vertex_pos(kvx_line_intersect(p[0], p[1], p[2], p[3])));
+        const V r = vec(*zirka_head_vertex_pos(kvx_line_intersect(p[0], p[1], p[2], p[3], NULL)));
         // The kernel works from directions rounded to floats, which shifts the
         // foot by a few float roundings of the coordinates, amplified by the
         // conditioning (1 / sine^2 <= 25).
@@ -107,7 +107,7 @@ TEST_F(TurnProperty, TurnKeepsLengthsAndCarriesTheNormalOntoTheDirection)
         const Pos3 other = {coord(rng), coord(rng), coord(rng)};
         VertexList *input = ring({tip, other});
         const std::vector<Pos3> before = positions_of(input);
-        const std::vector<Pos3> turned = positions_of(keep(kvx_vtx_list_scale_rotate(input, &centre, &axis, cosine, f)));
+        const std::vector<Pos3> turned = positions_of(keep(kvx_vtx_list_scale_rotate(input, &centre, &axis, cosine, f, NULL)));
         ASSERT_EQ(turned.size(), 2u);
         const std::vector<Pos3> scaled = positions_of(input);
         const V c = vec(centre);

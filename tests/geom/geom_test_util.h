@@ -4,7 +4,9 @@
 #ifndef GEOM_TEST_UTIL_H
 #define GEOM_TEST_UTIL_H
 
+#include "capture.h"
 #include "kvx_geom.h"
+#include "pos3.h"
 #include "zirka_core.h"
 
 #include <gtest/gtest.h>
@@ -68,13 +70,6 @@ inline std::vector<Pos3> positions_of(const VertexList *list)
 
 // A one-vertex position list, to compare with positions_of.
 inline std::vector<Pos3> one(Pos3 p) { return {p}; }
-
-inline bool operator==(const Pos3 &a, const Pos3 &b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
-inline bool operator!=(const Pos3 &a, const Pos3 &b) { return !(a == b); }
-inline std::ostream &operator<<(std::ostream &os, const Pos3 &p)
-{
-    return os << "(" << p.x << ", " << p.y << ", " << p.z << ")";
-}
 
 // True when no vertex of b is also a vertex of a.
 inline bool shares_no_vertex(const VertexList *a, const VertexList *b)

@@ -12,13 +12,23 @@ using VtxList = GeomTest;
 //        |   |           seen from +z
 //  (0,0) +---+ (1,0)
 
-TEST_F(VtxList, CentreOfSquareOneVertexAndEmptyList)
+TEST_F(VtxList, CentreOfTheSquare)
 {
     Pos3 c;
     kvx_vtx_list_get_centre(ring({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}), &c);
     EXPECT_EQ(c, (Pos3{0.5f, 0.5f, 0}));
+}
+
+TEST_F(VtxList, CentreOfOneVertexIsThatVertex)
+{
+    Pos3 c;
     kvx_vtx_list_get_centre(ring({{-2.5f, 3, 1e-3f}}), &c);
     EXPECT_EQ(c, (Pos3{-2.5f, 3, 1e-3f}));
+}
+
+TEST_F(VtxList, CentreOfNothingIsNotANumber)
+{
+    Pos3 c;
     kvx_vtx_list_get_centre(NULL, &c); // 0 * (1 / 0)
     EXPECT_TRUE(std::isnan(c.x) && std::isnan(c.y) && std::isnan(c.z)) << c;
 }
@@ -59,38 +69,43 @@ TEST_F(VtxList, NormalHasNoClosingTerm)
     // p2 = (.5,.5,-.25), p3 = (-.5,.5,.75). The unit cross products of the
     // three consecutive pairs are (0,-1,2)/sqrt5, (1,0,2)/sqrt5 and
     // (2,-1,2)/3; the closing pair (p3, p0) would add (1,-2,2)/3.
+    // About (0.397, -0.278, 0.875); with a closing term it would be about
+    // (0.388, -0.388, 0.836).
     const Pos3 centre = {0.5f, 0.5f, 0.25f};
     Pos3 n;
     kvx_vtx_list_get_normal(ring({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 1}}), &centre, &n);
-    const long double s5 = std::sqrt(5.0L);
-    const long double sx = 1 / s5 + 2.0L / 3, sy = -1 / s5 - 1.0L / 3, sz = 4 / s5 + 2.0L / 3;
-    const long double len = std::sqrt(sx * sx + sy * sy + sz * sz);
-    EXPECT_NEAR(n.x, sx / len, 1e-6);
-    EXPECT_NEAR(n.y, sy / len, 1e-6);
-    EXPECT_NEAR(n.z, sz / len, 1e-6);
-    EXPECT_NEAR(n.x, 0.40, 0.005); // about (0.40, -0.28, 0.87); with a closing
-    EXPECT_NEAR(n.y, -0.28, 0.005); // term it would be about (0.38, -0.38, 0.83)
-    EXPECT_NEAR(n.z, 0.87, 0.01);
+    EXPECT_EQ(n, (Pos3{0x1.96567ep-2f, -0x1.1cbd54p-2f, 0x1.bfe17ep-1f}));
 }
 
 TEST_F(VtxList, TranslateMakesNewVerticesInOrder)
 {
     VertexList *square = ring({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}});
     const Pos3 up = {0, 0, 2};
-    VertexList *moved = keep(kvx_vtx_list_translate(square, &up));
+    VertexList *moved = keep(kvx_vtx_list_translate(square, &up, NULL));
     const std::vector<Pos3> expected = {{0, 0, 2}, {1, 0, 2}, {1, 1, 2}, {0, 1, 2}};
     EXPECT_EQ(positions_of(moved), expected);
     EXPECT_EQ(positions_of(square), (std::vector<Pos3>{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}));
     EXPECT_TRUE(shares_no_vertex(square, moved));
-    EXPECT_EQ(kvx_vtx_list_translate(NULL, &up), nullptr);
+    EXPECT_EQ(kvx_vtx_list_translate(NULL, &up, NULL), nullptr);
 }
 
 TEST_F(VtxList, TranslateRoundsEachSum)
 {
     const Pos3 tiny = {1e-8f, -0.1f, 0};
-    VertexList *moved = keep(kvx_vtx_list_translate(ring({{1, 1, 1}}), &tiny));
+    VertexList *moved = keep(kvx_vtx_list_translate(ring({{1, 1, 1}}), &tiny, NULL));
     // 1 + 1e-8 rounds back to 1; 1 - 0.1f = 0.8999999985 rounds to 0.9f.
     EXPECT_EQ(positions_of(moved)[0], (Pos3{1.0f, 0.9f, 1.0f}));
+}
+
+TEST_F(VtxList, CopyKeepsEveryBitInNewVertices)
+{
+    // Scaling by 1 about a centre would turn -0 into +0 and round 0x1p-140f
+    // away; a copy keeps both.
+    VertexList *line = ring({{-0.0f, 0x1p-140f, 3}, {1e30f, -1, 0}});
+    VertexList *copy = keep(kvx_vtx_list_copy(line, NULL));
+    EXPECT_EQ(positions_of(copy), positions_of(line));
+    EXPECT_TRUE(shares_no_vertex(line, copy));
+    EXPECT_EQ(kvx_vtx_list_copy(NULL, NULL), nullptr);
 }
 
 TEST_F(VtxList, AddToObjectAppendsCopiesInOrder)
@@ -111,19 +126,22 @@ TEST_F(VtxList, TracesOnlyWhenDebugIsOn)
 {
     VertexList *square = ring({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}});
     Pos3 c, n;
-    testing::internal::CaptureStderr();
-    kvx_vtx_list_get_centre(square, &c);
-    kvx_vtx_list_get_normal(square, &c, &n);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    Captured off = capture_output([&] {
+        kvx_vtx_list_get_centre(square, &c);
+        kvx_vtx_list_get_normal(square, &c, &n);
+    });
+    EXPECT_EQ(off.err, "");
 
     kvx_debug = 1;
-    testing::internal::CaptureStderr();
-    kvx_vtx_list_get_centre(square, &c);
-    kvx_vtx_list_get_normal(square, &c, &n);
-    keep(kvx_vtx_list_translate(square, &c));
+    Captured on = capture_output([&] {
+        kvx_vtx_list_get_centre(square, &c);
+        kvx_vtx_list_get_normal(square, &c, &n);
+        keep(kvx_vtx_list_translate(square, &c, NULL));
+        keep(kvx_vtx_list_copy(square, NULL));
+    });
     kvx_debug = 0;
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "kvx_vtx_list_get_centre(): (0.500000,0.500000,0.000000)\n"
-                                                      "kvx_vtx_list_get_normal(): (0.000000,0.000000,1.000000)\n");
+    EXPECT_EQ(on.err, "kvx_vtx_list_get_centre(): (0.500000,0.500000,0.000000)\n"
+                      "kvx_vtx_list_get_normal(): (0.000000,0.000000,1.000000)\n");
 }
 
 } // namespace

@@ -200,6 +200,8 @@ std::vector<Object *> zirka_selection(void) { return zirka_state().selection; }
 
 long zirka_redraw_count(void) { return zirka_state().redraws; }
 
+long zirka_free_vertex_count(void) { return static_cast<long>(zirka_state().free_vertices.size()); }
+
 void zirka_refresh_views(void)
 {
     ZirkaState &s = zirka_state();

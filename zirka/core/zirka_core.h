@@ -39,6 +39,10 @@ void zirka_reset(void);
 // this number as it found it.
 long zirka_plugin_list_nodes(void);
 
+// Returns the number of free-standing vertices (made by new_vertex_set) the
+// host holds now.
+long zirka_free_vertex_count(void);
+
 /* ---- objects -------------------------------------------------------------- */
 
 // Returns the object with that id (in the world or not), or NULL.
