@@ -1,40 +1,17 @@
 // extrude_test.h -- a fixture for running the command through the stand-in
-// host: load OBJ text, select, run kvx_extrude_along_path_scale through Tcl,
-// and look at what it made, what it said and what it left behind.
+// host: put a template and a path in the world, select them, run
+// kvx_extrude_along_path_scale through Tcl, and look at what it made, what
+// it said and what it left behind.
 #ifndef EXTRUDE_TEST_H
 #define EXTRUDE_TEST_H
 
+#include "pos3.h"
+#include "shapes.h"
 #include "zirka_fixture.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <cstring>
-#include <sstream>
 #include <string>
 #include <vector>
-
-// One vertex position, compared bit for bit.
-struct P3 {
-    float x, y, z;
-};
-
-inline bool same_bits(float a, float b)
-{
-    uint32_t ua, ub;
-    std::memcpy(&ua, &a, 4);
-    std::memcpy(&ub, &b, 4);
-    return ua == ub;
-}
-
-inline bool operator==(const P3 &a, const P3 &b)
-{
-    return same_bits(a.x, b.x) && same_bits(a.y, b.y) && same_bits(a.z, b.z);
-}
-
-inline std::ostream &operator<<(std::ostream &os, const P3 &p)
-{
-    return os << "(" << p.x << ", " << p.y << ", " << p.z << ")";
-}
 
 // What one run of the command did.
 struct Outcome {
@@ -47,24 +24,24 @@ struct Outcome {
 
 class ExtrudeTest : public ZirkaTest {
 protected:
-    // Loads OBJ text as one step; returns the new objects' ids in file order.
-    std::vector<int> load(const std::string &obj)
+    // Puts the objects into the world as one step; returns their ids.
+    static std::vector<int> add(const std::vector<Object *> &objects)
     {
-        std::string path = write_file("case" + std::to_string(++files_) + ".obj", obj);
-        std::istringstream ids(eval("host::load " + path));
-        std::vector<int> out;
-        for (int id; ids >> id;)
-            out.push_back(id);
-        return out;
+        zirka_world_add_objects("shapes", objects);
+        std::vector<int> ids;
+        for (Object *o : objects)
+            ids.push_back(zirka_object_id(o));
+        return ids;
     }
 
-    void select(const std::vector<int> &ids)
+    // A template line and a path line in the world; returns their ids.
+    static std::vector<int> place(const std::vector<Pos3> &tmpl, bool tmpl_closed, const std::vector<Pos3> &path,
+                                  bool path_closed)
     {
-        std::string script = "host::select";
-        for (int id : ids)
-            script += " " + std::to_string(id);
-        eval(script);
+        return add({line_object(tmpl, line_type(tmpl_closed)), line_object(path, line_type(path_closed))});
     }
+
+    void select(const std::vector<int> &ids) { ASSERT_TRUE(zirka_select(ids)); }
 
     // Runs the Tcl script (by default the command with args) and reports.
     Outcome run_script(const std::string &script)
@@ -87,12 +64,12 @@ protected:
 
     Outcome run(const std::string &args) { return run_script("kvx_extrude_along_path_scale " + args); }
 
-    // Loads OBJ text whose first object is the template and second the path,
-    // selects them in that order and runs the command; expects one new object.
-    int extrude(const std::string &obj, const std::string &amount)
+    // Places the template and the path, selects them in that order and runs
+    // the command; expects one new object and returns its id.
+    int extrude(const std::vector<Pos3> &tmpl, bool tmpl_closed, const std::vector<Pos3> &path, bool path_closed,
+                const std::string &amount)
     {
-        std::vector<int> ids = load(obj);
-        select(ids);
+        select(place(tmpl, tmpl_closed, path, path_closed));
         Outcome o = run(amount);
         EXPECT_EQ(o.code, TCL_OK);
         EXPECT_EQ(o.made.size(), 1u) << o.err;
@@ -108,14 +85,12 @@ protected:
         return ids;
     }
 
-    static std::vector<P3> vertices(int id)
+    static std::vector<Pos3> vertices(int id)
     {
         Object *o = zirka_object_by_id(id);
-        std::vector<P3> out;
-        for (int i = 0; o && i < zirka_object_vertex_count(o); i++) {
-            const Pos3 *p = zirka_head_vertex_pos(zirka_object_get_vertex_at_index(o, i));
-            out.push_back({p->x, p->y, p->z});
-        }
+        std::vector<Pos3> out;
+        for (int i = 0; o && i < zirka_object_vertex_count(o); i++)
+            out.push_back(*zirka_head_vertex_pos(zirka_object_get_vertex_at_index(o, i)));
         return out;
     }
 
@@ -127,36 +102,6 @@ protected:
             out.push_back(zirka_surface_vertex_indices(o, s));
         return out;
     }
-
-private:
-    int files_ = 0;
 };
-
-// OBJ text for an object holding one line surface through the points;
-// closed repeats the first index at the end. first is the 1-based index of
-// the object's first vertex in the file.
-inline std::string obj_line(const std::string &name, const std::vector<P3> &points, bool closed, int first)
-{
-    std::ostringstream s;
-    s.precision(9);
-    s << "o " << name << "\n";
-    for (const P3 &p : points)
-        s << "v " << p.x << " " << p.y << " " << p.z << "\n";
-    s << "l";
-    for (size_t i = 0; i < points.size(); i++)
-        s << " " << first + (int)i;
-    if (closed)
-        s << " " << first;
-    s << "\n";
-    return s.str();
-}
-
-// Template then path, as one OBJ text.
-inline std::string obj_case(const std::vector<P3> &tmpl, bool tmpl_closed, const std::vector<P3> &path,
-                            bool path_closed)
-{
-    return obj_line("template", tmpl, tmpl_closed, 1) +
-           obj_line("path", path, path_closed, 1 + (int)tmpl.size());
-}
 
 #endif

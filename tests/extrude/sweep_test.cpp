@@ -1,6 +1,7 @@
-// The operation end to end through the stand-in host and Tcl: load the
+// The operation end to end through the stand-in host and Tcl: place the
 // template and the path, select them, run kvx_extrude_along_path_scale and
-// look at the new object.
+// look at the new object. The exact rings of small cases are checked phase
+// by phase in phase_test.cpp; these check what the whole command does.
 
 #include "extrude_test.h"
 
@@ -8,47 +9,38 @@
 
 namespace {
 
-// A square outline of side 2 in the plane x = 0, centred on the origin,
-// counter-clockwise seen from +x, so its normal is +x:
-//
-//      z
-//      3 --- 2
-//      |  .  |   y
-//      0 --- 1
-const std::vector<P3> kSquare = {{0, -1, -1}, {0, 1, -1}, {0, 1, 1}, {0, -1, 1}};
-
-std::vector<P3> moved(const std::vector<P3> &points, P3 by)
+std::vector<Pos3> moved(const std::vector<Pos3> &points, Pos3 by)
 {
-    std::vector<P3> out;
-    for (const P3 &p : points)
+    std::vector<Pos3> out;
+    for (const Pos3 &p : points)
         out.push_back({p.x + by.x, p.y + by.y, p.z + by.z});
     return out;
 }
 
-std::vector<P3> ring(const std::vector<P3> &v, int j, int m)
+std::vector<Pos3> ring(const std::vector<Pos3> &v, int j, int m)
 {
-    return std::vector<P3>(v.begin() + j * m, v.begin() + (j + 1) * m);
+    return std::vector<Pos3>(v.begin() + j * m, v.begin() + (j + 1) * m);
 }
 
-P3 centroid(const std::vector<P3> &r)
+Pos3 centroid(const std::vector<Pos3> &r)
 {
     double x = 0, y = 0, z = 0;
-    for (const P3 &p : r)
+    for (const Pos3 &p : r)
         x += p.x, y += p.y, z += p.z;
     return {float(x / r.size()), float(y / r.size()), float(z / r.size())};
 }
 
-double dist(P3 a, P3 b)
+double dist(Pos3 a, Pos3 b)
 {
     return std::sqrt(double(a.x - b.x) * (a.x - b.x) + double(a.y - b.y) * (a.y - b.y) +
                      double(a.z - b.z) * (a.z - b.z));
 }
 
 // Expects ring j to be the square scaled by size about centre, unturned.
-void expect_square_ring(const std::vector<P3> &v, int j, P3 centre, double size)
+void expect_square_ring(const std::vector<Pos3> &v, int j, Pos3 centre, double size)
 {
     for (int i = 0; i < 4; i++) {
-        P3 got = v[j * 4 + i];
+        Pos3 got = v[j * 4 + i];
         SCOPED_TRACE("ring " + std::to_string(j) + " vertex " + std::to_string(i));
         EXPECT_NEAR(got.x, centre.x + size * kSquare[i].x, 1e-6);
         EXPECT_NEAR(got.y, centre.y + size * kSquare[i].y, 1e-6);
@@ -58,69 +50,16 @@ void expect_square_ring(const std::vector<P3> &v, int j, P3 centre, double size)
 
 using SweepTest = ExtrudeTest;
 
-TEST_F(SweepTest, StraightOpenPathOfThreePointsShrinksToHalf)
-{
-    int id = extrude(obj_case(kSquare, true, {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}}, false), "50");
-    std::vector<P3> v = vertices(id);
-    ASSERT_EQ(v.size(), 12u);
-    EXPECT_EQ(surfaces(id).size(), 8u);
-    // The template already faces +x: the first ring is the template itself.
-    for (int i = 0; i < 4; i++)
-        EXPECT_EQ(v[i], kSquare[i]);
-    expect_square_ring(v, 1, {1, 0, 0}, 0.75);
-    expect_square_ring(v, 2, {2, 0, 0}, 0.5);
-    // 0.75 and 0.5 are exact in single precision, and so are these rings.
-    EXPECT_EQ(v[4], (P3{1, -0.75f, -0.75f}));
-    EXPECT_EQ(v[10], (P3{2, 0.5f, 0.5f}));
-}
-
-TEST_F(SweepTest, StraightOpenPathOfFourPointsScalesLinearly)
-{
-    int id = extrude(obj_case(kSquare, true, {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0}}, false), "50");
-    std::vector<P3> v = vertices(id);
-    ASSERT_EQ(v.size(), 16u);
-    EXPECT_EQ(surfaces(id).size(), 12u);
-    const double size[] = {1, 5.0 / 6, 2.0 / 3, 0.5};
-    for (int j = 0; j < 4; j++) {
-        expect_square_ring(v, j, {float(j), 0, 0}, size[j]);
-        EXPECT_EQ(centroid(ring(v, j, 4)), (P3{float(j), 0, 0}));
-    }
-}
-
-TEST_F(SweepTest, RightAngleMitreLiesOnTheBisectorPlane)
-{
-    // In along +x, out along +y: a vertex at offset (0, a, b) from the corner
-    // has its mitre point at (-a, a, b), and the ring turns to (-a, 0, b).
-    int id = extrude(obj_case(kSquare, true, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}, false), "100");
-    std::vector<P3> v = vertices(id);
-    ASSERT_EQ(v.size(), 12u);
-    const P3 corner = {1, 0, 0}, end = {1, 1, 0};
-    for (int i = 0; i < 4; i++) {
-        float a = kSquare[i].y, b = kSquare[i].z;
-        SCOPED_TRACE("vertex " + std::to_string(i));
-        EXPECT_EQ(v[i], kSquare[i]);
-        P3 mitre = v[4 + i];
-        EXPECT_NEAR(mitre.x, corner.x - a, 1e-6);
-        EXPECT_NEAR(mitre.y, corner.y + a, 1e-6);
-        EXPECT_NEAR(mitre.z, corner.z + b, 1e-6);
-        EXPECT_NEAR((mitre.x - corner.x) + (mitre.y - corner.y), 0.0, 1e-6);
-        P3 last = v[8 + i];
-        EXPECT_NEAR(last.x, end.x - a, 1e-6);
-        EXPECT_NEAR(last.y, end.y, 1e-6);
-        EXPECT_NEAR(last.z, end.z + b, 1e-6);
-    }
-}
-
 TEST_F(SweepTest, ClosedSquarePathMakesAClosedTubeOfMitreRings)
 {
-    std::vector<P3> small = {{0, -0.25f, -0.25f}, {0, 0.25f, -0.25f}, {0, 0.25f, 0.25f}, {0, -0.25f, 0.25f}};
-    int id = extrude(obj_case(small, true, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, true), "100");
-    std::vector<P3> v = vertices(id);
+    std::vector<Pos3> small = {{0, -0.25f, -0.25f}, {0, 0.25f, -0.25f}, {0, 0.25f, 0.25f}, {0, -0.25f, 0.25f}};
+    int id = extrude(small, true, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, true, "100");
+    std::vector<Pos3> v = vertices(id);
     ASSERT_EQ(v.size(), 16u);
-    // Rings at P1, P2, P3 and, last, P0: every one a mitre ring.
-    const P3 centres[] = {{1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 0}};
+    // Rings at P1, P2, Pos3 and, last, P0: every one a mitre ring.
+    const Pos3 centres[] = {{1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 0}};
     for (int j = 0; j < 4; j++) {
-        P3 c = centroid(ring(v, j, 4));
+        Pos3 c = centroid(ring(v, j, 4));
         EXPECT_NEAR(c.x, centres[j].x, 1e-6) << "ring " << j;
         EXPECT_NEAR(c.y, centres[j].y, 1e-6) << "ring " << j;
         EXPECT_NEAR(c.z, centres[j].z, 1e-6) << "ring " << j;
@@ -139,7 +78,7 @@ TEST_F(SweepTest, ClosedSquarePathMakesAClosedTubeOfMitreRings)
 
 TEST_F(SweepTest, ClosedTemplateGetsClosingQuadsInEveryStrip)
 {
-    int id = extrude(obj_case(kSquare, true, {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}}, false), "100");
+    int id = extrude(kSquare, true, {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}}, false, "100");
     EXPECT_EQ(vertices(id).size(), 12u);
     std::vector<std::vector<int>> expected = {{0, 1, 5, 4}, {1, 2, 6, 5}, {2, 3, 7, 6}, {3, 0, 4, 7},
                                               {4, 5, 9, 8}, {5, 6, 10, 9}, {6, 7, 11, 10}, {7, 4, 8, 11}};
@@ -152,8 +91,8 @@ TEST_F(SweepTest, ClosedTemplateGetsClosingQuadsInEveryStrip)
 
 TEST_F(SweepTest, OpenTemplateLineGetsNoClosingQuads)
 {
-    std::vector<P3> line = {{0, 0, 0}, {0, 1, 0}, {0, 1, 1}};
-    int id = extrude(obj_case(line, false, {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}}, false), "100");
+    std::vector<Pos3> line = {{0, 0, 0}, {0, 1, 0}, {0, 1, 1}};
+    int id = extrude(line, false, {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}}, false, "100");
     EXPECT_EQ(vertices(id).size(), 9u);
     std::vector<std::vector<int>> expected = {{0, 1, 4, 3}, {1, 2, 5, 4}, {3, 4, 7, 6}, {4, 5, 8, 7}};
     EXPECT_EQ(surfaces(id), expected);
@@ -161,14 +100,14 @@ TEST_F(SweepTest, OpenTemplateLineGetsNoClosingQuads)
 
 TEST_F(SweepTest, OneVertexClosedTemplateGetsItsClosingQuadOnly)
 {
-    int id = extrude(obj_case({{0, 2, 0}}, true, {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}}, false), "50");
-    EXPECT_EQ(vertices(id), (std::vector<P3>{{0, 2, 0}, {1, 2, 0}, {2, 2, 0}}));
+    int id = extrude({{0, 2, 0}}, true, {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}}, false, "50");
+    EXPECT_EQ(vertices(id), (std::vector<Pos3>{{0, 2, 0}, {1, 2, 0}, {2, 2, 0}}));
     EXPECT_EQ(surfaces(id), (std::vector<std::vector<int>>{{0, 0, 1, 1}, {1, 1, 2, 2}}));
 }
 
 TEST_F(SweepTest, AmountsFromHundredToNegative)
 {
-    const std::vector<P3> path = {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}};
+    const std::vector<Pos3> path = {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}};
     struct {
         const char *amount;
         double middle, end; // sizes at the middle and the end point
@@ -176,7 +115,7 @@ TEST_F(SweepTest, AmountsFromHundredToNegative)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.amount);
         zirka_reset();
-        std::vector<P3> v = vertices(extrude(obj_case(kSquare, true, path, false), c.amount));
+        std::vector<Pos3> v = vertices(extrude(kSquare, true, path, false, c.amount));
         ASSERT_EQ(v.size(), 12u);
         expect_square_ring(v, 0, {0, 0, 0}, 1);
         expect_square_ring(v, 1, {1, 0, 0}, c.middle);
@@ -187,9 +126,9 @@ TEST_F(SweepTest, AmountsFromHundredToNegative)
 
 TEST_F(SweepTest, TemplateIsSweptFromWhereItStands)
 {
-    const P3 at = {10, 20, 30};
-    int id = extrude(obj_case(moved(kSquare, at), true, {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}}, false), "50");
-    std::vector<P3> v = vertices(id);
+    const Pos3 at = {10, 20, 30};
+    int id = extrude(moved(kSquare, at), true, {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}}, false, "50");
+    std::vector<Pos3> v = vertices(id);
     expect_square_ring(v, 0, at, 1);
     expect_square_ring(v, 1, {at.x + 1, at.y, at.z}, 0.75);
     expect_square_ring(v, 2, {at.x + 2, at.y, at.z}, 0.5);
@@ -197,9 +136,9 @@ TEST_F(SweepTest, TemplateIsSweptFromWhereItStands)
 
 TEST_F(SweepTest, MovingThePathChangesNothing)
 {
-    const std::vector<P3> path = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {1, 1, 2}, {3, 2, 2}};
-    int here = extrude(obj_case(kSquare, true, path, false), "40");
-    int there = extrude(obj_case(kSquare, true, moved(path, {64, -32, 8}), false), "40");
+    const std::vector<Pos3> path = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {1, 1, 2}, {3, 2, 2}};
+    int here = extrude(kSquare, true, path, false, "40");
+    int there = extrude(kSquare, true, moved(path, {64, -32, 8}), false, "40");
     EXPECT_EQ(vertices(here), vertices(there));
     EXPECT_EQ(surfaces(here), surfaces(there));
 }
@@ -207,40 +146,26 @@ TEST_F(SweepTest, MovingThePathChangesNothing)
 TEST_F(SweepTest, TemplateWithoutNormalIsNotTurned)
 {
     // A two-vertex line has no fan normal; it is swept as it stands.
-    std::vector<P3> line = {{0, 0, 0}, {1, 0, 0}};
-    int id = extrude(obj_case(line, false, {{0, 0, 0}, {0, 0, 1}, {0, 0, 2}}, false), "100");
-    EXPECT_EQ(vertices(id), (std::vector<P3>{{0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {1, 0, 1}, {0, 0, 2}, {1, 0, 2}}));
-}
-
-TEST_F(SweepTest, TemplateTurnsToFaceTheFirstSegment)
-{
-    // Normal +x, first segment +y: a quarter turn about +z takes the offset
-    // (0, a, b) to (-a, 0, b).
-    int id = extrude(obj_case(kSquare, true, {{0, 0, 0}, {0, 1, 0}, {0, 2, 0}}, false), "100");
-    std::vector<P3> v = vertices(id);
-    ASSERT_EQ(v.size(), 12u);
-    for (int i = 0; i < 4; i++) {
-        EXPECT_NEAR(v[i].x, -kSquare[i].y, 1e-6);
-        EXPECT_NEAR(v[i].y, 0, 1e-6);
-        EXPECT_NEAR(v[i].z, kSquare[i].z, 1e-6);
-    }
+    std::vector<Pos3> line = {{0, 0, 0}, {1, 0, 0}};
+    int id = extrude(line, false, {{0, 0, 0}, {0, 0, 1}, {0, 0, 2}}, false, "100");
+    EXPECT_EQ(vertices(id), (std::vector<Pos3>{{0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {1, 0, 1}, {0, 0, 2}, {1, 0, 2}}));
 }
 
 TEST_F(SweepTest, TemplateFacingBackwardsIsFlippedNotTurned)
 {
     // The reversed square's normal is -x, against the path: flipped, it is
     // aligned, so the first ring is the template exactly.
-    std::vector<P3> reversed(kSquare.rbegin(), kSquare.rend());
-    int id = extrude(obj_case(reversed, true, {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}}, false), "100");
-    std::vector<P3> v = vertices(id);
+    std::vector<Pos3> reversed(kSquare.rbegin(), kSquare.rend());
+    int id = extrude(reversed, true, {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}}, false, "100");
+    std::vector<Pos3> v = vertices(id);
     for (int i = 0; i < 4; i++)
         EXPECT_EQ(v[i], reversed[i]);
 }
 
 TEST_F(SweepTest, UndoRemovesTheWholeObjectAndRedoRestoresIt)
 {
-    std::vector<int> ids = load(obj_case(kSquare, true, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}, false));
-    std::vector<P3> tmpl = vertices(ids[0]), path = vertices(ids[1]);
+    std::vector<int> ids = place(kSquare, true, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}, false);
+    std::vector<Pos3> tmpl = vertices(ids[0]), path = vertices(ids[1]);
     select(ids);
     Outcome o = run("75");
     ASSERT_EQ(o.made.size(), 1u);
@@ -259,9 +184,9 @@ TEST_F(SweepTest, TurningTheTemplateNeverWritesItsVertices)
 {
     // Turning scales its input in place by 1.0 about the centroid, which
     // would turn -0 into +0 here; the template must keep its own bits.
-    std::vector<P3> square = kSquare;
+    std::vector<Pos3> square = kSquare;
     square[0].x = -0.0f;
-    std::vector<int> ids = load(obj_case(square, true, {{0, 0, 0}, {0, 1, 0}, {0, 2, 0}}, false));
+    std::vector<int> ids = place(square, true, {{0, 0, 0}, {0, 1, 0}, {0, 2, 0}}, false);
     select(ids);
     ASSERT_EQ(run("100").made.size(), 1u);
     EXPECT_TRUE(std::signbit(vertices(ids[0])[0].x));
@@ -271,7 +196,7 @@ TEST_F(SweepTest, TurningTheTemplateNeverWritesItsVertices)
 TEST_F(SweepTest, ResultHasNormalsAndIsRedrawn)
 {
     long redraws = zirka_redraw_count();
-    int id = extrude(obj_case(kSquare, true, {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}}, false), "100");
+    int id = extrude(kSquare, true, {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}}, false, "100");
     EXPECT_EQ(zirka_redraw_count(), redraws + 1);
     // The quad (0, 1, 5, 4) runs from y = -1 to y = 1 at z = -1: its face
     // normal is along z.
@@ -284,7 +209,7 @@ TEST_F(SweepTest, TheFirstSelectedObjectIsTheTemplate)
 {
     // Path first: the three-point line becomes the outline, swept along the
     // square, which is closed: four rings of three.
-    std::vector<int> ids = load(obj_case(kSquare, true, {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}}, false));
+    std::vector<int> ids = place(kSquare, true, {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}}, false);
     select({ids[1], ids[0]});
     Outcome o = run("100");
     ASSERT_EQ(o.made.size(), 1u);

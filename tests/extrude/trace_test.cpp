@@ -7,13 +7,12 @@
 
 namespace {
 
-const std::vector<P3> kSquare = {{0, -1, -1}, {0, 1, -1}, {0, 1, 1}, {0, -1, 1}};
-
 class TraceTest : public ExtrudeTest {
 protected:
-    std::string traced(const std::string &obj, const char *amount)
+    std::string traced(const std::vector<Pos3> &tmpl, bool tmpl_closed, const std::vector<Pos3> &path,
+                       bool path_closed, const char *amount)
     {
-        select(load(obj));
+        select(place(tmpl, tmpl_closed, path, path_closed));
         const char *argv[] = {"kvx_extrude_along_path_scale", amount};
         kvx_debug = 1;
         ZirkaCaptured c = zirka_capture([&] { extrude_along_path(2, argv); });
@@ -24,7 +23,7 @@ protected:
 
 TEST_F(TraceTest, WholeTraceOfARightAngle)
 {
-    std::string err = traced(obj_case(kSquare, true, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}, false), "100");
+    std::string err = traced(kSquare, true, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}, false, "100");
     EXPECT_EQ(err,
               "extrude_along_path(): selection contains 2 objects\n"
               "kvx_vtx_list_from_surface1(): #000 : (0.000000,-1.000000,-1.000000)\n"
@@ -54,18 +53,19 @@ TEST_F(TraceTest, WholeTraceOfARightAngle)
               "extrude_along_path(): intersect, store and advance.\n");
 }
 
-TEST_F(TraceTest, StraightStretchAndClosedPath)
+TEST_F(TraceTest, StraightStretchIsStoredWithoutATurn)
 {
-    std::string err = traced(obj_case(kSquare, true, {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}}, false), "50");
+    std::string err = traced(kSquare, true, kPath, false, "50");
     EXPECT_NE(err.find("extrude_along_path(): PP is (1.000000,0.000000,0.000000).\n"
                        "extrude_along_path(): store vl3 and advance.\n"),
               std::string::npos)
         << err;
     EXPECT_EQ(err.find("rotate around"), std::string::npos);
+}
 
-    // A closed path stores no template ring.
-    zirka_reset();
-    err = traced(obj_case(kSquare, true, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, true), "50");
+TEST_F(TraceTest, ClosedPathStoresNoTemplateRingAndTurnsAtEveryCorner)
+{
+    std::string err = traced(kSquare, true, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, true, "50");
     EXPECT_NE(err.find("extrude_along_path(): path is closed\n"), std::string::npos);
     EXPECT_EQ(err.find("store the tmpl."), std::string::npos);
     size_t turns = 0;
@@ -78,7 +78,7 @@ TEST_F(TraceTest, TemplateTurnedToTheFirstSegment)
 {
     // Normal +x, first segment +y: a quarter turn about +z. The angle is
     // printed with a factor slightly below 180/pi.
-    std::string err = traced(obj_case(kSquare, true, {{0, 0, 0}, {0, 1, 0}, {0, 2, 0}}, false), "100");
+    std::string err = traced(kSquare, true, {{0, 0, 0}, {0, 1, 0}, {0, 2, 0}}, false, "100");
     EXPECT_NE(err.find("extrude_along_path(): rotating with center (0.000000,0.000000,0.000000) with S=0.000000e+00\n"
                        "extrude_along_path(): aligning template with first segment of path axis  "
                        "(0.000000,0.000000,1.000000) angle 89.999997.\n"),
@@ -88,14 +88,14 @@ TEST_F(TraceTest, TemplateTurnedToTheFirstSegment)
 
 TEST_F(TraceTest, DiagonalStraightStretchIsTracedAsATurn)
 {
-    std::string err = traced(obj_case(kSquare, true, {{0, 0, 0}, {1, 1, 0}, {2, 2, 0}}, false), "100");
+    std::string err = traced(kSquare, true, {{0, 0, 0}, {1, 1, 0}, {2, 2, 0}}, false, "100");
     EXPECT_NE(err.find("extrude_along_path(): rotate around (0.000000,0.000000,0.000000).\n"), std::string::npos)
         << err;
 }
 
 TEST_F(TraceTest, SwitchOffWritesOnlyTheBareNewlines)
 {
-    select(load(obj_case(kSquare, true, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}, false)));
+    select(place(kSquare, true, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}, false));
     const char *argv[] = {"kvx_extrude_along_path_scale", "100"};
     ZirkaCaptured c = zirka_capture([&] { extrude_along_path(2, argv); });
     EXPECT_EQ(c.err, "\n\n");

@@ -6,8 +6,10 @@
 
 namespace {
 
-void expect_matrix(const double m[12], const double (&expected)[12])
+// Solves the system in place and expects exactly the matrix it leaves.
+void expect_solved(double m[12], const double (&expected)[12])
 {
+    EXPECT_EQ(kvx_solve3(m), 1);
     for (int i = 0; i < 12; ++i)
         EXPECT_EQ(m[i], expected[i]) << "row " << i / 4 << " column " << i % 4;
 }
@@ -16,16 +18,10 @@ TEST(Solve3, FullSystemEndsWithMinusPlusMinusDiagonal)
 {
     // x0 = 1, x1 = 2, x2 = 3. The smallest candidates (row 1 for x0, then
     // row 2 for x1, then row 0 for x2) make the pivot rows a cycle that the
-    // final reordering has to undo.
-    double m[12] = {
-        4, 1, 1, 9,   //
-        1, 2, 0, 5,   //
-        2, 1, 2, 10,  //
-    };
-    EXPECT_EQ(kvx_solve3(m), 1);
-    // Every eliminated entry is cleared exactly; x2 comes out one unit in
-    // the last place above 3.
-    expect_matrix(m, {-1, 0, 0, -1, 0, 1, 0, 2, 0, 0, -1, -0x1.8000000000001p+1});
+    // final reordering has to undo. Every eliminated entry is cleared
+    // exactly; x2 comes out one unit in the last place above 3.
+    double m[12] = {4, 1, 1, 9, 1, 2, 0, 5, 2, 1, 2, 10};
+    expect_solved(m, {-1, 0, 0, -1, 0, 1, 0, 2, 0, 0, -1, -0x1.8000000000001p+1});
 }
 
 TEST(Solve3, SmallestPivotAndLowestRowOnTies)
@@ -37,8 +33,7 @@ TEST(Solve3, SmallestPivotAndLowestRowOnTies)
     //   row 1: -1 * row 1 + 2 * row 0 -> [ 0, 0, 0, -14]
     //   row 2: -1 * row 2 - 4 * row 0 -> [ 0, 0, 0,   2]
     double m[12] = {2, 0, 0, 6, -2, 0, 0, 8, 4, 0, 0, 10};
-    EXPECT_EQ(kvx_solve3(m), 1);
-    expect_matrix(m, {-1, 0, 0, -3, 0, 0, 0, -14, 0, 0, 0, 2});
+    expect_solved(m, {-1, 0, 0, -3, 0, 0, 0, -14, 0, 0, 0, 2});
 }
 
 TEST(Solve3, SkippedColumnLeavesItsRowOver)
@@ -46,13 +41,8 @@ TEST(Solve3, SkippedColumnLeavesItsRowOver)
     // x1 appears nowhere. x0 pivots on row 0 (tie with row 2), x2 on row 1
     // (tie with row 2); the update for x2 flips row 0 back to +1, and the
     // row that eliminated nothing ends at index 1.
-    double m[12] = {
-        1, 0, 0, 2,  //
-        0, 0, 1, 3,  //
-        1, 0, 1, 4,  //
-    };
-    EXPECT_EQ(kvx_solve3(m), 1);
-    expect_matrix(m, {1, 0, 0, 2, 0, 0, 0, -1, 0, 0, -1, -3});
+    double m[12] = {1, 0, 0, 2, 0, 0, 1, 3, 1, 0, 1, 4};
+    expect_solved(m, {1, 0, 0, 2, 0, 0, 0, -1, 0, 0, -1, -3});
 }
 
 TEST(Solve3, NoCandidatesMeansNoChangeAtAll)

@@ -10,6 +10,7 @@
 
 #include "zirka_host.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -43,5 +44,24 @@ inline std::ostream &operator<<(std::ostream &os, const Pos3 &p)
     }
     return os << ")";
 }
+
+// A point or direction in long double, for checking geometry against its
+// closed form (distances, angles, planes) in property tests, well beyond the
+// precision of the floats under test.
+struct Real3 {
+    long double x, y, z;
+};
+
+inline Real3 real3(const Pos3 &p) { return {p.x, p.y, p.z}; }
+inline Real3 operator+(Real3 a, Real3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+inline Real3 operator-(Real3 a, Real3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+inline Real3 operator*(long double k, Real3 a) { return {k * a.x, k * a.y, k * a.z}; }
+inline long double dot(Real3 a, Real3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+inline Real3 cross(Real3 a, Real3 b)
+{
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+inline long double norm(Real3 a) { return std::sqrt(dot(a, a)); }
+inline Real3 unit(Real3 a) { return (1 / norm(a)) * a; }
 
 #endif

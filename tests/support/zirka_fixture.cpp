@@ -2,6 +2,7 @@
 // ZirkaTest fixture's helpers.
 #include "zirka_fixture.h"
 
+#include "capture.h"
 #include "zirka_tcl.h"
 
 #include <atomic>
@@ -38,25 +39,17 @@ Tcl_Interp *zirka_test_interp(const char *plugin_dir)
     return interp;
 }
 
-static void flush_all(void)
+// Tcl's stdout and stderr channels buffer what scripts write with puts.
+static void flush_tcl(void)
 {
     if (test_interp)
         Tcl_EvalEx(test_interp, "catch {flush stdout}; catch {flush stderr}", -1, TCL_EVAL_GLOBAL);
-    std::fflush(stdout);
-    std::fflush(stderr);
 }
 
 ZirkaCaptured zirka_capture(const std::function<void()> &fn)
 {
-    flush_all();
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    fn();
-    flush_all();
-    ZirkaCaptured out;
-    out.out = testing::internal::GetCapturedStdout();
-    out.err = testing::internal::GetCapturedStderr();
-    return out;
+    Captured c = capture_output(fn, flush_tcl);
+    return ZirkaCaptured{c.out, c.err};
 }
 
 ZirkaScriptRun zirka_capture_eval_in(Tcl_Interp *interp, const std::string &script)
