@@ -44,6 +44,17 @@ typedef struct ExtrudeCorners {
     Pos3 outgoing;       /* segment leaving it */
 } ExtrudeCorners;
 
+/* What the sweep noticed that the user should hear of (extrude_report_trouble).
+ * Rings are counted from 0 in the order they stand in the result object. */
+typedef struct ExtrudeTrouble {
+    int sharp_turns; /* corners where the path turns by more than a right angle */
+    int first_sharp; /* the ring made at the first of them */
+    int folds;       /* rings whose mitre points lie beyond the ring before or after them */
+    int first_fold;  /* the first of those rings */
+    int last_fold;   /* the ring counted last, plus 1 (0: none yet), so that each is counted once */
+    int ring0_fold;  /* ring 0 was counted (the closing wall of a closed path comes back to it) */
+} ExtrudeTrouble;
+
 typedef struct ExtrudeWork {
     /* Set by validation. */
     float scale_amount;       /* the argument, in percent */
@@ -80,12 +91,16 @@ typedef struct ExtrudeWork {
     /* Shared by alignment and the sweep: the vertices of every ring the call
      * is done with, reused for the rings that follow. Owned. */
     KvxScratch scratch;
+
+    /* Set by the sweep, reported by skin and commit. */
+    ExtrudeTrouble trouble;
 } ExtrudeWork;
 
 /* Validation. Reads argc, argv and the host's selection. Sets scale_amount,
  * scale_fraction, result (new, owned until commit), template_object,
  * path_object, template_surface, path_surface, template_closed,
- * path_closed, path_points (owned nodes) and corner (at P1). Recalculates
+ * path_closed, path_points (owned nodes) and corner (at P1). Refuses a
+ * result whose vertices the host could not number with an int. Recalculates
  * the template's normals once both objects pass. Refuses a missing or
  * unreadable amount with a message dialog, everything else with one line on
  * standard error; writes one bare newline to standard error per object it
@@ -111,12 +126,14 @@ int extrude_scale_profile(ExtrudeWork *w);
  * cosine; replaces previous_ring and current_ring (owned nodes) at every
  * corner, handing the old ones to scratch (the template's own vertices
  * excepted); adds one ring per path point to result and counts them in
- * ring_count. */
+ * ring_count; notes in trouble the sharp turns and the folded walls. Refuses
+ * a ring with a coordinate that is not finite (arithmetic that overflowed). */
 int extrude_sweep(ExtrudeWork *w);
 
 /* Skin and commit. Reads template_surface, template_closed, path_closed,
- * ring_count. Adds the quads to result, recalculates its normals and hands
- * it to the world as one undoable step; redraws. */
+ * ring_count, trouble. Adds the quads to result, writes the warnings of
+ * trouble to standard error, recalculates the result's normals and hands it
+ * to the world as one undoable step; redraws. */
 int extrude_skin_commit(ExtrudeWork *w);
 
 /* Writes one refusal line to standard error, whatever kvx_debug says.
@@ -182,6 +199,35 @@ static inline int extrude_turns(const Pos3 *in, const Pos3 *out, double *cosine,
     vec3_cross_unit(in, out, axis);
     return 1;
 }
+
+/* The sweep's notes: the ring about to be made (ring_count) stands at a
+ * turn sharper than a right angle. */
+void extrude_note_sharp_turn(ExtrudeWork *w);
+
+/* The sweep's check of the wall from ring from to ring to, both in result:
+ * previous and current are the rings at both ends of the vertices' tracks
+ * along that segment (current scaled for its point, unless it is a closed
+ * path's closing segment). A wall that runs against its track folds; the
+ * ring whose mitre point moved further is noted. */
+void extrude_check_wall(ExtrudeWork *w, int from, int to, const VertexList *previous, const VertexList *current);
+
+/* Writes one warning line to standard error for each kind of trouble noted,
+ * naming the first point where it happens (1-based, in the path as drawn)
+ * and how many points it affects. */
+void extrude_report_trouble(const ExtrudeWork *w);
+
+/* Returns 1 when every coordinate of the ring is finite, else 0. */
+static inline int extrude_ring_is_finite(const VertexList *ring)
+{
+    for (; ring; ring = ring->next)
+        if (!vec3_is_finite(zirka_head_vertex_pos((Vertex *)ring->item)))
+            return 0;
+    return 1;
+}
+
+/* The refusal of a result that arithmetic has made infinite or not a
+ * number, though every input coordinate was finite. */
+#define EXTRUDE_NOT_FINITE "extrude_along_path(): result would have coordinates that are not finite!\n"
 
 /* The allocator of the scale and length tables; tests replace it to show
  * how the command meets an allocation failure. */

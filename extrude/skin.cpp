@@ -38,6 +38,7 @@ int extrude_skin_commit(ExtrudeWork *w)
     if (w->path_closed && rings > 1)
         add_strip(w->result, (rings - 1) * m, 0, m, w->template_closed);
 
+    extrude_report_trouble(w);
     object_calc_normals_force(w->result);
     add_undoable_world_add_object("Extrude along path", w->result);
     redraw_all();

@@ -8,13 +8,30 @@
 
 #include "extrude_work.h"
 
+// Adds ring to the result as the next ring and checks it: its coordinates
+// must be finite, and the wall from the ring before it is checked for a fold
+// (previous and current are the ends of the tracks that lead to it).
+// Returns 1 after refusing a ring that is not finite, else 0.
+static int store_ring(ExtrudeWork *w, const VertexList *ring, const VertexList *previous, const VertexList *current)
+{
+    if (!extrude_ring_is_finite(ring))
+        return extrude_refuse(EXTRUDE_NOT_FINITE);
+    kvx_vtx_list_add_to_object(w->result, ring);
+    if (w->ring_count > 0)
+        extrude_check_wall(w, w->ring_count - 1, w->ring_count, previous, current);
+    w->ring_count++;
+    return 0;
+}
+
 // The corner at the end of the incoming segment. Leaves the ring at this
 // point in the result object and returns, through *previous and *current,
-// the rings that carry on along the outgoing segment.
-static void sweep_corner(ExtrudeWork *w, VertexList **previous, VertexList **current)
+// the rings that carry on along the outgoing segment. Returns 1 when it has
+// refused the command (the rings are returned all the same).
+static int sweep_corner(ExtrudeWork *w, VertexList **previous, VertexList **current)
 {
     const Pos3 *in = &w->corner.incoming, *out = &w->corner.outgoing;
-    double factor = w->scale[w->ratio_index];
+    double factor = w->scale[w->ratio_index++];
+    int refused;
 
     w->centre = vec3_add(&w->centre, in);
     if (kvx_debug)
@@ -23,13 +40,15 @@ static void sweep_corner(ExtrudeWork *w, VertexList **previous, VertexList **cur
     if (extrude_turns(in, out, &w->cosine, &w->axis)) {
         if (kvx_debug)
             fprintf(stderr, "extrude_along_path(): rotate around (%f,%f,%f).\n", w->axis.x, w->axis.y, w->axis.z);
+        if (w->cosine < 0.0)
+            extrude_note_sharp_turn(w);
         VertexList *turned =
             kvx_vtx_list_scale_rotate(w->current_ring, &w->centre, &w->axis, w->cosine, factor, &w->scratch);
         VertexList *next = kvx_vtx_list_translate(turned, out, &w->scratch);
         if (kvx_debug)
             fputs("extrude_along_path(): intersect, store and advance.\n", stderr);
         VertexList *mitre = kvx_vtx_list_intersect(w->previous_ring, w->current_ring, turned, next, &w->scratch);
-        kvx_vtx_list_add_to_object(w->result, mitre);
+        refused = store_ring(w, mitre, w->previous_ring, w->current_ring);
         kvx_scratch_give(&w->scratch, &mitre);
         *previous = turned;
         *current = next;
@@ -38,12 +57,11 @@ static void sweep_corner(ExtrudeWork *w, VertexList **previous, VertexList **cur
             fputs("extrude_along_path(): store vl3 and advance.\n", stderr);
         VertexList *scaled = kvx_vtx_list_scale(w->current_ring, &w->centre, factor, &w->scratch);
         VertexList *next = kvx_vtx_list_translate(scaled, out, &w->scratch);
-        kvx_vtx_list_add_to_object(w->result, scaled);
+        refused = store_ring(w, scaled, w->previous_ring, w->current_ring);
         *previous = scaled;
         *current = next;
     }
-    w->ring_count++;
-    w->ratio_index++;
+    return refused;
 }
 
 int extrude_sweep(ExtrudeWork *w)
@@ -51,9 +69,10 @@ int extrude_sweep(ExtrudeWork *w)
     w->current_ring = kvx_vtx_list_translate(w->previous_ring, &w->corner.incoming, &w->scratch);
     w->ratio_index = 1;
 
+    int refused;
     do {
         VertexList *previous, *current;
-        sweep_corner(w, &previous, &current);
+        refused = sweep_corner(w, &previous, &current);
         // Hand over: the old rings' vertices are reused from here on, except
         // the template's own.
         if (w->previous_is_template)
@@ -64,14 +83,17 @@ int extrude_sweep(ExtrudeWork *w)
         kvx_scratch_give(&w->scratch, &w->current_ring);
         w->previous_ring = previous;
         w->current_ring = current;
-    } while (extrude_corners_next(&w->corner));
+    } while (!refused && extrude_corners_next(&w->corner));
+    if (refused)
+        return 1;
 
-    if (!w->path_closed) {
-        // The end ring: the current ring at the last point, scaled there.
-        w->centre = vec3_add(&w->centre, &w->corner.outgoing);
-        kvx_vtx_list_scale_in_place(w->current_ring, &w->centre, w->scale[w->ratio_index]);
-        kvx_vtx_list_add_to_object(w->result, w->current_ring);
-        w->ring_count++;
+    if (w->path_closed) {
+        // The closing wall, from the ring at P0 back to the first ring, at P1.
+        extrude_check_wall(w, w->ring_count - 1, 0, w->previous_ring, w->current_ring);
+        return 0;
     }
-    return 0;
+    // The end ring: the current ring at the last point, scaled there.
+    w->centre = vec3_add(&w->centre, &w->corner.outgoing);
+    kvx_vtx_list_scale_in_place(w->current_ring, &w->centre, w->scale[w->ratio_index]);
+    return store_ring(w, w->current_ring, w->previous_ring, w->current_ring);
 }

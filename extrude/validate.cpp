@@ -2,6 +2,7 @@
 // selection, tell the template from the path, and check the path the sweep
 // is about to follow.
 
+#include <limits.h>
 #include <math.h>
 #include <stdio.h>
 
@@ -128,6 +129,10 @@ int extrude_validate(ExtrudeWork *w, int argc, const char **argv)
     int count = list_count(w->path_points);
     if (count < 3)
         return extrude_refuse("extrude_along_path(): path must have at least 3 distinct points!\n");
+    // One ring per path point; the host numbers the result's vertices with
+    // an int, and the skin addresses them by that number.
+    if ((long long)count * zirka_head_surface_count(w->template_surface) > INT_MAX)
+        return extrude_refuse("extrude_along_path(): result would have too many vertices!\n");
 
     // Only the path's segment vectors are used: the sweep starts wherever the
     // template stands.

@@ -13,6 +13,8 @@ static const char pirrel_about[] =
     "and scaling it linearly with the distance travelled.\n"
     "By the pirrel developers.";
 
+// Shown verbatim in the host's plug-in listing, and pinned byte for byte by
+// the tests, the missing blank in "line.Clear" included.
 static const char pirrel_info[] =
     "Adds a new menu entry 'Tools->Extrude along path'.  Extrudes a profile along a line.  Create a new "
     "object consisting of a single polyline or line serving as the template object and a path object also "

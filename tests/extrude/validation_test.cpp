@@ -20,6 +20,8 @@ const char kDistinct[] = "extrude_along_path(): path must have at least 3 distin
 const char kTurnsBack[] = "extrude_along_path(): path turns back on itself!\n";
 const char kZeroScale[] = "extrude_along_path(): scale reaches 0 before the end of the path!\n";
 const char kNoMemory[] = "extrude_along_path(): out of memory!\n";
+const char kNotFinite[] = "extrude_along_path(): result would have coordinates that are not finite!\n";
+const char kTooMany[] = "extrude_along_path(): result would have too many vertices!\n";
 
 // Two bare newlines, one per object checked, come before a refusal of the
 // path; a refusal of the first object comes after one.
@@ -190,6 +192,54 @@ TEST_F(ValidationTest, ScaleReachingZeroBeforeTheEndIsRefused)
 {
     // Sizes 1, 0, -1: the ratio after the middle point would divide by 0.
     expect_path_refused(kPath, false, "-100", after_both(kZeroScale));
+}
+
+TEST_F(ValidationTest, PathSoLargeThatTheTurnOverflowsIsRefused)
+{
+    // Each coordinate is finite, but the turn axis's products are not.
+    expect_path_refused({{0, 0, 0}, {2e19f, 0, 0}, {2e19f, 2e19f, 0}}, false, "50", after_both(kNotFinite));
+}
+
+TEST_F(ValidationTest, TemplateWhoseCentreOverflowsIsRefused)
+{
+    // The centroid's running sum passes the largest float.
+    select(place({{0, 3e38f, 0}, {0, 3e38f, 1}, {0, 3.1e38f, 1}}, true, kPath, false));
+    expect_refused("50", after_both(kNotFinite));
+}
+
+TEST_F(ValidationTest, AmountSoLargeThatTheRingsOverflowIsRefused)
+{
+    // The end ring is 3e36 times the template's size: far past the largest
+    // float for a template of side 2000.
+    select(place({{0, -1000, -1000}, {0, 1000, -1000}, {0, 1000, 1000}, {0, -1000, 1000}}, true, kPath, false));
+    expect_refused("3e38", after_both(kNotFinite));
+}
+
+TEST_F(ValidationTest, ClosedPathThatOverflowsIsRefusedToo)
+{
+    expect_path_refused({{0, 0, 0}, {2e19f, 0, 0}, {2e19f, 2e19f, 0}, {0, 2e19f, 0}}, true, "100",
+                        after_both(kNotFinite));
+}
+
+TEST_F(ValidationTest, ResultThatTheHostCannotNumberIsRefused)
+{
+    // 65535 vertices in each of 32769 rings would number past the largest
+    // int; the refusal comes before anything is built.
+    std::vector<Pos3> outline, path;
+    for (int i = 0; i < 65535; i++)
+        outline.push_back({0, float(i % 256), float(i / 256)});
+    for (int k = 0; k < 32769; k++)
+        path.push_back({float(k), float(k % 2), 0});
+    select(place(outline, false, path, false));
+    long before = zirka_free_vertex_count();
+    expect_refused("50", after_both(kTooMany));
+    EXPECT_EQ(zirka_free_vertex_count(), before);
+
+    // One ring fewer fits.
+    zirka_reset();
+    path.pop_back();
+    select(place({{0, 0, 0}, {0, 1, 0}}, false, path, false));
+    EXPECT_EQ(run("50").made.size(), 1u);
 }
 
 void *no_memory(size_t)

@@ -73,7 +73,6 @@ TEST(WineRun, PluginRegistersItsCommandAndMenuItem)
         "and afterwards add the path object to the selection by holding down the SHIFT key. Now choose "
         "'Tools->Extrude along path' from the menu to activate the function.\n";
     EXPECT_EQ(windows_file("registration.txt"), expected);
-    EXPECT_EQ(read_file(linux_dir + "/registration.txt"), expected);
 }
 
 TEST(WineRun, AboutTextIsTheLinuxOne)
@@ -116,41 +115,4 @@ TEST(WineRun, EveryCaseGivesTheLinuxResultByteForByte)
     // Not a comparison of empty files: most cases make an object.
     EXPECT_GE(cases, 30);
     EXPECT_GE(made, 20);
-}
-
-// Each successful case adds one object as one undo step, and writes the two
-// bare newlines of the selection check to standard error.
-TEST(WineRun, EachResultIsOneUndoableStep)
-{
-    for (const char *name : {"straight_100", "right_angles_50", "sharp_turn_250", "helix_250", "closed_path_50",
-                             "decimals_12_5", "decimals_70_percent_sign", "extra_argument_ignored"}) {
-        const std::string obj = windows_file(std::string(name) + ".obj");
-        EXPECT_EQ(obj.rfind("o ", 0), 0u) << name << " made no object";
-        EXPECT_EQ(obj.find("\no "), std::string::npos) << name << " made more than one object";
-        EXPECT_EQ(windows_file(std::string(name) + ".log"), "undo: Extrude along path\n") << name;
-        EXPECT_EQ(windows_file(std::string(name) + ".stderr"), "\n\n") << name;
-    }
-}
-
-// A refusal changes nothing and says why, on the channel and in the words
-// of the command.
-TEST(WineRun, RefusalsGiveTheirExactText)
-{
-    struct Refusal {
-        const char *name, *stderr_text, *log;
-    };
-    const Refusal refusals[] = {
-        {"no_argument", "", "message: Insufficient parameters passed to extrude/scale plugin\n"},
-        {"bad_amount", "", "message: Error parsing scale amount (abc)\n"},
-        {"no_selection", "extrude_along_path(): can only operate on exactly two objects!\n", ""},
-        {"one_object", "extrude_along_path(): can only operate on exactly two objects!\n", ""},
-        {"three_objects", "extrude_along_path(): can only operate on exactly two objects!\n", ""},
-        {"two_surfaces", "\nextrude_along_path(): must have exactly one surface and no children!\n", ""},
-        {"short_path", "\n\nextrude_along_path(): path must have at least 3 vertices!\n", ""},
-    };
-    for (const Refusal &r : refusals) {
-        EXPECT_EQ(windows_file(std::string(r.name) + ".stderr"), r.stderr_text) << r.name;
-        EXPECT_EQ(windows_file(std::string(r.name) + ".log"), r.log) << r.name;
-        EXPECT_EQ(windows_file(std::string(r.name) + ".obj"), "") << r.name;
-    }
 }
