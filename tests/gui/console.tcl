@@ -1,10 +1,17 @@
 # The Tools-menu dialog without a display: a prompt on the console.
 #
-#   printf '50\n' | zirka console.tcl 50     runs the command with 50
-#   printf '\n'   | zirka console.tcl 100    an empty answer takes 100
-#   zirka console.tcl cancel < /dev/null     end of input runs nothing
+#   printf 'ANSWERS' | zirka console.tcl EXPECTED [RUNS]
+#
+# Chooses the menu item RUNS times (1 when not given), the prompt reading
+# its answers from standard input, and expects the last run to have made
+# what the command makes with EXPECTED ("cancel": nothing). The prompt's own
+# lines are checked too: it offers the amount used last, and says what is
+# wrong with an answer that is not a number before it asks again.
 
-lassign $argv expect
+lassign $argv expect runs
+if {$runs eq ""} {
+    set runs 1
+}
 set obj [file join [file dirname [info script]] .. .. examples star_along_path.obj]
 
 proc fail {message} {
@@ -12,10 +19,23 @@ proc fail {message} {
     exit 1
 }
 
+# What the prompt writes, kept for the checks below.
+set said ""
+rename puts ::tcl_puts
+proc puts {args} {
+    if {[llength $args] >= 1 && [lindex $args end-1] ni {stderr}} {
+        append ::said [lindex $args end] [expr {[lindex $args 0] eq "-nonewline" ? "" : "\n"}]
+    }
+    ::tcl_puts {*}$args
+}
+
 set ids [host::load $obj]
 host::select {*}$ids
-host::menu invoke "Extrude along path with scaling..."
-set made [lrange [host::objects] 2 end]
+for {set run 0} {$run < $runs} {incr run} {
+    set before [host::objects]
+    host::menu invoke "Extrude along path with scaling..."
+    set made [lmap id [host::objects] {expr {$id in $before ? [continue] : $id}}]
+}
 if {$expect eq "cancel"} {
     if {[llength $made] != 0} {
         fail "end of input ran the command"
@@ -26,10 +46,16 @@ if {$expect eq "cancel"} {
     }
     set got [host::vertices [lindex $made 0]]
     host::undo
-    host::select {*}$ids
     kvx_extrude_along_path_scale $expect
     if {$got ne [host::vertices [lindex [host::objects] end]]} {
         fail "the prompt did not run the command with $expect"
     }
 }
-puts "\nconsole $expect: ok"
+if {![string match "Scale at the end of the path in percent \\\[100\\\]: *" $said]} {
+    fail "the first prompt offers 100: $said"
+}
+set ::expected_said [lindex $argv 2]
+if {$::expected_said ne "" && [string first $::expected_said $said] < 0} {
+    fail "the prompt should have said \"$::expected_said\"; it said: $said"
+}
+tcl_puts "\nconsole $expect: ok"
