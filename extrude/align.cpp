@@ -13,7 +13,10 @@ static const double trace_degrees_per_radian = 57.29577791868204;
 
 int extrude_align_template(ExtrudeWork *w)
 {
+    // Validation has seen that the template has vertices.
     w->template_list = kvx_vtx_list_from_surface1(w->template_surface);
+    if (!w->template_list)
+        return extrude_refuse(EXTRUDE_NO_MEMORY);
     kvx_vtx_list_get_centre(w->template_list, &w->centre);
     kvx_vtx_list_get_normal(w->template_list, &w->centre, &w->template_normal);
 
@@ -42,9 +45,14 @@ int extrude_align_template(ExtrudeWork *w)
         // Aligned already, or the template has no normal (a line, a point).
         w->previous_ring = list_clone(w->template_list);
         w->previous_is_template = 1;
+        if (!w->previous_ring)
+            return extrude_refuse(EXTRUDE_NO_MEMORY);
         if (kvx_debug)
             fputs("extrude_along_path(): template and first segment of path are aligned.\n", stderr);
     }
+
+    if (w->scratch.failed)
+        return extrude_refuse(EXTRUDE_NO_MEMORY);
 
     if (w->path_closed) {
         // Go once around the loop and on past the start: P0 .. Pn-1, P0, P1.
@@ -52,15 +60,16 @@ int extrude_align_template(ExtrudeWork *w)
         while (*tail)
             tail = &(*tail)->next;
         void *p0 = w->path_points->item, *p1 = w->path_points->next->item;
-        tail = kvx_list_append(tail, p0);
-        kvx_list_append(tail, p1);
+        if (!(tail = kvx_list_append(tail, p0)) || !kvx_list_append(tail, p1))
+            return extrude_refuse(EXTRUDE_NO_MEMORY);
     } else {
         if (kvx_debug)
             fputs("extrude_along_path(): store the tmpl.\n", stderr);
         // A turn of coordinates near the largest float can overflow.
         if (!extrude_ring_is_finite(w->previous_ring))
             return extrude_refuse(EXTRUDE_NOT_FINITE);
-        kvx_vtx_list_add_to_object(w->result, w->previous_ring);
+        if (kvx_vtx_list_add_to_object(w->result, w->previous_ring))
+            return extrude_refuse(EXTRUDE_NO_MEMORY);
         w->ring_count = 1;
     }
     return 0;

@@ -145,8 +145,10 @@ static inline int extrude_refuse(const char *line)
 }
 
 /* Returns a new list of the surface's own Vertex pointers, in surface order
- * (the vertices stay the surface's: writing through the list moves them).
- * The caller owns the list's nodes. Traces each entry when kvx_debug is on.
+ * (the vertices stay the surface's: writing through the list moves them);
+ * NULL for a surface without vertices, and when the host has no memory for
+ * the list's nodes. The caller owns the list's nodes. Traces each entry when
+ * kvx_debug is on.
  * surface: read only; must not be NULL. */
 VertexList *kvx_vtx_list_from_surface1(Surface *surface);
 
@@ -228,6 +230,10 @@ static inline int extrude_ring_is_finite(const VertexList *ring)
 /* The refusal of a result that arithmetic has made infinite or not a
  * number, though every input coordinate was finite. */
 #define EXTRUDE_NOT_FINITE "extrude_along_path(): result would have coordinates that are not finite!\n"
+
+/* The refusal when the host, or the heap, has no memory for what the
+ * command makes. */
+#define EXTRUDE_NO_MEMORY "extrude_along_path(): out of memory!\n"
 
 /* The allocator of the scale and length tables; tests replace it to show
  * how the command meets an allocation failure. */

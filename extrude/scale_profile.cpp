@@ -18,7 +18,7 @@ int extrude_scale_profile(ExtrudeWork *w)
     if (!scale || !length) {
         free(scale);
         free(length);
-        return extrude_refuse("extrude_along_path(): out of memory!\n");
+        return extrude_refuse(EXTRUDE_NO_MEMORY);
     }
     w->scale = scale;
 

@@ -11,12 +11,16 @@
 // Adds ring to the result as the next ring and checks it: its coordinates
 // must be finite, and the wall from the ring before it is checked for a fold
 // (previous and current are the ends of the tracks that lead to it).
-// Returns 1 after refusing a ring that is not finite, else 0.
+// Returns 1 after refusing a ring that is not finite or not whole (the host
+// ran out of memory while it was made), else 0.
 static int store_ring(ExtrudeWork *w, const VertexList *ring, const VertexList *previous, const VertexList *current)
 {
+    if (w->scratch.failed)
+        return extrude_refuse(EXTRUDE_NO_MEMORY);
     if (!extrude_ring_is_finite(ring))
         return extrude_refuse(EXTRUDE_NOT_FINITE);
-    kvx_vtx_list_add_to_object(w->result, ring);
+    if (kvx_vtx_list_add_to_object(w->result, ring))
+        return extrude_refuse(EXTRUDE_NO_MEMORY);
     if (w->ring_count > 0)
         extrude_check_wall(w, w->ring_count - 1, w->ring_count, previous, current);
     w->ring_count++;
@@ -68,6 +72,8 @@ int extrude_sweep(ExtrudeWork *w)
 {
     w->current_ring = kvx_vtx_list_translate(w->previous_ring, &w->corner.incoming, &w->scratch);
     w->ratio_index = 1;
+    if (w->scratch.failed)
+        return extrude_refuse(EXTRUDE_NO_MEMORY);
 
     int refused;
     do {

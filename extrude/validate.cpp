@@ -41,24 +41,25 @@ static int surface_finite(const Surface *surface)
 // The path's entries with every run of coincident consecutive points kept
 // once (and, for a closed path, trailing points that repeat the first
 // dropped): a zero segment would collapse every later ring onto a line.
-static List *path_distinct_points(const Surface *path, int closed)
+// Returns 1, with *points NULL, when the host has no memory for the list.
+static int path_distinct_points(const Surface *path, int closed, List **points)
 {
-    List *points = NULL, **tail = &points, **last_at = NULL;
+    List **tail = points, **last_at = NULL;
     const List *last = NULL;
 
     for (const List *node = zirka_head_surface_vertices(path); node; node = node->next) {
         if (last && vec3_equal(extrude_path_point(last), extrude_path_point(node)))
             continue;
         last_at = tail;
-        tail = kvx_list_append(tail, node->item);
+        if (!(tail = kvx_list_append(tail, node->item))) {
+            list_free(points);
+            return 1;
+        }
         last = node;
     }
-    if (closed && last_at && last_at != &points &&
-        vec3_equal(extrude_path_point(*last_at), extrude_path_point(points))) {
+    if (closed && last_at && last_at != points && vec3_equal(extrude_path_point(*last_at), extrude_path_point(*points)))
         list_free(last_at);
-        *last_at = NULL;
-    }
-    return points;
+    return 0;
 }
 
 // Checks every corner of the path as the sweep will meet it: segments must be
@@ -95,6 +96,8 @@ int extrude_validate(ExtrudeWork *w, int argc, const char **argv)
     w->ring_count = 0;
 
     w->result = new_object(ZIRKA_OBJECT_NORMAL);
+    if (!w->result)
+        return extrude_refuse(EXTRUDE_NO_MEMORY);
 
     List *selection = zirka_selection_get_objects_ordered();
     if (kvx_debug)
@@ -125,7 +128,8 @@ int extrude_validate(ExtrudeWork *w, int argc, const char **argv)
     if (!surface_finite(w->template_surface) || !surface_finite(w->path_surface))
         return extrude_refuse("extrude_along_path(): coordinates must be finite!\n");
 
-    w->path_points = path_distinct_points(w->path_surface, w->path_closed);
+    if (path_distinct_points(w->path_surface, w->path_closed, &w->path_points))
+        return extrude_refuse(EXTRUDE_NO_MEMORY);
     int count = list_count(w->path_points);
     if (count < 3)
         return extrude_refuse("extrude_along_path(): path must have at least 3 distinct points!\n");

@@ -11,7 +11,10 @@ VertexList *kvx_vtx_list_from_surface1(Surface *surface)
 
     for (const List *node = zirka_head_surface_vertices(surface); node; node = node->next, index++) {
         Vertex *v = zirka_head_entry_vertex((const SurfaceVertex *)node->item);
-        tail = kvx_list_append(tail, v);
+        if (!(tail = kvx_list_append(tail, v))) {
+            list_free(&list);
+            return NULL;
+        }
         if (kvx_debug) {
             const Pos3 *p = zirka_head_vertex_pos(v);
             fprintf(stderr, "kvx_vtx_list_from_surface1(): #%03d : (%f,%f,%f)\n", index, p->x, p->y, p->z);

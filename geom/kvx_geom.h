@@ -32,6 +32,11 @@
  * long the path. Taking a vertex from the supply gives the same positions,
  * bit for bit, as making a new one; a NULL supply makes every vertex new.
  *
+ * Memory: when the host has no memory for a vertex or a list node, an
+ * operation stops where it is and returns what it has made so far, and
+ * says so in its supply (KvxScratch.failed); with a NULL supply the short
+ * list is all that shows it.
+ *
  * Pointers: each declaration says which arguments may be NULL and which are
  * written; a NULL where none is allowed is a broken caller contract, caught
  * by an assert.
@@ -57,16 +62,18 @@ extern int kvx_debug;
 /* Appends item after the node whose next field is *tail (or as the first node
  * when tail is the address of an empty list variable) through the host's
  * list_add_item, and returns the address of the new last node's next field,
- * the tail for the following append. O(1) per item whatever list_add_item
- * costs, so building a list of n items is O(n).
+ * the tail for the following append; NULL when the host had no memory for
+ * the node (the list is then as it was). O(1) per item whatever
+ * list_add_item costs, so building a list of n items is O(n).
  *
  *   List *list = NULL, **tail = &list;
  *   tail = kvx_list_append(tail, item);  // *tail is always NULL between calls
+ *   if (!tail) ...                       // out of memory
  */
 static inline List **kvx_list_append(List **tail, void *item)
 {
     list_add_item(tail, item);
-    return &(*tail)->next;
+    return *tail ? &(*tail)->next : NULL;
 }
 
 /* ---- scratch vertices ---------------------------------------------------------- */
@@ -77,14 +84,24 @@ typedef struct KvxScratch {
     Vertex **free;   /* the vertices handed back; the last one is reused first */
     size_t count;    /* vertices in free */
     size_t capacity; /* room in free */
+    int failed;      /* set when a vertex or a node could not be made: a list made
+                        since came out short */
 } KvxScratch;
 
-#define KVX_SCRATCH_INIT {NULL, 0, 0}
+#define KVX_SCRATCH_INIT {NULL, 0, 0, 0}
 
 /* Returns a vertex at (x, y, z): the vertex handed back last, if scratch
- * holds one, else a new one from new_vertex_set.
+ * holds one, else a new one from new_vertex_set; NULL when the host has no
+ * memory for it (and then scratch->failed is set).
  * scratch: changed (loses the vertex it gives); may be NULL. */
 Vertex *kvx_vertex_new(KvxScratch *scratch, float x, float y, float z);
+
+/* Appends v, a vertex just taken with kvx_vertex_new, at tail (see
+ * kvx_list_append). Returns the new tail, or NULL when v is NULL or the
+ * node could not be made; scratch->failed is then set, and v, if any, is
+ * handed back.
+ * scratch: may be NULL. */
+List **kvx_list_append_vertex(List **tail, Vertex *v, KvxScratch *scratch);
 
 /* Hands the vertices of *list back to scratch, then releases the list's
  * nodes (list_free; *list becomes NULL). The caller promises that nothing
@@ -188,10 +205,11 @@ VertexList *kvx_vtx_list_translate(const VertexList *list, const Pos3 *offset, K
 VertexList *kvx_vtx_list_copy(const VertexList *list, KvxScratch *scratch);
 
 /* Appends to object one new vertex at a copy of each item's position, in
- * order (object_add_new_vertex).
+ * order (object_add_new_vertex). Returns 0, or 1 when the host had no
+ * memory for a vertex (the object then holds those before it).
  * object: gains the vertices; must not be NULL.
  * list: read only, its vertices unchanged; may be NULL (adds nothing). */
-void kvx_vtx_list_add_to_object(Object *object, const VertexList *list);
+int kvx_vtx_list_add_to_object(Object *object, const VertexList *list);
 
 /* ---- ring transforms ------------------------------------------------------------- */
 
@@ -234,7 +252,8 @@ int kvx_solve3(double m[12]);
 
 /* The mitre point of line A (through p1, p2) and line B (through p3, p4): their
  * crossing point, or for skew lines the point of A nearest to B. Lines whose
- * directions have a cosine of exactly 1.0 give p2. Returns a new vertex.
+ * directions have a cosine of exactly 1.0 give p2. Returns a new vertex
+ * (NULL when the host has no memory for it).
  * scratch: where the new vertex comes from first; may be NULL. */
 Vertex *kvx_line_intersect(Pos3 p1, Pos3 p2, Pos3 p3, Pos3 p4, KvxScratch *scratch);
 

@@ -97,7 +97,8 @@ VertexList *kvx_vtx_list_intersect(const VertexList *l1, const VertexList *l2, c
                                        *zirka_head_vertex_pos((Vertex *)l2->item),
                                        *zirka_head_vertex_pos((Vertex *)l3->item),
                                        *zirka_head_vertex_pos((Vertex *)l4->item), scratch);
-        tail = kvx_list_append(tail, v);
+        if (!(tail = kvx_list_append_vertex(tail, v, scratch)))
+            break;
         l1 = l1->next;
         l2 = l2->next;
         l3 = l3->next;

@@ -58,7 +58,8 @@ VertexList *kvx_vtx_list_scale_rotate(VertexList *list, const Pos3 *centre, cons
         Vertex *v = kvx_vertex_new(scratch, (float)(cx + (m00 * dx + m01 * dy + m02 * dz)),
                                    (float)(cy + (m10 * dx + m11 * dy + m12 * dz)),
                                    (float)(cz + (m20 * dx + m21 * dy + m22 * dz)));
-        tail = kvx_list_append(tail, v);
+        if (!(tail = kvx_list_append_vertex(tail, v, scratch)))
+            break;
     }
     return result;
 }

@@ -8,8 +8,12 @@
 
 Vertex *kvx_vertex_new(KvxScratch *scratch, float x, float y, float z)
 {
-    if (!scratch || scratch->count == 0)
-        return new_vertex_set(x, y, z);
+    if (!scratch || scratch->count == 0) {
+        Vertex *v = new_vertex_set(x, y, z);
+        if (!v && scratch)
+            scratch->failed = 1;
+        return v;
+    }
     Vertex *v = scratch->free[--scratch->count];
     Pos3 *p = zirka_head_vertex_pos(v);
     p->x = x;
@@ -34,6 +38,19 @@ static int scratch_reserve(KvxScratch *scratch, size_t need)
     return 1;
 }
 
+List **kvx_list_append_vertex(List **tail, Vertex *v, KvxScratch *scratch)
+{
+    List **next = v ? kvx_list_append(tail, v) : NULL;
+    if (!next && scratch) {
+        scratch->failed = 1;
+        // Handed back only where that needs no memory; otherwise it stays
+        // the host's, unused.
+        if (v && scratch->count < scratch->capacity)
+            scratch->free[scratch->count++] = v;
+    }
+    return next;
+}
+
 void kvx_scratch_give(KvxScratch *scratch, VertexList **list)
 {
     assert(list && "kvx_scratch_give takes the address of a list variable");
@@ -50,4 +67,5 @@ void kvx_scratch_release(KvxScratch *scratch)
     scratch->free = NULL;
     scratch->count = 0;
     scratch->capacity = 0;
+    scratch->failed = 0;
 }

@@ -80,7 +80,8 @@ VertexList *kvx_vtx_list_translate(const VertexList *list, const Pos3 *offset, K
         const Pos3 *p = item_pos(node);
         Vertex *v = kvx_vertex_new(scratch, (float)((double)p->x + offset->x), (float)((double)p->y + offset->y),
                                    (float)((double)p->z + offset->z));
-        tail = kvx_list_append(tail, v);
+        if (!(tail = kvx_list_append_vertex(tail, v, scratch)))
+            break;
     }
     return result;
 }
@@ -90,14 +91,17 @@ VertexList *kvx_vtx_list_copy(const VertexList *list, KvxScratch *scratch)
     List *result = NULL, **tail = &result;
     for (const List *node = list; node; node = node->next) {
         const Pos3 *p = item_pos(node);
-        tail = kvx_list_append(tail, kvx_vertex_new(scratch, p->x, p->y, p->z));
+        if (!(tail = kvx_list_append_vertex(tail, kvx_vertex_new(scratch, p->x, p->y, p->z), scratch)))
+            break;
     }
     return result;
 }
 
-void kvx_vtx_list_add_to_object(Object *object, const VertexList *list)
+int kvx_vtx_list_add_to_object(Object *object, const VertexList *list)
 {
     assert(object && "kvx_vtx_list_add_to_object adds to an object");
     for (const List *node = list; node; node = node->next)
-        object_add_new_vertex(object, item_pos(node));
+        if (!object_add_new_vertex(object, item_pos(node)))
+            return 1;
+    return 0;
 }

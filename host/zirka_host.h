@@ -10,6 +10,14 @@
  * more fields after these. Never take the size of a host record, never
  * allocate one: the host makes them all.
  *
+ * Memory: an operation that makes something returns NULL (list_add_item:
+ * leaves the list as it was) when the host has no memory for it; nothing
+ * else changes then. A plug-in command that meets such a failure should
+ * stop and release what it holds. When the command returns, the host
+ * discards everything the command made and restores the world and the undo
+ * history as they were before it, and tells the user it ran out of memory;
+ * the host itself goes on running.
+ *
  * This header is plain C. Only ever append to it: plug-ins built against an
  * older copy must keep working.
  */
@@ -150,22 +158,28 @@ ZIRKA_API Vertex *ZIRKA_CALL zirka_object_get_vertex_at_index(Object *object, in
 /* The surface's type (ZIRKA_SURFACE_LINE for an open line). */
 ZIRKA_API int ZIRKA_CALL surface_get_type(Surface *surface);
 
-/* A new, empty object of the given type, not yet in the world. It belongs to
- * the caller until add_undoable_world_add_object takes it over. */
+/* A new, empty object of the given type, not yet in the world; NULL when the
+ * host has no memory for it. It belongs to the caller until
+ * add_undoable_world_add_object takes it over. */
 ZIRKA_API Object *ZIRKA_CALL new_object(int type);
 
-/* A new, empty surface; it belongs to the object it is added to. */
+/* A new, empty surface (NULL when the host has no memory for it); it belongs
+ * to the object it is added to. */
 ZIRKA_API Surface *ZIRKA_CALL new_surface(void);
 
-/* A new free-standing vertex at (x, y, z). The host owns it; it is released
- * with the host and has no release operation. */
+/* A new free-standing vertex at (x, y, z), or NULL when the host has no
+ * memory for it. The host owns it; it is released with the host and has no
+ * release operation. */
 ZIRKA_API Vertex *ZIRKA_CALL new_vertex_set(float x, float y, float z);
 
-/* Appends a new vertex at a copy of *position to the object; returns it. */
+/* Appends a new vertex at a copy of *position to the object; returns it, or
+ * NULL (adding nothing) when the host has no memory for it. */
 ZIRKA_API Vertex *ZIRKA_CALL object_add_new_vertex(Object *object, const Pos3 *position);
 
 /* Appends a reference to vertex, with texture coordinates (u, v), to the
- * surface; returns the new entry. */
+ * surface; returns the new entry, or NULL (adding nothing) when the surface
+ * already holds 65535 entries, the most its 16-bit count can say, or the
+ * host has no memory for the entry. */
 ZIRKA_API SurfaceVertex *ZIRKA_CALL surface_add_vertex(Surface *surface, Vertex *vertex, float u, float v);
 
 /* Appends the surface to the object, which takes it over. */
@@ -186,7 +200,9 @@ ZIRKA_API void ZIRKA_CALL redraw_all(void);
 /* Number of nodes. */
 ZIRKA_API int ZIRKA_CALL list_count(List *list);
 
-/* A new list with the same items in the same order; the caller owns its nodes. */
+/* A new list with the same items in the same order; the caller owns its
+ * nodes. NULL for an empty list, and when the host has no memory for the
+ * nodes (then none is made). */
 ZIRKA_API List *ZIRKA_CALL list_clone(List *list);
 
 /* The item at a 0-based index; NULL when the index is out of range. */
@@ -194,7 +210,8 @@ ZIRKA_API void *ZIRKA_CALL list_get_item(List *list, int index);
 
 /* Appends item at the end of the list *list, creating the list if it is
  * empty. Walks to the end: pass the address of the last node's next field
- * to append in O(1). */
+ * to append in O(1). When the host has no memory for the node the list is
+ * left as it was (the NULL at its end stays NULL). */
 ZIRKA_API void ZIRKA_CALL list_add_item(List **list, void *item);
 
 /* Releases the list's nodes (not the items) and sets *list to NULL. */
