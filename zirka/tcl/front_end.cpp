@@ -107,6 +107,8 @@ static void front_interp_deleted(ClientData data, Tcl_Interp *) { front_finish(d
 int zirka_tcl_init(Tcl_Interp *interp, bool gui)
 {
     int rc = zirka_tcl_host_commands(interp);
+    if (rc == TCL_OK)
+        rc = zirka_tcl_render_command(interp);
     if (rc != TCL_OK)
         return rc;
     if (front.interp && front.interp != interp) {

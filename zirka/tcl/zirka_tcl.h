@@ -55,6 +55,11 @@ int zirka_tcl_init(Tcl_Interp *interp, bool gui);
 
 // Creates only the host:: commands (zirka_tcl_init calls it).
 int zirka_tcl_host_commands(Tcl_Interp *interp);
+// Creates host::render (zirka_tcl_init calls it):
+//   host::render FILE ?-view iso|front|top|side? ?-size W|WxH? ?-style both|shaded|wireframe?
+//                ?-edges BOOL? ?-axes BOOL? ?-selection BOOL? ?-objects IDS?
+// writes a PNG picture of the world or of the objects IDS, drawn without a display.
+int zirka_tcl_render_command(Tcl_Interp *interp);
 
 // The window part of zirka_tcl_init: builds the main window (Tk must be
 // loaded). Returns TCL_OK or TCL_ERROR.
