@@ -247,6 +247,15 @@ void render_gl_draw(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &ca
         glUniform3fv(gl->u_colour, 1, mark ? mark : line_colour);
         draw_range(GL_LINES, gl->lines, part.first_line, part.line_indices);
     }
+    // The selected lines show through whatever hides them: a path inside its
+    // own extrusion can still be seen to be selected.
+    glDisable(GL_DEPTH_TEST);
+    for (const RenderObject &part : mesh.objects)
+        if (part.selection) {
+            glUniform3fv(gl->u_colour, 1, part.selection == 1 ? first_colour : other_colour);
+            draw_range(GL_LINES, gl->lines, part.first_line, part.line_indices);
+        }
+    glEnable(GL_DEPTH_TEST);
     if (options.axes)
         draw_axes(gl, camera, options);
     glBindVertexArray(0);

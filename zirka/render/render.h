@@ -20,7 +20,7 @@
  * Colours: front faces a steel blue, back faces (whose corners run clockwise
  * as seen) a brick red, polygon edges dark, lines (an object's line and
  * polyline surfaces) near black; the selection's first object orange, the
- * others magenta. The light is fixed to the camera, above and to the left of
+ * others magenta, their lines drawn over whatever hides them. The light is fixed to the camera, above and to the left of
  * the eye; faces are lit on both sides with the host's vertex normals, or,
  * where those are zero (never computed), with the face's own normal.
  *
