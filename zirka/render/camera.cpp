@@ -122,3 +122,15 @@ void render_camera_matrices(const RenderCamera &camera, const RenderMesh &mesh, 
     for (int col = 0; col < 4; col++)
         eye[col * 4 + 3] = clip[col * 4 + 3] = col == 3 ? 1.0f : 0.0f;
 }
+
+void render_camera_project(const RenderCamera &camera, const RenderMesh &mesh, int width, int height,
+                           const double point[3], double xy[2])
+{
+    float clip[16], eye[16];
+    render_camera_matrices(camera, mesh, double(width) / height, clip, eye);
+    double ndc[2];
+    for (int row = 0; row < 2; row++)
+        ndc[row] = clip[row] * point[0] + clip[4 + row] * point[1] + clip[8 + row] * point[2] + clip[12 + row];
+    xy[0] = 0.5 * (ndc[0] + 1.0) * width;
+    xy[1] = 0.5 * (1.0 - ndc[1]) * height;
+}

@@ -111,6 +111,11 @@ void render_camera_pan(RenderCamera *camera, double dx, double dy, int height_px
 void render_camera_matrices(const RenderCamera &camera, const RenderMesh &mesh, double aspect, float clip[16],
                             float eye[16]);
 
+// Returns in xy the pixel (0, 0 the top left corner) at which point is seen
+// in a picture of width x height pixels.
+void render_camera_project(const RenderCamera &camera, const RenderMesh &mesh, int width, int height,
+                           const double point[3], double xy[2]);
+
 /* ---- drawing ---------------------------------------------------------------------- */
 
 enum RenderStyle { RENDER_SHADED, RENDER_WIREFRAME, RENDER_SHADED_EDGES };

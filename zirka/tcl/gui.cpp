@@ -157,6 +157,7 @@ static int get_doubles(Tcl_Interp *interp, int objc, Tcl_Obj *const objv[], int 
  *   ::zirka::view axes BOOL
  *   ::zirka::view pick X Y            the id of the object at (or within 4
  *                                     pixels of) X, Y; "" for none
+ *   ::zirka::view project X Y Z       the pixel {x y} at which that point is seen
  *   ::zirka::view snapshot FILE       draws, and writes what is shown as PNG
  *   ::zirka::view error               why the view cannot draw ("" when it can)
  * Results: as said; empty for the others.
@@ -165,11 +166,11 @@ static int get_doubles(Tcl_Interp *interp, int objc, Tcl_Obj *const objv[], int 
 static int view_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
 {
     static const char *const subs[] = {"draw", "preset", "fit", "turn", "pan", "zoom", "style",
-                                       "axes", "pick", "snapshot", "error", nullptr};
-    enum { DRAW, PRESET, FIT, TURN, PAN, ZOOM, STYLE, AXES, PICK, SNAPSHOT, ERROR };
-    static const int arity[] = {2, 3, 2, 4, 4, 3, 3, 3, 4, 3, 2};
+                                       "axes", "pick", "project", "snapshot", "error", nullptr};
+    enum { DRAW, PRESET, FIT, TURN, PAN, ZOOM, STYLE, AXES, PICK, PROJECT, SNAPSHOT, ERROR };
+    static const int arity[] = {2, 3, 2, 4, 4, 3, 3, 3, 4, 5, 3, 2};
     static const char *const usage[] = {"", "iso|front|top|side", "", "dx dy", "dx dy", "factor",
-                                        "shaded|wireframe|both", "boolean", "x y", "file", ""};
+                                        "shaded|wireframe|both", "boolean", "x y", "x y z", "file", ""};
     static const char *const styles[] = {"shaded", "wireframe", "both", nullptr};
     GuiView *view = static_cast<GuiView *>(data);
     int sub;
@@ -244,6 +245,15 @@ static int view_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *cons
             Tcl_SetObjResult(interp, Tcl_NewIntObj(id));
         else
             Tcl_ResetResult(interp);
+        return TCL_OK;
+    }
+    case PROJECT: {
+        double point[3], xy[2];
+        if (get_doubles(interp, objc, objv, 3, point) != TCL_OK)
+            return TCL_ERROR;
+        render_camera_project(view->camera, view->mesh, view->options.width, view->options.height, point, xy);
+        Tcl_Obj *pair[2] = {Tcl_NewIntObj(int(std::floor(xy[0]))), Tcl_NewIntObj(int(std::floor(xy[1])))};
+        Tcl_SetObjResult(interp, Tcl_NewListObj(2, pair));
         return TCL_OK;
     }
     case SNAPSHOT: {

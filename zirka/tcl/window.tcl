@@ -106,20 +106,26 @@ bind .side.list <ButtonPress-1> {::zirka::list_click %x %y 0; break}
 bind .side.list <Shift-ButtonPress-1> {::zirka::list_click %x %y 1; break}
 bind .menubar.tools <<MenuSelect>> {::zirka::menu_help %W}
 
-# Keys, in the main window only (not in the plug-in's dialog).
-foreach {key script} {
-    0 {::zirka::view preset iso}     KP_0 {::zirka::view preset iso}     KP_Insert {::zirka::view preset iso}
-    1 {::zirka::view preset front}   KP_1 {::zirka::view preset front}   KP_End {::zirka::view preset front}
-    7 {::zirka::view preset top}     KP_7 {::zirka::view preset top}     KP_Home {::zirka::view preset top}
-    3 {::zirka::view preset side}    KP_3 {::zirka::view preset side}    KP_Next {::zirka::view preset side}
-    f {::zirka::view fit}            Home {::zirka::view fit}
-    s {::zirka::set_style shaded}    w {::zirka::set_style wireframe}    e {::zirka::set_style both}
-    a {::zirka::set_axes [expr {!$::zirka::axes}]}
-    Escape {host::select {}}
-    Control-z {::zirka::attempt host::undo}  Control-y {::zirka::attempt host::redo}
-    Control-a {host::select [host::objects]}
+# Keys, in the main window only (not in the plug-in's dialog). Digits need
+# "Key-": <1> alone is the first mouse button.
+foreach {keys script} {
+    {Key-0 KP_0 KP_Insert} {::zirka::view preset iso}
+    {Key-1 KP_1 KP_End}    {::zirka::view preset front}
+    {Key-7 KP_7 KP_Home}   {::zirka::view preset top}
+    {Key-3 KP_3 KP_Next}   {::zirka::view preset side}
+    {Key-f Home}           {::zirka::view fit}
+    Key-s                  {::zirka::set_style shaded}
+    Key-w                  {::zirka::set_style wireframe}
+    Key-e                  {::zirka::set_style both}
+    Key-a                  {::zirka::set_axes [expr {!$::zirka::axes}]}
+    Escape                 {host::select {}}
+    Control-Key-z          {::zirka::attempt host::undo}
+    Control-Key-y          {::zirka::attempt host::redo}
+    Control-Key-a          {host::select [host::objects]}
 } {
-    bind . <$key> $script
+    foreach key $keys {
+        bind . <$key> $script
+    }
 }
 
 proc ::zirka::set_style {name} {
