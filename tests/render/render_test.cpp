@@ -4,7 +4,9 @@
 
 #include <png.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
 
 // The pictures must come without an X server: forget any there is.
 static const bool no_display = (unsetenv("DISPLAY"), unsetenv("WAYLAND_DISPLAY"), true);
@@ -203,4 +205,38 @@ TEST_F(RenderTest, RefusesBadOptionsWithTheirMessage)
     EXPECT_EQ(eval_error("host::render " + png + " -view"), "wrong # args: should be \"host::render file ?-option value ...?\"");
     EXPECT_EQ(eval_error("host::render /no/such/folder/x.png"),
               "cannot write \"/no/such/folder/x.png\": No such file or directory");
+}
+
+// The gallery's pictures beside the examples are what scripts/gallery.tcl
+// draws now: the same size, and the same pixels but for a few on the edges
+// of lines, where another processor's rasteriser may round differently.
+TEST(Gallery, RedrawnPicturesMatchTheCommittedOnes)
+{
+    std::string source = PIRREL_SOURCE_DIR;
+    std::string out = testing::TempDir() + "gallery-" + std::to_string(getpid());
+    std::string command = std::string("\"") + ZIRKA_EXE + "\" \"" + source + "/scripts/gallery.tcl\" \"" + source +
+                          "/examples\" \"" + out + "\" > /dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    int pictures = 0;
+    for (const char *name : {"star_along_path", "closed_path", "scale_to_zero", "negative_amount", "sharp_turn",
+                             "ribbon", "away_from_path"}) {
+        Picture want = read_png(source + "/examples/" + name + ".png");
+        Picture got = read_png(out + "/" + name + ".png");
+        ASSERT_EQ(got.width, want.width) << name;
+        ASSERT_EQ(got.height, want.height) << name;
+        ASSERT_EQ(got.width, 480) << name;
+        long off = 0;
+        for (size_t i = 0; i < got.rgba.size(); i += 4)
+            for (int k = 0; k < 3; k++)
+                if (std::abs(got.rgba[i + k] - want.rgba[i + k]) > 24) {
+                    off++;
+                    break;
+                }
+        // At most 1 pixel in 500.
+        EXPECT_LE(off, 480 * 360 / 500) << name << ": " << off << " pixels differ";
+        pictures++;
+        std::remove((out + "/" + name + ".png").c_str());
+    }
+    std::remove(out.c_str());
+    EXPECT_EQ(pictures, 7);
 }
