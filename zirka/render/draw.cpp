@@ -184,8 +184,8 @@ static void set_camera(RenderGl *gl, const RenderMesh &mesh, const RenderCamera 
 // The axes in a square in the lower left corner, turned with the camera.
 static void draw_axes(RenderGl *gl, const RenderCamera &camera, const RenderOptions &options)
 {
-    int side = std::min(std::min(options.width, options.height) / 5, 90);
-    if (side < 8)
+    int side = std::min(std::min(options.width, options.height) / 5, 90 * options.scale);
+    if (side < 8 * options.scale)
         return;
     RenderCamera turned = camera;
     turned.centre[0] = turned.centre[1] = turned.centre[2] = 0.0;
@@ -195,11 +195,11 @@ static void draw_axes(RenderGl *gl, const RenderCamera &camera, const RenderOpti
     unit.hi[0] = unit.hi[1] = unit.hi[2] = 1.0f;
     float clip[16], eye[16];
     render_camera_matrices(turned, unit, 1.0, clip, eye);
-    glViewport(4, 4, side, side);
+    glViewport(4 * options.scale, 4 * options.scale, side, side);
     glClear(GL_DEPTH_BUFFER_BIT);
     glUniformMatrix4fv(gl->u_clip, 1, GL_FALSE, clip);
     glUniform1i(gl->u_lit, 0);
-    glLineWidth(2.0f);
+    glLineWidth(2.0f * options.scale);
     glBindVertexArray(gl->axes_vao);
     static const float colours[3][3] = {{0.85f, 0.1f, 0.1f}, {0.1f, 0.6f, 0.1f}, {0.1f, 0.25f, 0.9f}};
     for (int k = 0; k < 3; k++) {
@@ -219,7 +219,10 @@ void render_gl_draw(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &ca
     glDisable(GL_CULL_FACE);
     set_camera(gl, mesh, camera, options);
     glBindVertexArray(gl->vao);
-    bool faces = options.style != RENDER_WIREFRAME, edges = options.style != RENDER_SHADED;
+    bool faces = options.style != RENDER_WIREFRAME;
+    long pixels = long(options.width / options.scale) * (options.height / options.scale);
+    bool edges = options.style != RENDER_SHADED && long(mesh.edges.size() / 2) <= pixels / 4;
+    float thin = float(options.scale), wide = 2.0f * options.scale;
     for (const RenderObject &part : mesh.objects) {
         const float *mark = part.selection == 1 ? first_colour : part.selection > 1 ? other_colour : nullptr;
         if (faces) {
@@ -238,12 +241,12 @@ void render_gl_draw(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &ca
             glDisable(GL_POLYGON_OFFSET_FILL);
         }
         glUniform1i(gl->u_lit, 0);
-        glLineWidth(1.0f);
+        glLineWidth(thin);
         if (edges) {
             glUniform3fv(gl->u_colour, 1, mark ? mark : faces ? edge_colour : wire_colour);
             draw_range(GL_LINES, gl->edges, part.first_edge, part.edge_indices);
         }
-        glLineWidth(2.0f);
+        glLineWidth(wide);
         glUniform3fv(gl->u_colour, 1, mark ? mark : line_colour);
         draw_range(GL_LINES, gl->lines, part.first_line, part.line_indices);
     }
@@ -294,7 +297,7 @@ static void draw_ids(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &c
             draw_range(GL_TRIANGLES, gl->triangles, part.first_triangle, part.triangle_indices);
         else
             draw_range(GL_LINES, gl->edges, part.first_edge, part.edge_indices);
-        glLineWidth(3.0f);
+        glLineWidth(3.0f * options.scale);
         draw_range(GL_LINES, gl->lines, part.first_line, part.line_indices);
     }
     glBindVertexArray(0);

@@ -49,13 +49,29 @@ static bool offscreen_open(std::string *error)
     return offscreen.context != EGL_NO_CONTEXT;
 }
 
-static GLuint new_renderbuffer(GLint samples, GLenum format, int width, int height)
+static GLuint new_renderbuffer(GLenum format, int width, int height)
 {
     GLuint buffer;
     glGenRenderbuffers(1, &buffer);
     glBindRenderbuffer(GL_RENDERBUFFER, buffer);
-    glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, format, width, height);
+    glRenderbufferStorage(GL_RENDERBUFFER, format, width, height);
     return buffer;
+}
+
+// Each 2 x 2 block of big becomes one pixel of *image, rounded to nearest.
+static void halve(const RenderImage &big, RenderImage *image)
+{
+    image->width = big.width / 2;
+    image->height = big.height / 2;
+    image->rgba.resize(size_t(image->width) * image->height * 4);
+    size_t stride = size_t(big.width) * 4;
+    for (int y = 0; y < image->height; y++)
+        for (int x = 0; x < image->width; x++) {
+            const uint8_t *p = &big.rgba[size_t(2 * y) * stride + size_t(2 * x) * 4];
+            uint8_t *q = &image->rgba[(size_t(y) * image->width + x) * 4];
+            for (int k = 0; k < 4; k++)
+                q[k] = uint8_t((p[k] + p[k + 4] + p[stride + k] + p[stride + k + 4] + 2) / 4);
+        }
 }
 
 bool render_offscreen(const RenderMesh &mesh, const RenderCamera &camera, const RenderOptions &options,
@@ -74,38 +90,37 @@ bool render_offscreen(const RenderMesh &mesh, const RenderCamera &camera, const 
     RenderGl *gl = render_gl_upload(mesh, error);
     if (!gl)
         return false;
-    // Drawn with several samples per pixel, then resolved into one.
-    GLint samples = 0;
-    glGetIntegerv(GL_MAX_SAMPLES, &samples);
-    samples = std::min(samples, 4);
-    GLuint framebuffers[2];
-    glGenFramebuffers(2, framebuffers);
-    GLuint colour = new_renderbuffer(samples, GL_RGBA8, options.width, options.height);
-    GLuint depth = new_renderbuffer(samples, GL_DEPTH_COMPONENT24, options.width, options.height);
-    GLuint resolved = new_renderbuffer(0, GL_RGBA8, options.width, options.height);
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffers[0]);
+    GLint largest = 0, viewport[2] = {0, 0};
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &largest);
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    RenderOptions big = options;
+    big.scale = 2 * options.width <= std::min(largest, viewport[0]) && 2 * options.height <= std::min(largest, viewport[1]) ? 2 : 1;
+    big.width *= big.scale;
+    big.height *= big.scale;
+    GLuint framebuffer;
+    glGenFramebuffers(1, &framebuffer);
+    GLuint colour = new_renderbuffer(GL_RGBA8, big.width, big.height);
+    GLuint depth = new_renderbuffer(GL_DEPTH_COMPONENT24, big.width, big.height);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffers[1]);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, resolved);
     bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffers[0]);
-    complete = complete && glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
     if (complete) {
-        render_gl_draw(gl, mesh, camera, options);
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffers[0]);
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffers[1]);
-        glBlitFramebuffer(0, 0, options.width, options.height, 0, 0, options.width, options.height,
-                          GL_COLOR_BUFFER_BIT, GL_NEAREST);
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffers[1]);
-        render_gl_read(options.width, options.height, image);
+        render_gl_draw(gl, mesh, camera, big);
+        if (big.scale == 2) {
+            RenderImage drawn;
+            render_gl_read(big.width, big.height, &drawn);
+            halve(drawn, image);
+        } else {
+            render_gl_read(big.width, big.height, image);
+        }
     } else {
         *error = "cannot make an offscreen framebuffer of that size";
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    GLuint renderbuffers[3] = {colour, depth, resolved};
-    glDeleteRenderbuffers(3, renderbuffers);
-    glDeleteFramebuffers(2, framebuffers);
+    GLuint renderbuffers[2] = {colour, depth};
+    glDeleteRenderbuffers(2, renderbuffers);
+    glDeleteFramebuffers(1, &framebuffer);
     render_gl_release(gl);
     eglMakeCurrent(offscreen.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     return complete;

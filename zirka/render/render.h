@@ -120,10 +120,14 @@ void render_camera_project(const RenderCamera &camera, const RenderMesh &mesh, i
 
 enum RenderStyle { RENDER_SHADED, RENDER_WIREFRAME, RENDER_SHADED_EDGES };
 
+// Polygon edges are left out, whatever the style, where a mesh has more
+// edge segments than a quarter of the picture's pixels: they would only
+// paint it dark (and slow it down).
 struct RenderOptions {
     int width = 640, height = 480; // pixels
     RenderStyle style = RENDER_SHADED_EDGES;
     bool axes = false; // a small x (red), y (green), z (blue) triad in the lower left corner
+    int scale = 1;     // framebuffer pixels per picture pixel across: line widths and the axes grow with it
 };
 
 // A picture: width x height pixels, 4 bytes each (RGBA), top row first.
@@ -156,7 +160,9 @@ void render_gl_read(int width, int height, RenderImage *image);
 /* ---- offscreen pictures and files ---------------------------------------------------- */
 
 // Draws the mesh into an offscreen picture of options.width x .height,
-// with 4 samples per pixel where the GL can. Needs no display: EGL on Mesa's
+// smoothed by drawing it twice as wide and high and averaging each 2 x 2
+// pixels (where the GL takes that size; llvmpipe draws a dense mesh so much
+// faster than with 4 samples per pixel). Needs no display: EGL on Mesa's
 // surfaceless platform (a GPU's render node where there is one, llvmpipe
 // otherwise); the context is made on the first call and kept.
 // Returns false, with the reason in *error, when no context can be had or
