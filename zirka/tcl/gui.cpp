@@ -79,8 +79,12 @@ static bool view_ready(GuiView *view)
             return false;
         Tk_MakeWindowExist(view->frame);
         view->window = render_window_open(Tk_Display(view->frame), Tk_WindowId(view->frame), &view->error);
-        if (!view->window)
+        if (!view->window) {
+            std::string text = "the view cannot draw: " + view->error;
+            zirka_tcl_eval_words(view->interp, {Tcl_NewStringObj("::zirka::message", -1),
+                                                Tcl_NewStringObj(text.c_str(), -1), Tcl_NewStringObj("error", -1)});
             return false;
+        }
     }
     if (!render_window_use(view->window))
         return false;

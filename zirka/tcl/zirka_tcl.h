@@ -15,6 +15,7 @@
  *   host::load FILE              read an OBJ file; its objects enter the world
  *                                as one undoable step; returns their ids
  *   host::save FILE ?ID ...?     write the world's (or the given) objects
+ *   host::render FILE ?options?  a PNG picture of the world (zirka_tcl_render_command)
  *   host::objects                ids of the objects in the world, in order
  *   host::info ID                dict: id name type vertices surfaces children world
  *   host::vertices ID            list of {x y z}, each exactly its float
