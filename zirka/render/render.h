@@ -186,7 +186,8 @@ RenderWindow *render_window_open(void *x_display, unsigned long x_window, std::s
 bool render_window_use(RenderWindow *window);
 // Shows what was drawn (swaps the buffers).
 void render_window_show(RenderWindow *window);
-// Releases the context and the window's surface (NULL does nothing).
+// Releases the context and the window's surface (NULL does nothing). Call
+// it while the X display is open. EGL itself stays up until exit.
 void render_window_close(RenderWindow *window);
 
 #endif /* ZIRKA_RENDER_H */

@@ -153,12 +153,15 @@ static void front_redraw(void *context)
 }
 
 // The interpreter is going away: plug-ins say goodbye while it still works,
-// then the core stops calling into it.
+// the view lets its GL go while the X display is still open, then the core
+// stops calling into it.
 static void front_finish(ClientData)
 {
     if (!front.interp)
         return;
     zirka_plugins_exit();
+    if (front.gui)
+        zirka_gui_finish(front.interp);
     zirka_set_front_end(nullptr);
     front.interp = nullptr;
 }

@@ -313,6 +313,12 @@ int zirka_gui_init(Tcl_Interp *interp)
     return TCL_OK;
 }
 
+void zirka_gui_finish(Tcl_Interp *interp)
+{
+    if (find_view(interp))
+        Tcl_DeleteCommand(interp, view_command);
+}
+
 void zirka_gui_menu_item(Tcl_Interp *interp, const std::string &label, const std::string &command,
                          const std::string &help)
 {

@@ -77,6 +77,9 @@ int zirka_tcl_eval_words(Tcl_Interp *interp, std::initializer_list<Tcl_Obj *> wo
 // window.tcl and creates ::zirka::view, the GL view (Tk must be loaded).
 // Returns TCL_OK or TCL_ERROR.
 int zirka_gui_init(Tcl_Interp *interp);
+// Releases the view's GL context and surface: called at exit while the X
+// display is still open.
+void zirka_gui_finish(Tcl_Interp *interp);
 // Adds an item to the window's Tools menu.
 void zirka_gui_menu_item(Tcl_Interp *interp, const std::string &label, const std::string &command,
                          const std::string &help);
