@@ -49,11 +49,10 @@
 #include <string>
 #include <vector>
 
-// Creates the host:: commands in interp and installs the front end that
-// connects zirka_core to it (replacing any earlier one). When gui is true
-// and Tk is loaded in interp, also builds the main window: a menubar with a
-// Tools menu, a status line showing the menu items' help, and a canvas
-// showing the world. Plug-in commands registered before this call are
+// Creates the host:: commands (and host::render) in interp and installs the
+// front end that connects zirka_core to it (replacing any earlier one). When
+// gui is true and Tk is loaded in interp, also builds the main window
+// (zirka_gui_init). Plug-in commands registered before this call are
 // created in interp too. At exit, or when interp is deleted, the plug-ins'
 // ZIRKAPluginExit is called and the front end removed.
 // Returns TCL_OK, or TCL_ERROR with a message in interp.
