@@ -191,6 +191,32 @@ TEST_F(RenderTest, IsoViewShowsThreeFacesInThreeShades)
         EXPECT_FALSE(near_colour(c, background[0], background[1], background[2]));
 }
 
+// The selection's first object is drawn 45 % of the way to orange
+// (-selection 1 only); wireframe leaves the faces out; the axes stand in
+// the lower left corner.
+TEST_F(RenderTest, OptionsChangeWhatIsDrawn)
+{
+    std::string id = eval("host::load " + write_file("cube.obj", cube("cube", 0, false)));
+    eval("host::select " + id);
+    std::string png = temp_dir() + "/options.png";
+    eval("host::render " + png + " -view front -size 60");
+    EXPECT_TRUE(near_colour(read_png(png).at(30, 30), front_face[0], front_face[1], front_face[2]));
+    eval("host::render " + png + " -view front -size 60 -selection 1");
+    EXPECT_TRUE(near_colour(read_png(png).at(30, 30), 169, 140, 115));
+    eval("host::render " + png + " -view front -size 60 -style wireframe");
+    Picture wire = read_png(png);
+    EXPECT_TRUE(near_colour(wire.at(30, 30), background[0], background[1], background[2]));
+    EXPECT_FALSE(near_colour(wire.at(30, 3), background[0], background[1], background[2])); // the top edge
+    // The axes' square: 20 pixels, 4 from the corner; the x axis runs right
+    // from its middle (14, 86), in red, over the cube.
+    eval("host::render " + png + " -view front -size 100 -axes 1");
+    Picture axes = read_png(png);
+    int r = 0, g = 0, b = 0;
+    std::sscanf(axes.at(19, 86).c_str(), "%d %d %d", &r, &g, &b);
+    EXPECT_GT(r, g + 60) << axes.at(19, 86);
+    EXPECT_GT(r, b + 60) << axes.at(19, 86);
+}
+
 TEST_F(RenderTest, RefusesBadOptionsWithTheirMessage)
 {
     std::string png = temp_dir() + "/bad.png";
