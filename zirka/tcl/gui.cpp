@@ -22,7 +22,7 @@ struct GuiView {
     RenderGl *gl;         // the mesh's buffers in window's context; NULL when stale
     std::string error;    // why there is no window, once tried
     RenderMesh mesh;
-    std::vector<int> mesh_key; // ids, counts and redraw count the mesh was built from
+    std::vector<int> mesh_key; // the world_key the mesh was built from
     RenderCamera camera;
     RenderOptions options;
     bool draw_pending;
@@ -32,15 +32,15 @@ struct GuiView {
 
 static const char view_command[] = "::zirka::view";
 
-// What decides whether the mesh must be read again: the objects, their
-// sizes, and the redraws the plug-ins asked for. A change of selection alone
-// only changes the marks.
+// What decides whether the mesh must be read again: which objects are in
+// the world, and the redraws the plug-ins asked for (an object changes only
+// in a command, which asks for one). A change of selection alone only
+// changes the marks.
 static std::vector<int> world_key(void)
 {
     std::vector<int> key{static_cast<int>(zirka_redraw_count())};
     for (Object *object : zirka_world_objects())
-        key.insert(key.end(), {zirka_object_id(object), zirka_object_vertex_count(object),
-                               static_cast<int>(zirka_object_surfaces(object).size())});
+        key.push_back(zirka_object_id(object));
     return key;
 }
 
