@@ -1,14 +1,15 @@
 # Runs "extrude along a path with scaling" on an OBJ file whose first object
 # is the template outline and whose second is the path, and writes the new
-# object as an OBJ file.
+# object as an OBJ file, and with PICTURE.png a picture of the template, the
+# path and the new object.
 #
-#   zirka examples/run_example.tcl INPUT.obj AMOUNT OUTPUT.obj
+#   zirka examples/run_example.tcl INPUT.obj AMOUNT OUTPUT.obj ?PICTURE.png?
 
-if {$argc != 3} {
-    puts stderr "usage: zirka run_example.tcl INPUT.obj AMOUNT OUTPUT.obj"
+if {$argc != 3 && $argc != 4} {
+    puts stderr "usage: zirka run_example.tcl INPUT.obj AMOUNT OUTPUT.obj ?PICTURE.png?"
     exit 2
 }
-lassign $argv input amount output
+lassign $argv input amount output picture
 
 set ids [host::load $input]
 if {[llength $ids] < 2} {
@@ -28,3 +29,7 @@ host::save $output [lindex $made 0]
 set info [host::info [lindex $made 0]]
 puts "[dict get $info name]: [dict get $info vertices] vertices, [dict get $info surfaces] surfaces"
 puts "wrote [file normalize $output]"
+if {$picture ne ""} {
+    host::render $picture
+    puts "wrote [file normalize $picture] (open it in any picture viewer)"
+}

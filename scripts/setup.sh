@@ -10,6 +10,11 @@ packages=(
   xvfb xauth
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine32:i386 wine64
+  # Pictures and the window's view: OpenGL through EGL, Mesa's software
+  # renderer (llvmpipe) where there is no GPU, PNG files through libpng.
+  libegl-dev libopengl-dev libgl-dev libx11-dev
+  libegl-mesa0 libgl1-mesa-dri
+  libpng-dev
 )
 
 sudo_cmd=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds, and runs "extrude along a path with scaling" on the bundled
 # example: a star outline carried along a path through space, shrinking to
-# 25 %. Writes the new object as an OBJ file and says where it is.
+# 25 %. Writes the new object as an OBJ file and a picture of it as a PNG
+# file, and says where they are.
 #
 #   scripts/try.sh [INPUT.obj [AMOUNT]]
 set -euo pipefail
@@ -16,4 +17,5 @@ cmake --build build -j2 --target zirka pirrel >/dev/null
 
 mkdir -p out
 output=out/$(basename "${input%.obj}")_extruded.obj
-build/bin/zirka examples/run_example.tcl "$input" "$amount" "$output"
+picture=out/$(basename "${input%.obj}").png
+build/bin/zirka examples/run_example.tcl "$input" "$amount" "$output" "$picture"

@@ -1,8 +1,15 @@
-# gui_view.tcl -- zirka --gui under Xvfb: the Tools menu with its help text
-# in the status line, and the canvas drawing one line item per surface of
-# the objects in the world, refreshed on load and undo.
+# gui_view.tcl -- zirka --gui under Xvfb, driven with real events: the view
+# turns, pans and zooms under the pointer and the named views and "fit" give
+# the same pixels back; clicks in the view and the list select in order; the
+# Tools menu runs the command on that selection; the message area shows its
+# summary and a refusal's standard-error line; Undo takes it back.
 #
-#   zirka --plugins FIXTURE_PLUGINS/good --gui gui_view.tcl
+#   zirka --plugins PLUGIN_DIR --gui gui_view.tcl EXAMPLE.obj
+
+set label "Extrude along path with scaling..."
+lassign $argv example
+set folder [file join [pwd] gui_view_[pid]]
+file mkdir $folder
 
 proc check {what got want} {
     if {$got ne $want} {
@@ -11,24 +18,165 @@ proc check {what got want} {
     }
 }
 
-update
-check "menu label" [.menubar.tools entrycget 0 -label] "Fixture good"
+proc differ {what a b} {
+    if {$a eq $b} {
+        puts "FAIL: $what: the pixels did not change"
+        exit 1
+    }
+}
+
+# Pictures are compared whole; a failure keeps both for a look.
+proc same {what got want} {
+    global folder
+    if {$got ne $want} {
+        foreach {name bytes} [list got $got want $want] {
+            set f [open [file join $folder [string map {" " _} $what]_$name.png] wb]
+            puts -nonewline $f $bytes
+            close $f
+        }
+        puts "FAIL: $what: the pixels differ (pictures kept in $folder)"
+        exit 1
+    }
+}
+
+# Lets the window settle: pending redraws and geometry done.
+proc settle {} {
+    update
+    after 50
+    update
+}
+
+# What the view shows now, as the bytes of a PNG file.
+proc pixels {} {
+    global folder
+    settle
+    set file [file join $folder view.png]
+    ::zirka::view snapshot $file
+    set f [open $file rb]
+    set bytes [read $f]
+    close $f
+    return $bytes
+}
+
+# The selection order column of the list, row by row.
+proc orders {} {
+    lmap id [.side.list children {}] {lindex [.side.list item $id -values] 0}
+}
+
+# A user's press, move and release of button 1 (state: 0, or 1 with SHIFT).
+proc drag {x y dx dy state} {
+    event generate .view <ButtonPress-1> -x $x -y $y -state $state
+    foreach step {1 2 3 4} {
+        event generate .view <Motion> -x [expr {$x + $dx * $step / 4}] -y [expr {$y + $dy * $step / 4}] \
+            -state [expr {$state | 256}]
+    }
+    event generate .view <ButtonRelease-1> -x [expr {$x + $dx}] -y [expr {$y + $dy}] -state [expr {$state | 256}]
+}
+
+proc click {x y state} {
+    event generate .view <ButtonPress-1> -x $x -y $y -state $state
+    event generate .view <ButtonRelease-1> -x $x -y $y -state [expr {$state | 256}]
+}
+
+# Answers the plug-in's dialog with 50 and OK once it is up.
+proc answer {tries} {
+    if {![winfo exists .pirrel] || ![winfo viewable .pirrel]} {
+        if {$tries > 100} {
+            puts "FAIL: the dialog did not appear"
+            exit 1
+        }
+        after 50 [list answer [incr tries]]
+        return
+    }
+    .pirrel.f.amount delete 0 end
+    .pirrel.f.amount insert end 50
+    .pirrel.f.buttons.ok invoke
+}
+
+wm geometry . 900x600+0+0
+settle
+check "view error" [::zirka::view error] ""
+check "menu label" [.menubar.tools entrycget 0 -label] $label
 .menubar.tools activate 0
 event generate .menubar.tools <<MenuSelect>>
-check "status line" $::zirka::status "Runs the good fixture"
+check "status line" $::zirka::status [host::menu help $label]
 
-set f [file tempfile path .obj]
-puts $f "o square\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3 4\nl 1 3\no dot\nv 5 5 5\nl 5"
-close $f
-set ids [host::load $path]
-file delete $path
-check "items after load" [llength [.view find all]] 3
-check "item type" [lsort -unique [lmap i [.view find all] {.view type $i}]] line
-# The closed square returns to its first corner: 5 points, 10 coordinates.
-check "square outline" [llength [.view coords [lindex [.view find all] 0]]] 10
-host::select [lindex $ids 1]
-check "selected colour" [.view itemcget [lindex [.view find all] 2] -fill] red
-host::undo
-check "items after undo" [llength [.view find all]] 0
+lassign [host::load $example] star path
+check "list after load" [lmap id [.side.list children {}] {.side.list item $id -text}] {star path}
+check "list counts" [lrange [.side.list item $star -values] 1 2] {10 1}
+.menubar.view invoke Iso
+set iso [pixels]
+
+# Left drag turns; the named view gives the picture back, from the keyboard too.
+drag 300 300 80 40 0
+set turned [pixels]
+differ "drag" $iso $turned
+check "selection after a drag" [host::select] {}
+focus -force .view
+event generate .view <KeyPress> -keysym 0
+same "key 0 (iso) after the drag" [pixels] $iso
+# SHIFT+drag pans, the wheel zooms; Fit gives the picture back.
+drag 300 300 -60 25 1
+differ "SHIFT+drag" $iso [pixels]
+.menubar.view invoke Fit
+same "fit after SHIFT+drag" [pixels] $iso
+event generate .view <Button-4> -x 300 -y 300
+differ "wheel" $iso [pixels]
+event generate .view <KeyPress> -keysym f
+same "key f (fit) after the wheel" [pixels] $iso
+.menubar.view invoke Front
+differ "front view" $iso [pixels]
+.menubar.view invoke Iso
+
+# A click on the star's side selects it, SHIFT+click on the path's last
+# segment adds it as the second.
+lassign [::zirka::view project -0.132 0.682 0] x y
+click $x $y 0
+settle
+check "click selects" [host::select] $star
+check "order after click" [orders] {1 {}}
+lassign [::zirka::view project 6.5 9.5 4] x y
+click $x $y 1
+settle
+check "SHIFT+click adds" [host::select] [list $star $path]
+check "order after SHIFT+click" [orders] {1 2}
+differ "selection shown" $iso [pixels]
+# In the list: SHIFT+click takes the path out, and puts it back second.
+lassign [.side.list bbox $path] x y
+event generate .side.list <ButtonPress-1> -x [expr {$x + 5}] -y [expr {$y + 5}] -state 1
+settle
+check "list SHIFT+click takes out" [orders] {1 {}}
+event generate .side.list <ButtonPress-1> -x [expr {$x + 5}] -y [expr {$y + 5}] -state 1
+settle
+check "list SHIFT+click adds" [orders] {1 2}
+
+# The Tools menu runs the command on that selection.
+after 100 [list answer 0]
+.menubar.tools invoke $label
+settle
+set made [lindex [host::objects] end]
+check "objects after the command" [llength [host::objects]] 3
+set info [host::info $made]
+check "rows after the command" [llength [.side.list children {}]] 3
+check "summary" [string match "*made [dict get $info name]: [dict get $info vertices] vertices,\
+    [dict get $info surfaces] surfaces*" [.messages get 1.0 end]] 1
+
+# A refusal: one object selected (in the list: in the view the path is now
+# inside the new object). Its standard-error line shows in the window.
+lassign [.side.list bbox $path] x y
+event generate .side.list <ButtonPress-1> -x [expr {$x + 5}] -y [expr {$y + 5}]
+settle
+check "one selected" [host::select] $path
+after 100 [list answer 0]
+.menubar.tools invoke $label
+settle
+check "refusal shown" [lindex [split [string trim [.messages get 1.0 end]] \n] end] \
+    "extrude_along_path(): can only operate on exactly two objects!"
+check "nothing made" [llength [host::objects]] 3
+
+.menubar.edit invoke Undo
+settle
+check "rows after undo" [llength [.side.list children {}]] 2
+file delete -force $folder
 puts "gui view: ok"
 exit 0

@@ -4,6 +4,10 @@
 
 #include "zirka_core.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <unistd.h>
+
 namespace {
 struct TclFrontEnd {
     Tcl_Interp *interp; // NULL once the interpreter is gone
@@ -29,16 +33,78 @@ static int front_eval(void *context, const char *script, std::string *error)
     return code;
 }
 
+int zirka_tcl_eval_words(Tcl_Interp *interp, std::initializer_list<Tcl_Obj *> words)
+{
+    std::vector<Tcl_Obj *> objv(words);
+    for (Tcl_Obj *word : objv)
+        Tcl_IncrRefCount(word);
+    Tcl_InterpState saved = Tcl_SaveInterpState(interp, TCL_OK);
+    int code = Tcl_EvalObjv(interp, static_cast<int>(objv.size()), objv.data(), TCL_EVAL_GLOBAL);
+    Tcl_RestoreInterpState(interp, saved);
+    for (Tcl_Obj *word : objv)
+        Tcl_DecrRefCount(word);
+    return code;
+}
+
+// Calls the handler with file descriptor 2 sent to a temporary file, then
+// writes what it wrote to the real standard error, unchanged, and returns it.
+// Without a temporary file the handler writes to standard error directly.
+static std::string call_keeping_stderr(ZirkaCommandHandler handler, int argc, const char *argv[])
+{
+    std::fflush(stderr);
+    FILE *kept = std::tmpfile();
+    int real = kept ? dup(2) : -1;
+    if (real < 0 || dup2(fileno(kept), 2) < 0) {
+        if (real >= 0)
+            close(real);
+        if (kept)
+            std::fclose(kept);
+        handler(argc, argv);
+        return "";
+    }
+    handler(argc, argv);
+    std::fflush(stderr);
+    dup2(real, 2);
+    close(real);
+    std::string text;
+    std::rewind(kept);
+    char block[4096];
+    for (size_t n; (n = std::fread(block, 1, sizeof block, kept)) > 0;)
+        text.append(block, n);
+    std::fclose(kept);
+    for (size_t done = 0; done < text.size();) {
+        ssize_t n = write(2, text.data() + done, text.size() - done);
+        if (n <= 0)
+            break;
+        done += static_cast<size_t>(n);
+    }
+    return text;
+}
+
 /*
  * plugin_command --
  *   A plug-in's command: calls its handler with the argument strings, the
- *   command's name first.
+ *   command's name first. With the window, under a busy cursor, and what the
+ *   handler wrote to standard error and the objects it made are shown there.
  * Results: TCL_OK with an empty result.
  * Side effects: whatever the handler does.
  */
 static int plugin_command(ClientData handler, Tcl_Interp *interp, int argc, const char *argv[])
 {
-    reinterpret_cast<ZirkaCommandHandler>(handler)(argc, argv);
+    ZirkaCommandHandler call = reinterpret_cast<ZirkaCommandHandler>(handler);
+    if (!front.gui || front.interp != interp) {
+        call(argc, argv);
+        Tcl_ResetResult(interp);
+        return TCL_OK;
+    }
+    std::vector<Object *> before = zirka_world_objects();
+    zirka_gui_command_begin(interp);
+    std::string errors = call_keeping_stderr(call, argc, argv);
+    std::vector<int> made;
+    for (Object *object : zirka_world_objects())
+        if (std::find(before.begin(), before.end(), object) == before.end())
+            made.push_back(zirka_object_id(object));
+    zirka_gui_command_end(interp, errors, made);
     Tcl_ResetResult(interp);
     return TCL_OK;
 }
@@ -69,19 +135,14 @@ static void front_menu_item_added(void *context, const ZirkaMenuItem *item)
 // The text goes to tk_messageBox as one argument word: never parsed as script.
 static void front_message_shown(void *context, const std::string &text)
 {
-    Tcl_Interp *interp = static_cast<TclFrontEnd *>(context)->interp;
-    if (!tk_loaded(interp))
+    TclFrontEnd *fe = static_cast<TclFrontEnd *>(context);
+    if (!tk_loaded(fe->interp))
         return;
-    Tcl_Obj *objv[5] = {Tcl_NewStringObj("tk_messageBox", -1), Tcl_NewStringObj("-message", -1),
-                        Tcl_NewStringObj(text.data(), static_cast<int>(text.size())),
-                        Tcl_NewStringObj("-type", -1), Tcl_NewStringObj("ok", -1)};
-    for (Tcl_Obj *obj : objv)
-        Tcl_IncrRefCount(obj);
-    Tcl_InterpState saved = Tcl_SaveInterpState(interp, TCL_OK);
-    Tcl_EvalObjv(interp, 5, objv, TCL_EVAL_GLOBAL);
-    Tcl_RestoreInterpState(interp, saved);
-    for (Tcl_Obj *obj : objv)
-        Tcl_DecrRefCount(obj);
+    if (fe->gui)
+        zirka_gui_message(fe->interp, text);
+    zirka_tcl_eval_words(fe->interp, {Tcl_NewStringObj("tk_messageBox", -1), Tcl_NewStringObj("-message", -1),
+                                      Tcl_NewStringObj(text.data(), static_cast<int>(text.size())),
+                                      Tcl_NewStringObj("-type", -1), Tcl_NewStringObj("ok", -1)});
 }
 
 static void front_redraw(void *context)
@@ -92,12 +153,15 @@ static void front_redraw(void *context)
 }
 
 // The interpreter is going away: plug-ins say goodbye while it still works,
-// then the core stops calling into it.
+// the view lets its GL go while the X display is still open, then the core
+// stops calling into it.
 static void front_finish(ClientData)
 {
     if (!front.interp)
         return;
     zirka_plugins_exit();
+    if (front.gui)
+        zirka_gui_finish(front.interp);
     zirka_set_front_end(nullptr);
     front.interp = nullptr;
 }
@@ -107,6 +171,8 @@ static void front_interp_deleted(ClientData data, Tcl_Interp *) { front_finish(d
 int zirka_tcl_init(Tcl_Interp *interp, bool gui)
 {
     int rc = zirka_tcl_host_commands(interp);
+    if (rc == TCL_OK)
+        rc = zirka_tcl_render_command(interp);
     if (rc != TCL_OK)
         return rc;
     if (front.interp && front.interp != interp) {

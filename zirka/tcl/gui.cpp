@@ -1,171 +1,352 @@
-// gui.cpp -- the window of `zirka --gui`: a menubar (File, Edit, Tools), a
-// status line that shows the help of the Tools item under the pointer, and
-// a canvas with an isometric wireframe of every object in the world,
-// drawn again on every redraw_all.
+// gui.cpp -- the window of `zirka --gui`: window.tcl builds it (menus, the
+// object list, the message area); this file adds the GL view, the Tcl
+// command ::zirka::view that draws the world into a Tk frame and turns,
+// pans, zooms and picks, and the hooks the front end calls.
 #include "zirka_tcl.h"
 
+#include "render.h"
+#include "window_tcl.h" // window_script: window.tcl as a string
 #include "zirka_core.h"
 
-#include <algorithm>
-#include <cmath>
-#include <vector>
+#include <tk.h>
 
-static const char window_script[] = R"tcl(
-namespace eval ::zirka { variable status ""; variable help; array set help {} }
-wm title . zirka
-menu .menubar
-menu .menubar.file -tearoff 0
-.menubar.file add command -label "Open OBJ..." -command {
-    set f [tk_getOpenFile -filetypes {{{Wavefront OBJ} {.obj}} {{All files} *}}]
-    if {$f ne ""} { if {[catch {host::load $f} msg]} { tk_messageBox -message $msg -type ok } }
+#include <cmath>
+
+namespace {
+// The state of the one view: what is drawn, from where, and the GL that
+// draws it. Owned by ::zirka::view (its clientData), freed with it.
+struct GuiView {
+    Tcl_Interp *interp;
+    Tk_Window frame;      // .view
+    RenderWindow *window; // made at the first draw; NULL until then or when EGL failed
+    RenderGl *gl;         // the mesh's buffers in window's context; NULL when stale
+    std::string error;    // why there is no window, once tried
+    RenderMesh mesh;
+    std::vector<int> mesh_key; // the world_key the mesh was built from
+    RenderCamera camera;
+    RenderOptions options;
+    bool draw_pending;
+    bool fitted; // the camera has been fitted to a non-empty world
+};
+} // namespace
+
+static const char view_command[] = "::zirka::view";
+
+// What decides whether the mesh must be read again: which objects are in
+// the world, and the redraws the plug-ins asked for (an object changes only
+// in a command, which asks for one). A change of selection alone only
+// changes the marks.
+static std::vector<int> world_key(void)
+{
+    std::vector<int> key{static_cast<int>(zirka_redraw_count())};
+    for (Object *object : zirka_world_objects())
+        key.push_back(zirka_object_id(object));
+    return key;
 }
-.menubar.file add command -label "Save OBJ..." -command {
-    set f [tk_getSaveFile -defaultextension .obj]
-    if {$f ne ""} { if {[catch {host::save $f} msg]} { tk_messageBox -message $msg -type ok } }
+
+static void view_refresh_mesh(GuiView *view)
+{
+    std::vector<int> key = world_key();
+    if (key == view->mesh_key && !view->mesh.objects.empty()) {
+        std::vector<Object *> selection = zirka_selection();
+        for (RenderObject &part : view->mesh.objects) {
+            part.selection = 0;
+            for (size_t i = 0; i < selection.size(); i++)
+                if (zirka_object_id(selection[i]) == part.id)
+                    part.selection = static_cast<int>(i) + 1;
+        }
+        return;
+    }
+    render_mesh_build(zirka_world_objects(), &view->mesh);
+    view->mesh_key = key;
+    if (view->window && render_window_use(view->window)) {
+        render_gl_release(view->gl);
+        view->gl = nullptr;
+    }
+    if (view->mesh.objects.empty())
+        view->fitted = false;
 }
-.menubar.file add separator
-.menubar.file add command -label Exit -command exit
-menu .menubar.edit -tearoff 0
-.menubar.edit add command -label Undo -command {catch host::undo}
-.menubar.edit add command -label Redo -command {catch host::redo}
-.menubar.edit add command -label "Select all" -command {host::select {*}[host::objects]; ::zirka::redraw}
-menu .menubar.tools -tearoff 0
-.menubar add cascade -label File -menu .menubar.file
-.menubar add cascade -label Edit -menu .menubar.edit
-.menubar add cascade -label Tools -menu .menubar.tools
-. configure -menu .menubar
-label .status -anchor w -relief sunken -textvariable ::zirka::status
-canvas .view -width 640 -height 480 -background white -highlightthickness 0
-pack .status -side bottom -fill x
-pack .view -side top -fill both -expand 1
-bind .view <Configure> ::zirka::redraw
-bind .menubar.tools <<MenuSelect>> {::zirka::menu_help %W}
-proc ::zirka::menu_help {w} {
-    variable status
-    variable help
-    set i [$w index active]
-    set status ""
-    if {$i ne "none"} {
-        set label [$w entrycget $i -label]
-        if {[info exists help($label)]} { set status $help($label) }
+
+static double view_aspect(const GuiView *view) { return double(view->options.width) / view->options.height; }
+
+// Makes the window's GL at the first draw, and the mesh's buffers when stale.
+static bool view_ready(GuiView *view)
+{
+    view->options.width = std::max(Tk_Width(view->frame), 1);
+    view->options.height = std::max(Tk_Height(view->frame), 1);
+    if (!view->window) {
+        if (!view->error.empty())
+            return false;
+        Tk_MakeWindowExist(view->frame);
+        view->window = render_window_open(Tk_Display(view->frame), Tk_WindowId(view->frame), &view->error);
+        if (!view->window) {
+            std::string text = "the view cannot draw: " + view->error;
+            zirka_tcl_eval_words(view->interp, {Tcl_NewStringObj("::zirka::message", -1),
+                                                Tcl_NewStringObj(text.c_str(), -1), Tcl_NewStringObj("error", -1)});
+            return false;
+        }
+    }
+    if (!render_window_use(view->window))
+        return false;
+    if (!view->gl)
+        view->gl = render_gl_upload(view->mesh, &view->error);
+    if (!view->fitted && !view->mesh.objects.empty()) {
+        render_camera_fit(&view->camera, view->mesh, view_aspect(view));
+        view->fitted = true;
+    }
+    return view->gl != nullptr;
+}
+
+// Draws into the back buffer; the caller shows it.
+static bool view_draw(GuiView *view)
+{
+    if (!Tk_IsMapped(view->frame) || !view_ready(view))
+        return false;
+    render_gl_draw(view->gl, view->mesh, view->camera, view->options);
+    return true;
+}
+
+static void view_draw_idle(ClientData data)
+{
+    GuiView *view = static_cast<GuiView *>(data);
+    view->draw_pending = false;
+    if (view_draw(view))
+        render_window_show(view->window);
+}
+
+static void view_schedule(GuiView *view)
+{
+    if (!view->draw_pending) {
+        view->draw_pending = true;
+        Tcl_DoWhenIdle(view_draw_idle, view);
     }
 }
-)tcl";
 
-// Isometric view: x to the right and down, z to the left and down, y up.
-static void project(const Pos3 &p, double *sx, double *sy)
+static void view_delete(ClientData data)
 {
-    const double c = std::cos(M_PI / 6.0), s = std::sin(M_PI / 6.0);
-    *sx = (double(p.x) - p.z) * c;
-    *sy = double(p.y) - (double(p.x) + p.z) * s;
+    GuiView *view = static_cast<GuiView *>(data);
+    if (view->draw_pending)
+        Tcl_CancelIdleCall(view_draw_idle, view);
+    if (view->window && render_window_use(view->window))
+        render_gl_release(view->gl);
+    render_window_close(view->window);
+    delete view;
 }
 
-static int eval_words(Tcl_Interp *interp, std::vector<Tcl_Obj *> words)
+static GuiView *find_view(Tcl_Interp *interp)
 {
-    for (Tcl_Obj *w : words)
-        Tcl_IncrRefCount(w);
-    int code = Tcl_EvalObjv(interp, static_cast<int>(words.size()), words.data(), TCL_EVAL_GLOBAL);
-    for (Tcl_Obj *w : words)
-        Tcl_DecrRefCount(w);
-    return code;
+    Tcl_CmdInfo info;
+    if (!Tcl_GetCommandInfo(interp, view_command, &info) || info.deleteProc != view_delete)
+        return nullptr;
+    return static_cast<GuiView *>(info.objClientData);
 }
 
-static int canvas_size(Tcl_Interp *interp, const char *what)
+static int get_doubles(Tcl_Interp *interp, int objc, Tcl_Obj *const objv[], int count, double *out)
 {
-    int n = 0;
-    if (eval_words(interp, {Tcl_NewStringObj("winfo", -1), Tcl_NewStringObj(what, -1),
-                            Tcl_NewStringObj(".view", -1)}) == TCL_OK)
-        Tcl_GetIntFromObj(nullptr, Tcl_GetObjResult(interp), &n);
-    return std::max(n, 1);
+    for (int i = 0; i < count; i++)
+        if (i + 2 >= objc || Tcl_GetDoubleFromObj(interp, objv[i + 2], &out[i]) != TCL_OK)
+            return TCL_ERROR;
+    return TCL_OK;
+}
+
+/*
+ * view_cmd --
+ *   ::zirka::view draw                draws now
+ *   ::zirka::view preset iso|front|top|side   looks from there, fitted
+ *   ::zirka::view fit                 fits the world into the view
+ *   ::zirka::view turn DX DY          turns by a pointer move of DX, DY pixels
+ *   ::zirka::view pan DX DY           moves the picture with the pointer
+ *   ::zirka::view zoom FACTOR         shows FACTOR times as much of the world
+ *   ::zirka::view style shaded|wireframe|both
+ *   ::zirka::view axes BOOL
+ *   ::zirka::view pick X Y            the id of the object at (or within 4
+ *                                     pixels of) X, Y; "" for none
+ *   ::zirka::view project X Y Z       the pixel {x y} at which that point is seen
+ *   ::zirka::view snapshot FILE       draws, and writes what is shown as PNG
+ *   ::zirka::view error               why the view cannot draw ("" when it can)
+ * Results: as said; empty for the others.
+ * Side effects: the view is drawn again (at idle time).
+ */
+static int view_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
+{
+    static const char *const subs[] = {"draw", "preset", "fit", "turn", "pan", "zoom", "style",
+                                       "axes", "pick", "project", "snapshot", "error", nullptr};
+    enum { DRAW, PRESET, FIT, TURN, PAN, ZOOM, STYLE, AXES, PICK, PROJECT, SNAPSHOT, ERROR };
+    static const int arity[] = {2, 3, 2, 4, 4, 3, 3, 3, 4, 5, 3, 2};
+    static const char *const usage[] = {"", "iso|front|top|side", "", "dx dy", "dx dy", "factor",
+                                        "shaded|wireframe|both", "boolean", "x y", "x y z", "file", ""};
+    static const char *const styles[] = {"shaded", "wireframe", "both", nullptr};
+    GuiView *view = static_cast<GuiView *>(data);
+    int sub;
+    if (objc < 2) {
+        Tcl_WrongNumArgs(interp, 1, objv, "subcommand ?arg ...?");
+        return TCL_ERROR;
+    }
+    if (Tcl_GetIndexFromObj(interp, objv[1], subs, "subcommand", 0, &sub) != TCL_OK)
+        return TCL_ERROR;
+    if (objc != arity[sub]) {
+        Tcl_WrongNumArgs(interp, 2, objv, usage[sub]);
+        return TCL_ERROR;
+    }
+    double d[2];
+    int flag;
+    std::string error;
+    switch (sub) {
+    case DRAW:
+        view_draw_idle(view);
+        break;
+    case PRESET: {
+        RenderView preset;
+        if (!render_view_from_name(Tcl_GetString(objv[2]), &preset)) {
+            Tcl_SetObjResult(interp, Tcl_ObjPrintf("expected iso, front, top or side but got \"%s\"",
+                                                   Tcl_GetString(objv[2])));
+            return TCL_ERROR;
+        }
+        view->camera = render_camera_preset(preset);
+    }
+        [[fallthrough]];
+    case FIT:
+        view->options.width = std::max(Tk_Width(view->frame), 1);
+        view->options.height = std::max(Tk_Height(view->frame), 1);
+        render_camera_fit(&view->camera, view->mesh, view_aspect(view));
+        view->fitted = !view->mesh.objects.empty();
+        break;
+    case TURN:
+        if (get_doubles(interp, objc, objv, 2, d) != TCL_OK)
+            return TCL_ERROR;
+        render_camera_turn(&view->camera, -0.01 * d[0], 0.01 * d[1]);
+        break;
+    case PAN:
+        if (get_doubles(interp, objc, objv, 2, d) != TCL_OK)
+            return TCL_ERROR;
+        render_camera_pan(&view->camera, d[0], d[1], view->options.height);
+        break;
+    case ZOOM:
+        if (get_doubles(interp, objc, objv, 1, d) != TCL_OK)
+            return TCL_ERROR;
+        if (!(d[0] > 0.0) || !std::isfinite(d[0])) {
+            Tcl_SetObjResult(interp, Tcl_ObjPrintf("expected a positive factor but got \"%s\"", Tcl_GetString(objv[2])));
+            return TCL_ERROR;
+        }
+        view->camera.half_height *= d[0];
+        break;
+    case STYLE:
+        if (Tcl_GetIndexFromObj(interp, objv[2], styles, "style", 0, &flag) != TCL_OK)
+            return TCL_ERROR;
+        view->options.style = flag == 0 ? RENDER_SHADED : flag == 1 ? RENDER_WIREFRAME : RENDER_SHADED_EDGES;
+        break;
+    case AXES:
+        if (Tcl_GetBooleanFromObj(interp, objv[2], &flag) != TCL_OK)
+            return TCL_ERROR;
+        view->options.axes = flag;
+        break;
+    case PICK: {
+        int xy[2];
+        if (Tcl_GetIntFromObj(interp, objv[2], &xy[0]) != TCL_OK || Tcl_GetIntFromObj(interp, objv[3], &xy[1]) != TCL_OK)
+            return TCL_ERROR;
+        int id = view_ready(view) ? render_gl_pick(view->gl, view->mesh, view->camera, view->options, xy[0], xy[1], 4) : 0;
+        if (id)
+            Tcl_SetObjResult(interp, Tcl_NewIntObj(id));
+        else
+            Tcl_ResetResult(interp);
+        return TCL_OK;
+    }
+    case PROJECT: {
+        double point[3], xy[2];
+        if (get_doubles(interp, objc, objv, 3, point) != TCL_OK)
+            return TCL_ERROR;
+        render_camera_project(view->camera, view->mesh, view->options.width, view->options.height, point, xy);
+        Tcl_Obj *pair[2] = {Tcl_NewIntObj(int(std::floor(xy[0]))), Tcl_NewIntObj(int(std::floor(xy[1])))};
+        Tcl_SetObjResult(interp, Tcl_NewListObj(2, pair));
+        return TCL_OK;
+    }
+    case SNAPSHOT: {
+        RenderImage image;
+        if (!view_draw(view)) {
+            Tcl_SetObjResult(interp, Tcl_ObjPrintf("the view cannot draw: %s",
+                                                   view->error.empty() ? "it is not shown" : view->error.c_str()));
+            return TCL_ERROR;
+        }
+        render_gl_read(view->options.width, view->options.height, &image);
+        render_window_show(view->window);
+        if (!render_png_write(Tcl_GetString(objv[2]), image, &error)) {
+            Tcl_SetObjResult(interp, Tcl_NewStringObj(error.c_str(), -1));
+            return TCL_ERROR;
+        }
+        Tcl_ResetResult(interp);
+        return TCL_OK;
+    }
+    case ERROR:
+        Tcl_SetObjResult(interp, Tcl_NewStringObj(view->error.c_str(), -1));
+        return TCL_OK;
+    }
+    view_schedule(view);
+    Tcl_ResetResult(interp);
+    return TCL_OK;
 }
 
 void zirka_gui_redraw(Tcl_Interp *interp)
 {
     Tcl_InterpState saved = Tcl_SaveInterpState(interp, TCL_OK);
-    eval_words(interp, {Tcl_NewStringObj(".view", -1), Tcl_NewStringObj("delete", -1),
-                        Tcl_NewStringObj("all", -1)});
-    int width = canvas_size(interp, "width"), height = canvas_size(interp, "height");
-
-    std::vector<Object *> world = zirka_world_objects();
-    std::vector<Object *> selection = zirka_selection();
-    double lo_x = INFINITY, lo_y = INFINITY, hi_x = -INFINITY, hi_y = -INFINITY;
-    for (Object *object : world)
-        for (int i = 0; i < zirka_object_vertex_count(object); i++) {
-            double sx, sy;
-            project(*zirka_head_vertex_pos(zirka_object_get_vertex_at_index(object, i)), &sx, &sy);
-            if (!std::isfinite(sx) || !std::isfinite(sy))
-                continue;
-            lo_x = std::min(lo_x, sx), hi_x = std::max(hi_x, sx);
-            lo_y = std::min(lo_y, sy), hi_y = std::max(hi_y, sy);
-        }
-    if (lo_x <= hi_x) {
-        // Fit the drawing into the canvas with a margin, y pointing up.
-        double span = std::max(std::max(hi_x - lo_x, hi_y - lo_y), 1e-9);
-        double scale = 0.9 * std::min(width, height) / span;
-        double mid_x = 0.5 * (lo_x + hi_x), mid_y = 0.5 * (lo_y + hi_y);
-        for (Object *object : world) {
-            bool selected = std::find(selection.begin(), selection.end(), object) != selection.end();
-            for (Surface *surface : zirka_object_surfaces(object)) {
-                std::vector<double> xy;
-                for (List *node = zirka_head_surface_vertices(surface); node; node = node->next) {
-                    const SurfaceVertex *sv = static_cast<SurfaceVertex *>(node->item);
-                    double sx, sy;
-                    project(*zirka_head_vertex_pos(zirka_head_entry_vertex(sv)), &sx, &sy);
-                    if (!std::isfinite(sx) || !std::isfinite(sy))
-                        continue;
-                    xy.push_back(0.5 * width + (sx - mid_x) * scale);
-                    xy.push_back(0.5 * height - (sy - mid_y) * scale);
-                }
-                if (xy.empty())
-                    continue;
-                // Closed surfaces return to their first vertex; a single
-                // point becomes a short dash so that it shows.
-                if (xy.size() == 2)
-                    xy.insert(xy.end(), {xy[0] + 1.0, xy[1]});
-                else if (surface_get_type(surface) != ZIRKA_SURFACE_LINE)
-                    xy.insert(xy.end(), {xy[0], xy[1]});
-                Tcl_Obj *coords = Tcl_NewListObj(0, nullptr);
-                for (double c : xy)
-                    Tcl_ListObjAppendElement(nullptr, coords, Tcl_NewDoubleObj(c));
-                eval_words(interp, {Tcl_NewStringObj(".view", -1), Tcl_NewStringObj("create", -1),
-                                    Tcl_NewStringObj("line", -1), coords, Tcl_NewStringObj("-fill", -1),
-                                    Tcl_NewStringObj(selected ? "red" : "black", -1)});
-            }
-        }
+    GuiView *view = find_view(interp);
+    if (view) {
+        view_refresh_mesh(view);
+        view_schedule(view);
     }
+    Tcl_EvalEx(interp, "::zirka::refresh_list", -1, TCL_EVAL_GLOBAL);
     Tcl_RestoreInterpState(interp, saved);
-}
-
-/*
- * redraw_cmd --  ::zirka::redraw
- * Results: empty.
- * Side effects: draws the world again (not counted as a redraw_all).
- */
-static int redraw_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
-{
-    if (objc != 1) {
-        Tcl_WrongNumArgs(interp, 1, objv, nullptr);
-        return TCL_ERROR;
-    }
-    zirka_gui_redraw(interp);
-    Tcl_ResetResult(interp);
-    return TCL_OK;
 }
 
 int zirka_gui_init(Tcl_Interp *interp)
 {
-    Tcl_CreateObjCommand(interp, "::zirka::redraw", redraw_cmd, nullptr, nullptr);
-    return Tcl_EvalEx(interp, window_script, -1, TCL_EVAL_GLOBAL);
+    int rc = Tcl_EvalEx(interp, window_script, -1, TCL_EVAL_GLOBAL);
+    if (rc != TCL_OK)
+        return rc;
+    Tk_Window frame = Tk_NameToWindow(interp, ".view", Tk_MainWindow(interp));
+    if (!frame)
+        return TCL_ERROR;
+    GuiView *view = new GuiView{interp, frame, nullptr, nullptr, "", {}, {},
+                                render_camera_preset(RENDER_VIEW_ISO), {}, false, false};
+    view->options.axes = true;
+    Tcl_CreateObjCommand(interp, view_command, view_cmd, view, view_delete);
+    view_refresh_mesh(view);
+    return TCL_OK;
+}
+
+void zirka_gui_finish(Tcl_Interp *interp)
+{
+    if (find_view(interp))
+        Tcl_DeleteCommand(interp, view_command);
 }
 
 void zirka_gui_menu_item(Tcl_Interp *interp, const std::string &label, const std::string &command,
                          const std::string &help)
 {
     Tcl_SetVar2(interp, "::zirka::help", label.c_str(), help.c_str(), TCL_GLOBAL_ONLY);
-    Tcl_InterpState saved = Tcl_SaveInterpState(interp, TCL_OK);
-    eval_words(interp, {Tcl_NewStringObj(".menubar.tools", -1), Tcl_NewStringObj("add", -1),
-                        Tcl_NewStringObj("command", -1), Tcl_NewStringObj("-label", -1),
-                        Tcl_NewStringObj(label.c_str(), -1), Tcl_NewStringObj("-command", -1),
-                        Tcl_NewStringObj(command.c_str(), -1)});
-    Tcl_RestoreInterpState(interp, saved);
+    zirka_tcl_eval_words(interp, {Tcl_NewStringObj(".menubar.tools", -1), Tcl_NewStringObj("add", -1),
+                                  Tcl_NewStringObj("command", -1), Tcl_NewStringObj("-label", -1),
+                                  Tcl_NewStringObj(label.c_str(), -1), Tcl_NewStringObj("-command", -1),
+                                  Tcl_NewStringObj(command.c_str(), -1)});
+}
+
+void zirka_gui_command_begin(Tcl_Interp *interp)
+{
+    zirka_tcl_eval_words(interp, {Tcl_NewStringObj("::zirka::busy", -1), Tcl_NewBooleanObj(1)});
+}
+
+void zirka_gui_command_end(Tcl_Interp *interp, const std::string &errors, const std::vector<int> &made)
+{
+    Tcl_Obj *ids = Tcl_NewListObj(0, nullptr);
+    for (int id : made)
+        Tcl_ListObjAppendElement(nullptr, ids, Tcl_NewIntObj(id));
+    zirka_tcl_eval_words(interp, {Tcl_NewStringObj("::zirka::busy", -1), Tcl_NewBooleanObj(0)});
+    zirka_tcl_eval_words(interp, {Tcl_NewStringObj("::zirka::command_done", -1),
+                                  Tcl_NewStringObj(errors.data(), static_cast<int>(errors.size())), ids});
+}
+
+void zirka_gui_message(Tcl_Interp *interp, const std::string &text)
+{
+    zirka_tcl_eval_words(interp, {Tcl_NewStringObj("::zirka::message", -1),
+                                  Tcl_NewStringObj(text.data(), static_cast<int>(text.size())),
+                                  Tcl_NewStringObj("dialog", -1)});
 }

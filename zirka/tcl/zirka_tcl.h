@@ -1,17 +1,21 @@
 /*
  * zirka_tcl.h -- the stand-in host's Tcl front end: the host's interpreter,
- * its host:: commands, and with Tk a window with a Tools menu, a status
- * line and a wireframe view of the world.
+ * its host:: commands, and with Tk a window: menus, a shaded OpenGL view of
+ * the world that turns and selects, the object list, and a message area.
  *
  * The front end connects zirka_core to one Tcl interpreter: tcl_command
  * evaluates there, zirka_add_command_full creates a Tcl command there,
  * windows_message_dialog also shows a Tk message box when Tk is loaded, and
- * redraw_all refreshes the view.
+ * redraw_all refreshes the view. With the window, a plug-in command runs
+ * under a busy cursor, and what it writes to standard error is passed on to
+ * the real standard error unchanged and also shown in the message area,
+ * with the dialog texts and a summary of each object the command made.
  *
  * host:: commands (ids are object ids, see zirka_core.h):
  *   host::load FILE              read an OBJ file; its objects enter the world
  *                                as one undoable step; returns their ids
  *   host::save FILE ?ID ...?     write the world's (or the given) objects
+ *   host::render FILE ?options?  a PNG picture of the world (zirka_tcl_render_command)
  *   host::objects                ids of the objects in the world, in order
  *   host::info ID                dict: id name type vertices surfaces children world
  *   host::vertices ID            list of {x y z}, each exactly its float
@@ -41,13 +45,14 @@
 
 #include <tcl.h>
 
+#include <initializer_list>
 #include <string>
+#include <vector>
 
-// Creates the host:: commands in interp and installs the front end that
-// connects zirka_core to it (replacing any earlier one). When gui is true
-// and Tk is loaded in interp, also builds the main window: a menubar with a
-// Tools menu, a status line showing the menu items' help, and a canvas
-// showing the world. Plug-in commands registered before this call are
+// Creates the host:: commands (and host::render) in interp and installs the
+// front end that connects zirka_core to it (replacing any earlier one). When
+// gui is true and Tk is loaded in interp, also builds the main window
+// (zirka_gui_init). Plug-in commands registered before this call are
 // created in interp too. At exit, or when interp is deleted, the plug-ins'
 // ZIRKAPluginExit is called and the front end removed.
 // Returns TCL_OK, or TCL_ERROR with a message in interp.
@@ -55,14 +60,37 @@ int zirka_tcl_init(Tcl_Interp *interp, bool gui);
 
 // Creates only the host:: commands (zirka_tcl_init calls it).
 int zirka_tcl_host_commands(Tcl_Interp *interp);
+// Creates host::render (zirka_tcl_init calls it):
+//   host::render FILE ?-view iso|front|top|side? ?-size W|WxH? ?-style both|shaded|wireframe?
+//                ?-edges BOOL? ?-axes BOOL? ?-selection BOOL? ?-objects IDS?
+// writes a PNG picture of the world or of the objects IDS, drawn without a display.
+int zirka_tcl_render_command(Tcl_Interp *interp);
 
-// The window part of zirka_tcl_init: builds the main window (Tk must be
-// loaded). Returns TCL_OK or TCL_ERROR.
+// Evaluates words as one command at global level, each word as it is
+// (never parsed as script), and leaves the interpreter's result and error
+// state as they were. Takes one reference of each word for the call: new
+// objects may be passed. Returns the command's Tcl code.
+int zirka_tcl_eval_words(Tcl_Interp *interp, std::initializer_list<Tcl_Obj *> words);
+
+// The window part of zirka_tcl_init: builds the main window from
+// window.tcl and creates ::zirka::view, the GL view (Tk must be loaded).
+// Returns TCL_OK or TCL_ERROR.
 int zirka_gui_init(Tcl_Interp *interp);
+// Releases the view's GL context and surface: called at exit while the X
+// display is still open.
+void zirka_gui_finish(Tcl_Interp *interp);
 // Adds an item to the window's Tools menu.
 void zirka_gui_menu_item(Tcl_Interp *interp, const std::string &label, const std::string &command,
                          const std::string &help);
-// Draws the world again on the window's canvas.
+// Reads the world again into the view and the object list, and draws.
 void zirka_gui_redraw(Tcl_Interp *interp);
+// A plug-in command is about to run: the busy cursor.
+void zirka_gui_command_begin(Tcl_Interp *interp);
+// The command has run: the normal cursor, its standard-error text (errors,
+// lines as written) in the message area, and a one-line summary of each
+// object it made (made: their ids).
+void zirka_gui_command_end(Tcl_Interp *interp, const std::string &errors, const std::vector<int> &made);
+// A message dialog's text, shown in the message area too.
+void zirka_gui_message(Tcl_Interp *interp, const std::string &text);
 
 #endif /* ZIRKA_TCL_H */

@@ -1,0 +1,351 @@
+// draw.cpp -- drawing a RenderMesh with OpenGL 3.3 (core profile): faces lit
+// on both sides, polygon edges, line surfaces, the axes, and the id picture
+// behind picking.
+#include "render.h"
+
+#define GL_GLEXT_PROTOTYPES
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+struct RenderGl {
+    GLuint program;
+    GLint u_clip, u_eye, u_lit, u_front, u_back, u_colour;
+    GLuint vao, positions, normals, triangles, edges, lines;
+    GLuint axes_vao, axes_positions;
+    GLuint pick_fbo, pick_colour, pick_depth; // made by the first pick
+    int pick_width, pick_height;
+};
+
+static const char vertex_shader[] = R"glsl(#version 330 core
+layout(location = 0) in vec3 position;
+layout(location = 1) in vec3 normal;
+uniform mat4 clip;
+uniform mat4 eye;
+out vec3 v_normal;
+out vec3 v_eye;
+void main()
+{
+    gl_Position = clip * vec4(position, 1.0);
+    v_normal = mat3(eye) * normal;
+    v_eye = (eye * vec4(position, 1.0)).xyz;
+}
+)glsl";
+
+// A face takes its colour from the side that is seen, its brightness from
+// the light above and to the left of the eye; lines and ids are unlit.
+static const char fragment_shader[] = R"glsl(#version 330 core
+in vec3 v_normal;
+in vec3 v_eye;
+uniform bool lit;
+uniform vec3 front_colour;
+uniform vec3 back_colour;
+uniform vec3 colour;
+out vec4 frag;
+void main()
+{
+    if (!lit) {
+        frag = vec4(colour, 1.0);
+        return;
+    }
+    vec3 n = v_normal;
+    if (dot(n, n) < 0.25)
+        n = cross(dFdx(v_eye), dFdy(v_eye));
+    float d = abs(dot(normalize(n), normalize(vec3(-0.4, 0.5, 1.0))));
+    vec3 base = gl_FrontFacing ? front_colour : back_colour;
+    frag = vec4(base * (0.25 + 0.75 * d), 1.0);
+}
+)glsl";
+
+static const float background[3] = {0.925f, 0.937f, 0.953f};
+static const float front_colour[3] = {0.55f, 0.68f, 0.85f};
+static const float back_colour[3] = {0.86f, 0.34f, 0.27f};
+static const float edge_colour[3] = {0.12f, 0.16f, 0.22f};
+static const float wire_colour[3] = {0.2f, 0.3f, 0.5f};
+static const float line_colour[3] = {0.08f, 0.08f, 0.1f};
+static const float first_colour[3] = {1.0f, 0.55f, 0.1f};
+static const float other_colour[3] = {0.85f, 0.2f, 0.65f};
+
+static GLuint compile(GLenum type, const char *source, std::string *error)
+{
+    GLuint shader = glCreateShader(type);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    GLint ok = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        char log[1024] = "";
+        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+        *error = std::string("cannot compile a shader: ") + log;
+        glDeleteShader(shader);
+        return 0;
+    }
+    return shader;
+}
+
+static GLuint new_buffer(GLenum target, size_t bytes, const void *data)
+{
+    GLuint buffer;
+    glGenBuffers(1, &buffer);
+    glBindBuffer(target, buffer);
+    glBufferData(target, static_cast<GLsizeiptr>(bytes), bytes ? data : nullptr, GL_STATIC_DRAW);
+    return buffer;
+}
+
+RenderGl *render_gl_upload(const RenderMesh &mesh, std::string *error)
+{
+    GLuint vs = compile(GL_VERTEX_SHADER, vertex_shader, error);
+    GLuint fs = vs ? compile(GL_FRAGMENT_SHADER, fragment_shader, error) : 0;
+    if (!fs) {
+        glDeleteShader(vs);
+        return nullptr;
+    }
+    RenderGl *gl = new RenderGl{};
+    gl->program = glCreateProgram();
+    glAttachShader(gl->program, vs);
+    glAttachShader(gl->program, fs);
+    glLinkProgram(gl->program);
+    glDeleteShader(vs);
+    glDeleteShader(fs);
+    GLint ok = GL_FALSE;
+    glGetProgramiv(gl->program, GL_LINK_STATUS, &ok);
+    if (!ok) {
+        *error = "cannot link the shaders";
+        render_gl_release(gl);
+        return nullptr;
+    }
+    gl->u_clip = glGetUniformLocation(gl->program, "clip");
+    gl->u_eye = glGetUniformLocation(gl->program, "eye");
+    gl->u_lit = glGetUniformLocation(gl->program, "lit");
+    gl->u_front = glGetUniformLocation(gl->program, "front_colour");
+    gl->u_back = glGetUniformLocation(gl->program, "back_colour");
+    gl->u_colour = glGetUniformLocation(gl->program, "colour");
+
+    glGenVertexArrays(1, &gl->vao);
+    glBindVertexArray(gl->vao);
+    gl->positions = new_buffer(GL_ARRAY_BUFFER, mesh.positions.size() * sizeof(float), mesh.positions.data());
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
+    glEnableVertexAttribArray(0);
+    gl->normals = new_buffer(GL_ARRAY_BUFFER, mesh.normals.size() * sizeof(float), mesh.normals.data());
+    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
+    glEnableVertexAttribArray(1);
+    gl->triangles = new_buffer(GL_ELEMENT_ARRAY_BUFFER, mesh.triangles.size() * 4, mesh.triangles.data());
+    gl->edges = new_buffer(GL_ELEMENT_ARRAY_BUFFER, mesh.edges.size() * 4, mesh.edges.data());
+    gl->lines = new_buffer(GL_ELEMENT_ARRAY_BUFFER, mesh.lines.size() * 4, mesh.lines.data());
+
+    // The axes: unit segments from the origin along x, y and z.
+    static const float axes[18] = {0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1};
+    glGenVertexArrays(1, &gl->axes_vao);
+    glBindVertexArray(gl->axes_vao);
+    gl->axes_positions = new_buffer(GL_ARRAY_BUFFER, sizeof axes, axes);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
+    glEnableVertexAttribArray(0);
+    glVertexAttrib3f(1, 0.0f, 0.0f, 0.0f);
+    glBindVertexArray(0);
+    return gl;
+}
+
+void render_gl_release(RenderGl *gl)
+{
+    if (!gl)
+        return;
+    GLuint buffers[] = {gl->positions, gl->normals, gl->triangles, gl->edges, gl->lines, gl->axes_positions};
+    glDeleteBuffers(6, buffers);
+    GLuint arrays[] = {gl->vao, gl->axes_vao};
+    glDeleteVertexArrays(2, arrays);
+    glDeleteFramebuffers(1, &gl->pick_fbo);
+    GLuint renderbuffers[] = {gl->pick_colour, gl->pick_depth};
+    glDeleteRenderbuffers(2, renderbuffers);
+    glDeleteProgram(gl->program);
+    delete gl;
+}
+
+static void draw_range(GLenum mode, GLuint buffer, uint32_t first, uint32_t count)
+{
+    if (count == 0)
+        return;
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffer);
+    glDrawElements(mode, static_cast<GLsizei>(count), GL_UNSIGNED_INT,
+                   reinterpret_cast<const void *>(static_cast<uintptr_t>(first) * 4));
+}
+
+static void set_camera(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &camera, const RenderOptions &options)
+{
+    float clip[16], eye[16];
+    render_camera_matrices(camera, mesh, double(options.width) / options.height, clip, eye);
+    glUseProgram(gl->program);
+    glUniformMatrix4fv(gl->u_clip, 1, GL_FALSE, clip);
+    glUniformMatrix4fv(gl->u_eye, 1, GL_FALSE, eye);
+}
+
+// The axes in a square in the lower left corner, turned with the camera.
+static void draw_axes(RenderGl *gl, const RenderCamera &camera, const RenderOptions &options)
+{
+    int side = std::min(std::min(options.width, options.height) / 5, 90 * options.scale);
+    if (side < 8 * options.scale)
+        return;
+    RenderCamera turned = camera;
+    turned.centre[0] = turned.centre[1] = turned.centre[2] = 0.0;
+    turned.half_height = 1.15;
+    RenderMesh unit;
+    unit.lo[0] = unit.lo[1] = unit.lo[2] = -1.0f;
+    unit.hi[0] = unit.hi[1] = unit.hi[2] = 1.0f;
+    float clip[16], eye[16];
+    render_camera_matrices(turned, unit, 1.0, clip, eye);
+    glViewport(4 * options.scale, 4 * options.scale, side, side);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    glUniformMatrix4fv(gl->u_clip, 1, GL_FALSE, clip);
+    glUniform1i(gl->u_lit, 0);
+    glLineWidth(2.0f * options.scale);
+    glBindVertexArray(gl->axes_vao);
+    static const float colours[3][3] = {{0.85f, 0.1f, 0.1f}, {0.1f, 0.6f, 0.1f}, {0.1f, 0.25f, 0.9f}};
+    for (int k = 0; k < 3; k++) {
+        glUniform3fv(gl->u_colour, 1, colours[k]);
+        glDrawArrays(GL_LINES, 2 * k, 2);
+    }
+    glViewport(0, 0, options.width, options.height);
+}
+
+void render_gl_draw(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &camera, const RenderOptions &options)
+{
+    glViewport(0, 0, options.width, options.height);
+    glClearColor(background[0], background[1], background[2], 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glDisable(GL_CULL_FACE);
+    set_camera(gl, mesh, camera, options);
+    glBindVertexArray(gl->vao);
+    bool faces = options.style != RENDER_WIREFRAME;
+    long pixels = long(options.width / options.scale) * (options.height / options.scale);
+    bool edges = options.style != RENDER_SHADED && long(mesh.edges.size() / 2) <= pixels / 4;
+    float thin = float(options.scale), wide = 2.0f * options.scale;
+    for (const RenderObject &part : mesh.objects) {
+        const float *mark = part.selection == 1 ? first_colour : part.selection > 1 ? other_colour : nullptr;
+        if (faces) {
+            float front[3], back[3];
+            for (int k = 0; k < 3; k++) {
+                front[k] = mark ? 0.55f * front_colour[k] + 0.45f * mark[k] : front_colour[k];
+                back[k] = mark ? 0.55f * back_colour[k] + 0.45f * mark[k] : back_colour[k];
+            }
+            glUniform1i(gl->u_lit, 1);
+            glUniform3fv(gl->u_front, 1, front);
+            glUniform3fv(gl->u_back, 1, back);
+            // Faces a little behind their edges, so that the edges show.
+            glEnable(GL_POLYGON_OFFSET_FILL);
+            glPolygonOffset(1.0f, 1.0f);
+            draw_range(GL_TRIANGLES, gl->triangles, part.first_triangle, part.triangle_indices);
+            glDisable(GL_POLYGON_OFFSET_FILL);
+        }
+        glUniform1i(gl->u_lit, 0);
+        glLineWidth(thin);
+        if (edges) {
+            glUniform3fv(gl->u_colour, 1, mark ? mark : faces ? edge_colour : wire_colour);
+            draw_range(GL_LINES, gl->edges, part.first_edge, part.edge_indices);
+        }
+        glLineWidth(wide);
+        glUniform3fv(gl->u_colour, 1, mark ? mark : line_colour);
+        draw_range(GL_LINES, gl->lines, part.first_line, part.line_indices);
+    }
+    // The selected lines show through whatever hides them: a path inside its
+    // own extrusion can still be seen to be selected.
+    glDisable(GL_DEPTH_TEST);
+    for (const RenderObject &part : mesh.objects)
+        if (part.selection) {
+            glUniform3fv(gl->u_colour, 1, part.selection == 1 ? first_colour : other_colour);
+            draw_range(GL_LINES, gl->lines, part.first_line, part.line_indices);
+        }
+    glEnable(GL_DEPTH_TEST);
+    if (options.axes)
+        draw_axes(gl, camera, options);
+    glBindVertexArray(0);
+}
+
+void render_gl_read(int width, int height, RenderImage *image)
+{
+    image->width = width;
+    image->height = height;
+    image->rgba.resize(size_t(width) * height * 4);
+    std::vector<uint8_t> rows(image->rgba.size());
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rows.data());
+    // GL's first row is the bottom one.
+    size_t stride = size_t(width) * 4;
+    for (int y = 0; y < height; y++)
+        std::copy_n(&rows[size_t(height - 1 - y) * stride], stride, &image->rgba[size_t(y) * stride]);
+}
+
+// The id picture: each object flat in the colour that spells its index + 1.
+static void draw_ids(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &camera, const RenderOptions &options)
+{
+    glViewport(0, 0, options.width, options.height);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    set_camera(gl, mesh, camera, options);
+    glUniform1i(gl->u_lit, 0);
+    glBindVertexArray(gl->vao);
+    for (size_t i = 0; i < mesh.objects.size(); i++) {
+        const RenderObject &part = mesh.objects[i];
+        uint32_t code = static_cast<uint32_t>(i) + 1;
+        glUniform3f(gl->u_colour, (code & 0xff) / 255.0f, ((code >> 8) & 0xff) / 255.0f, ((code >> 16) & 0xff) / 255.0f);
+        if (options.style != RENDER_WIREFRAME)
+            draw_range(GL_TRIANGLES, gl->triangles, part.first_triangle, part.triangle_indices);
+        else
+            draw_range(GL_LINES, gl->edges, part.first_edge, part.edge_indices);
+        glLineWidth(3.0f * options.scale);
+        draw_range(GL_LINES, gl->lines, part.first_line, part.line_indices);
+    }
+    glBindVertexArray(0);
+}
+
+int render_gl_pick(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &camera, const RenderOptions &options,
+                   int x, int y, int radius)
+{
+    GLint bound = 0;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &bound);
+    if (!gl->pick_fbo || gl->pick_width != options.width || gl->pick_height != options.height) {
+        if (!gl->pick_fbo) {
+            glGenFramebuffers(1, &gl->pick_fbo);
+            glGenRenderbuffers(1, &gl->pick_colour);
+            glGenRenderbuffers(1, &gl->pick_depth);
+        }
+        glBindRenderbuffer(GL_RENDERBUFFER, gl->pick_colour);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, options.width, options.height);
+        glBindRenderbuffer(GL_RENDERBUFFER, gl->pick_depth);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, options.width, options.height);
+        glBindFramebuffer(GL_FRAMEBUFFER, gl->pick_fbo);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, gl->pick_colour);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, gl->pick_depth);
+        gl->pick_width = options.width;
+        gl->pick_height = options.height;
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, gl->pick_fbo);
+    draw_ids(gl, mesh, camera, options);
+
+    int x0 = std::max(x - radius, 0), x1 = std::min(x + radius, options.width - 1);
+    int y0 = std::max(y - radius, 0), y1 = std::min(y + radius, options.height - 1);
+    int found = 0;
+    if (x0 <= x1 && y0 <= y1) {
+        int w = x1 - x0 + 1, h = y1 - y0 + 1;
+        std::vector<uint8_t> pixels(size_t(w) * h * 4);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(x0, options.height - 1 - y1, w, h, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        long best = LONG_MAX;
+        for (int row = 0; row < h; row++)
+            for (int col = 0; col < w; col++) {
+                const uint8_t *p = &pixels[(size_t(row) * w + col) * 4];
+                uint32_t code = p[0] | (p[1] << 8) | (p[2] << 16);
+                // Rows come bottom first: row 0 is y1.
+                long dx = x0 + col - x, dy = y1 - row - y, d = dx * dx + dy * dy;
+                if (code && code <= mesh.objects.size() && d < best)
+                    best = d, found = mesh.objects[code - 1].id;
+            }
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(bound));
+    return found;
+}

@@ -1,0 +1,127 @@
+// offscreen.cpp -- render_offscreen: pictures without any display, through
+// EGL on Mesa's surfaceless platform and a framebuffer object of our own.
+#include "render.h"
+
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+#define GL_GLEXT_PROTOTYPES
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <algorithm>
+
+namespace {
+// The process's offscreen context, made on first use and kept until exit.
+struct Offscreen {
+    bool tried;
+    std::string error; // why there is none
+    EGLDisplay display;
+    EGLContext context;
+};
+} // namespace
+
+static Offscreen offscreen;
+
+static bool offscreen_open(std::string *error)
+{
+    if (offscreen.tried) {
+        *error = offscreen.error;
+        return offscreen.context != EGL_NO_CONTEXT;
+    }
+    offscreen.tried = true;
+    offscreen.context = EGL_NO_CONTEXT;
+    offscreen.display = eglGetPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+    EGLint major, minor, count = 0;
+    EGLConfig config;
+    const EGLint config_attributes[] = {EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_SURFACE_TYPE, 0, EGL_NONE};
+    const EGLint context_attributes[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 3,
+                                         EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT,
+                                         EGL_NONE};
+    if (offscreen.display == EGL_NO_DISPLAY || !eglInitialize(offscreen.display, &major, &minor))
+        offscreen.error = "no EGL surfaceless display (is Mesa's libegl-mesa0 installed?)";
+    else if (!eglBindAPI(EGL_OPENGL_API) ||
+             !eglChooseConfig(offscreen.display, config_attributes, &config, 1, &count) || count < 1)
+        offscreen.error = "no EGL config for OpenGL";
+    else if ((offscreen.context = eglCreateContext(offscreen.display, config, EGL_NO_CONTEXT, context_attributes)) ==
+             EGL_NO_CONTEXT)
+        offscreen.error = "cannot make an OpenGL 3.3 context";
+    *error = offscreen.error;
+    return offscreen.context != EGL_NO_CONTEXT;
+}
+
+static GLuint new_renderbuffer(GLenum format, int width, int height)
+{
+    GLuint buffer;
+    glGenRenderbuffers(1, &buffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, buffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, format, width, height);
+    return buffer;
+}
+
+// Each 2 x 2 block of big becomes one pixel of *image, rounded to nearest.
+static void halve(const RenderImage &big, RenderImage *image)
+{
+    image->width = big.width / 2;
+    image->height = big.height / 2;
+    image->rgba.resize(size_t(image->width) * image->height * 4);
+    size_t stride = size_t(big.width) * 4;
+    for (int y = 0; y < image->height; y++)
+        for (int x = 0; x < image->width; x++) {
+            const uint8_t *p = &big.rgba[size_t(2 * y) * stride + size_t(2 * x) * 4];
+            uint8_t *q = &image->rgba[(size_t(y) * image->width + x) * 4];
+            for (int k = 0; k < 4; k++)
+                q[k] = uint8_t((p[k] + p[k + 4] + p[stride + k] + p[stride + k + 4] + 2) / 4);
+        }
+}
+
+bool render_offscreen(const RenderMesh &mesh, const RenderCamera &camera, const RenderOptions &options,
+                      RenderImage *image, std::string *error)
+{
+    if (options.width < 1 || options.height < 1 || options.width > 16384 || options.height > 16384) {
+        *error = "picture size must be within 1 .. 16384 pixels";
+        return false;
+    }
+    if (!offscreen_open(error))
+        return false;
+    if (!eglMakeCurrent(offscreen.display, EGL_NO_SURFACE, EGL_NO_SURFACE, offscreen.context)) {
+        *error = "cannot use the offscreen OpenGL context";
+        return false;
+    }
+    RenderGl *gl = render_gl_upload(mesh, error);
+    if (!gl)
+        return false;
+    GLint largest = 0, viewport[2] = {0, 0};
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &largest);
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    RenderOptions big = options;
+    big.scale = 2 * options.width <= std::min(largest, viewport[0]) && 2 * options.height <= std::min(largest, viewport[1]) ? 2 : 1;
+    big.width *= big.scale;
+    big.height *= big.scale;
+    GLuint framebuffer;
+    glGenFramebuffers(1, &framebuffer);
+    GLuint colour = new_renderbuffer(GL_RGBA8, big.width, big.height);
+    GLuint depth = new_renderbuffer(GL_DEPTH_COMPONENT24, big.width, big.height);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
+    bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    if (complete) {
+        render_gl_draw(gl, mesh, camera, big);
+        if (big.scale == 2) {
+            RenderImage drawn;
+            render_gl_read(big.width, big.height, &drawn);
+            halve(drawn, image);
+        } else {
+            render_gl_read(big.width, big.height, image);
+        }
+    } else {
+        *error = "cannot make an offscreen framebuffer of that size";
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    GLuint renderbuffers[2] = {colour, depth};
+    glDeleteRenderbuffers(2, renderbuffers);
+    glDeleteFramebuffers(1, &framebuffer);
+    render_gl_release(gl);
+    eglMakeCurrent(offscreen.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    return complete;
+}

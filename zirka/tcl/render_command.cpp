@@ -1,0 +1,132 @@
+// render_command.cpp -- host::render: a PNG picture of the world or of given
+// objects, drawn offscreen (no display needed).
+#include "zirka_tcl.h"
+
+#include "render.h"
+#include "zirka_core.h"
+
+#include <cstdio>
+#include <cstring>
+
+// Reads "W" or "WxH" into *width, *height. Returns false for anything else.
+static bool parse_size(const char *text, int *width, int *height)
+{
+    int w = 0, h = 0;
+    char x = 0, tail = 0;
+    int n = std::sscanf(text, "%d%c%d%c", &w, &x, &h, &tail);
+    if (n == 1)
+        h = w;
+    else if (n != 3 || (x != 'x' && x != 'X'))
+        return false;
+    *width = w;
+    *height = h;
+    return true;
+}
+
+/*
+ * render_cmd --
+ *   host::render FILE ?-view iso|front|top|side? ?-size W|WxH?
+ *                ?-style both|shaded|wireframe? ?-edges BOOL? ?-axes BOOL?
+ *                ?-selection BOOL? ?-objects IDS?
+ * Results: empty.
+ * Side effects: writes FILE, a PNG picture of the world (or of the objects
+ * IDS), fitted to them, seen from the view (iso by default), 640x480 unless
+ * sized, shaded with edges unless styled; -edges 0 is -style shaded;
+ * -selection 1 marks the selected objects as the window does.
+ */
+static int render_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
+{
+    static const char *const options[] = {"-view", "-size", "-style", "-edges", "-axes", "-selection", "-objects", nullptr};
+    enum { OPT_VIEW, OPT_SIZE, OPT_STYLE, OPT_EDGES, OPT_AXES, OPT_SELECTION, OPT_OBJECTS };
+    static const char *const styles[] = {"shaded", "wireframe", "both", nullptr};
+    if (objc < 2 || objc % 2 != 0) {
+        Tcl_WrongNumArgs(interp, 1, objv, "file ?-option value ...?");
+        return TCL_ERROR;
+    }
+    RenderView view = RENDER_VIEW_ISO;
+    RenderOptions render;
+    bool selection = false;
+    std::vector<Object *> objects = zirka_world_objects();
+    for (int i = 2; i < objc; i += 2) {
+        int option, flag, style;
+        if (Tcl_GetIndexFromObj(interp, objv[i], options, "option", 0, &option) != TCL_OK)
+            return TCL_ERROR;
+        const char *value = Tcl_GetString(objv[i + 1]);
+        switch (option) {
+        case OPT_VIEW:
+            if (!render_view_from_name(value, &view)) {
+                Tcl_SetObjResult(interp, Tcl_ObjPrintf("expected iso, front, top or side but got \"%s\"", value));
+                Tcl_SetErrorCode(interp, "ZIRKA", "RENDER", "VIEW", nullptr);
+                return TCL_ERROR;
+            }
+            break;
+        case OPT_SIZE:
+            if (!parse_size(value, &render.width, &render.height) || render.width < 1 || render.height < 1 ||
+                render.width > 16384 || render.height > 16384) {
+                Tcl_SetObjResult(interp, Tcl_ObjPrintf("expected a size W or WxH within 1 .. 16384 but got \"%s\"", value));
+                Tcl_SetErrorCode(interp, "ZIRKA", "RENDER", "SIZE", nullptr);
+                return TCL_ERROR;
+            }
+            break;
+        case OPT_STYLE:
+            if (Tcl_GetIndexFromObj(interp, objv[i + 1], styles, "style", 0, &style) != TCL_OK)
+                return TCL_ERROR;
+            render.style = style == 0 ? RENDER_SHADED : style == 1 ? RENDER_WIREFRAME : RENDER_SHADED_EDGES;
+            break;
+        case OPT_EDGES:
+            if (Tcl_GetBooleanFromObj(interp, objv[i + 1], &flag) != TCL_OK)
+                return TCL_ERROR;
+            render.style = flag ? RENDER_SHADED_EDGES : RENDER_SHADED;
+            break;
+        case OPT_AXES:
+        case OPT_SELECTION:
+            if (Tcl_GetBooleanFromObj(interp, objv[i + 1], &flag) != TCL_OK)
+                return TCL_ERROR;
+            (option == OPT_AXES ? render.axes : selection) = flag;
+            break;
+        case OPT_OBJECTS: {
+            int n;
+            Tcl_Obj **ids;
+            if (Tcl_ListObjGetElements(interp, objv[i + 1], &n, &ids) != TCL_OK)
+                return TCL_ERROR;
+            objects.clear();
+            for (int k = 0; k < n; k++) {
+                int id;
+                if (Tcl_GetIntFromObj(interp, ids[k], &id) != TCL_OK)
+                    return TCL_ERROR;
+                Object *object = zirka_object_by_id(id);
+                if (!object) {
+                    Tcl_SetObjResult(interp, Tcl_ObjPrintf("no object with id %d", id));
+                    Tcl_SetErrorCode(interp, "ZIRKA", "OBJECT", Tcl_GetString(ids[k]), nullptr);
+                    return TCL_ERROR;
+                }
+                objects.push_back(object);
+            }
+            break;
+        }
+        }
+    }
+    RenderMesh mesh;
+    render_mesh_build(objects, &mesh);
+    if (!selection)
+        for (RenderObject &part : mesh.objects)
+            part.selection = 0;
+    RenderCamera camera = render_camera_preset(view);
+    render_camera_fit(&camera, mesh, double(render.width) / render.height);
+    RenderImage image;
+    std::string error;
+    if (!render_offscreen(mesh, camera, render, &image, &error) ||
+        !render_png_write(Tcl_GetString(objv[1]), image, &error)) {
+        Tcl_SetObjResult(interp, Tcl_NewStringObj(error.c_str(), -1));
+        Tcl_SetErrorCode(interp, "ZIRKA", "RENDER", nullptr);
+        return TCL_ERROR;
+    }
+    Tcl_ResetResult(interp);
+    return TCL_OK;
+}
+
+int zirka_tcl_render_command(Tcl_Interp *interp)
+{
+    Tcl_CreateObjCommand(interp, "::host::render", render_cmd, nullptr, nullptr);
+    return TCL_OK;
+}

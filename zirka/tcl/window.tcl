@@ -1,0 +1,280 @@
+# window.tcl -- the window of `zirka --gui`, built into zirka and evaluated
+# once Tk is loaded. gui.cpp then creates ::zirka::view, the OpenGL view drawn
+# into the frame .view, and calls ::zirka::refresh_list, ::zirka::busy,
+# ::zirka::command_done and ::zirka::message.
+#
+#   menus       File (Open, Save, Save picture, Exit), Edit (Undo, Redo, select
+#               all / none), View (named views, fit, style, axes), Tools
+#   .view       the world, shaded; left button turns, middle (or SHIFT+left)
+#               pans, the wheel zooms; a click selects, SHIFT+click adds
+#   .side.list  the objects: name, selection order (1 = template, 2 = path),
+#               vertices, surfaces; click and SHIFT+click select there too
+#   .messages   the messages of the commands run from here
+#   .status     the help of the Tools item under the pointer
+
+namespace eval ::zirka {
+    variable status ""
+    variable help
+    array set help {}
+    variable style both
+    variable axes 1
+    # The pointer since the button went down: where, with SHIFT, moved yet.
+    variable press {}
+}
+
+wm title . zirka
+menu .menubar
+menu .menubar.file -tearoff 0
+.menubar.file add command -label "Open OBJ..." -command ::zirka::open_file
+.menubar.file add command -label "Save OBJ..." -command ::zirka::save_file
+.menubar.file add command -label "Save picture..." -command ::zirka::save_picture
+.menubar.file add separator
+.menubar.file add command -label Exit -command exit
+menu .menubar.edit -tearoff 0
+.menubar.edit add command -label Undo -accelerator Ctrl+Z -command {::zirka::attempt host::undo}
+.menubar.edit add command -label Redo -accelerator Ctrl+Y -command {::zirka::attempt host::redo}
+.menubar.edit add separator
+.menubar.edit add command -label "Select all" -accelerator Ctrl+A -command {host::select [host::objects]}
+.menubar.edit add command -label "Select none" -accelerator Esc -command {host::select {}}
+menu .menubar.view -tearoff 0
+foreach {label preset key} {Iso iso 0 Front front 1 Top top 7 Side side 3} {
+    .menubar.view add command -label $label -accelerator $key -command [list ::zirka::view preset $preset]
+}
+.menubar.view add command -label Fit -accelerator F -command {::zirka::view fit}
+.menubar.view add separator
+foreach {label style key} {Shaded shaded S Wireframe wireframe W "Shaded with edges" both E} {
+    .menubar.view add radiobutton -label $label -accelerator $key -variable ::zirka::style -value $style \
+        -command {::zirka::view style $::zirka::style}
+}
+.menubar.view add separator
+.menubar.view add checkbutton -label Axes -accelerator A -variable ::zirka::axes \
+    -command {::zirka::view axes $::zirka::axes}
+menu .menubar.tools -tearoff 0
+foreach {label menu} {File file Edit edit View view Tools tools} {
+    .menubar add cascade -label $label -menu .menubar.$menu
+}
+. configure -menu .menubar
+
+ttk::panedwindow .main -orient horizontal
+# No background: OpenGL paints the whole frame.
+frame .view -width 640 -height 480 -background {} -takefocus 1
+ttk::frame .side
+ttk::treeview .side.list -columns {order vertices surfaces} -selectmode none -height 12
+.side.list heading #0 -text Object -anchor w
+.side.list heading order -text # -anchor e
+.side.list heading vertices -text Vertices -anchor e
+.side.list heading surfaces -text Surfaces -anchor e
+.side.list column #0 -width 130
+foreach {column width} {order 30 vertices 80 surfaces 80} {
+    .side.list column $column -width $width -anchor e -stretch 0
+}
+ttk::label .side.legend -text "# 1 = template, 2 = path" -anchor w
+pack .side.legend -side bottom -fill x -padx 4
+pack .side.list -side top -fill both -expand 1
+.main add .view -weight 1
+.main add .side -weight 0
+
+ttk::frame .log
+text .messages -height 5 -wrap word -state disabled -relief sunken -borderwidth 1 \
+    -yscrollcommand {.log.scroll set}
+ttk::scrollbar .log.scroll -command {.messages yview}
+.messages tag configure error -foreground #b00000
+.messages tag configure info -foreground #00600a
+.messages tag configure dialog -foreground #0030a0
+pack .log.scroll -in .log -side right -fill y
+pack .messages -in .log -side left -fill both -expand 1
+label .status -anchor w -relief sunken -textvariable ::zirka::status
+pack .status -side bottom -fill x
+pack .log -side bottom -fill x
+pack .main -side top -fill both -expand 1
+
+# The view: draw on every change of size or exposure.
+bind .view <Configure> {::zirka::view draw}
+bind .view <Expose> {::zirka::view draw}
+bind .view <ButtonPress-1> {::zirka::press %x %y 0}
+bind .view <Shift-ButtonPress-1> {::zirka::press %x %y 1}
+bind .view <B1-Motion> {::zirka::drag %x %y}
+bind .view <ButtonRelease-1> {::zirka::release %x %y}
+bind .view <ButtonPress-2> {::zirka::press %x %y 1}
+bind .view <B2-Motion> {::zirka::drag %x %y}
+bind .view <ButtonRelease-2> {set ::zirka::press {}}
+bind .view <MouseWheel> {::zirka::view zoom [expr {%D > 0 ? 0.85 : 1 / 0.85}]}
+bind .view <Button-4> {::zirka::view zoom 0.85}
+bind .view <Button-5> {::zirka::view zoom [expr {1 / 0.85}]}
+bind .view <Enter> {focus .view}
+bind .side.list <ButtonPress-1> {::zirka::list_click %x %y 0; break}
+bind .side.list <Shift-ButtonPress-1> {::zirka::list_click %x %y 1; break}
+bind .menubar.tools <<MenuSelect>> {::zirka::menu_help %W}
+
+# Keys, in the main window only (not in the plug-in's dialog). Digits need
+# "Key-": <1> alone is the first mouse button.
+foreach {keys script} {
+    {Key-0 KP_0 KP_Insert} {::zirka::view preset iso}
+    {Key-1 KP_1 KP_End}    {::zirka::view preset front}
+    {Key-7 KP_7 KP_Home}   {::zirka::view preset top}
+    {Key-3 KP_3 KP_Next}   {::zirka::view preset side}
+    {Key-f Home}           {::zirka::view fit}
+    Key-s                  {::zirka::set_style shaded}
+    Key-w                  {::zirka::set_style wireframe}
+    Key-e                  {::zirka::set_style both}
+    Key-a                  {::zirka::set_axes [expr {!$::zirka::axes}]}
+    Escape                 {host::select {}}
+    Control-Key-z          {::zirka::attempt host::undo}
+    Control-Key-y          {::zirka::attempt host::redo}
+    Control-Key-a          {host::select [host::objects]}
+} {
+    foreach key $keys {
+        bind . <$key> $script
+    }
+}
+
+proc ::zirka::set_style {name} {
+    set ::zirka::style $name
+    ::zirka::view style $name
+}
+
+proc ::zirka::set_axes {on} {
+    set ::zirka::axes $on
+    ::zirka::view axes $on
+}
+
+# Runs a script; an error goes to the message area instead of a dialog.
+proc ::zirka::attempt {script} {
+    if {[catch {uplevel #0 $script} msg]} {
+        message $msg error
+    }
+}
+
+proc ::zirka::open_file {} {
+    set f [tk_getOpenFile -filetypes {{{Wavefront OBJ} {.obj}} {{All files} *}}]
+    if {$f ne ""} {
+        attempt [list host::load $f]
+    }
+}
+
+proc ::zirka::save_file {} {
+    set f [tk_getSaveFile -defaultextension .obj]
+    if {$f ne ""} {
+        attempt [list host::save $f]
+    }
+}
+
+proc ::zirka::save_picture {} {
+    set f [tk_getSaveFile -defaultextension .png -filetypes {{{PNG picture} {.png}}}]
+    if {$f ne ""} {
+        attempt [list ::zirka::view snapshot $f]
+    }
+}
+
+# Appends a line to the message area: tag error, info or dialog.
+proc ::zirka::message {text tag} {
+    .messages configure -state normal
+    .messages insert end "[string trimright $text \n]\n" $tag
+    .messages configure -state disabled
+    .messages see end
+}
+
+# The text of the message area, for scripts and tests.
+proc ::zirka::messages {} {
+    return [.messages get 1.0 end-1c]
+}
+
+proc ::zirka::busy {on} {
+    set cursor [expr {$on ? "watch" : ""}]
+    . configure -cursor $cursor
+    .view configure -cursor $cursor
+    if {$on} {
+        update idletasks
+    }
+}
+
+# After a plug-in command: its standard-error lines, then what it made.
+proc ::zirka::command_done {errors made} {
+    foreach line [split [string trimright $errors \n] \n] {
+        if {[string trim $line] ne ""} {
+            message $line error
+        }
+    }
+    foreach id $made {
+        set info [host::info $id]
+        message "made [dict get $info name]: [dict get $info vertices] vertices,\
+            [dict get $info surfaces] surfaces" info
+    }
+}
+
+# The object list, from the world and the selection.
+proc ::zirka::refresh_list {} {
+    set selection [host::select]
+    .side.list delete [.side.list children {}]
+    foreach id [host::objects] {
+        set info [host::info $id]
+        set order [lsearch -exact $selection $id]
+        set order [expr {$order < 0 ? "" : $order + 1}]
+        .side.list insert {} end -id $id -text [dict get $info name] \
+            -values [list $order [dict get $info vertices] [dict get $info surfaces]]
+    }
+    .side.list selection set $selection
+}
+
+# A click on an object: it alone is selected; with SHIFT it is added, or
+# taken out when it was selected already. A click on nothing clears the
+# selection (SHIFT+click on nothing changes nothing).
+proc ::zirka::click {id add} {
+    set selection [host::select]
+    if {!$add} {
+        host::select $id
+    } elseif {$id ne ""} {
+        set i [lsearch -exact $selection $id]
+        host::select [expr {$i < 0 ? [linsert $selection end $id] : [lreplace $selection $i $i]}]
+    }
+}
+
+proc ::zirka::list_click {x y add} {
+    click [.side.list identify row $x $y] $add
+}
+
+proc ::zirka::press {x y shift} {
+    variable press
+    set press [list $x $y $shift 0]
+    focus .view
+}
+
+# A move of more than 3 pixels makes the press a drag: turning, or with
+# SHIFT (or the middle button) panning.
+proc ::zirka::drag {x y} {
+    variable press
+    if {$press eq ""} {
+        return
+    }
+    lassign $press x0 y0 shift moved
+    if {!$moved && abs($x - $x0) + abs($y - $y0) <= 3} {
+        return
+    }
+    set press [list $x $y $shift 1]
+    ::zirka::view [expr {$shift ? "pan" : "turn"}] [expr {$x - $x0}] [expr {$y - $y0}]
+}
+
+proc ::zirka::release {x y} {
+    variable press
+    if {$press eq ""} {
+        return
+    }
+    lassign $press x0 y0 shift moved
+    set press {}
+    if {!$moved} {
+        click [::zirka::view pick $x $y] $shift
+    }
+}
+
+proc ::zirka::menu_help {w} {
+    variable status
+    variable help
+    set i [$w index active]
+    set status ""
+    if {$i ne "none"} {
+        set label [$w entrycget $i -label]
+        if {[info exists help($label)]} {
+            set status $help($label)
+        }
+    }
+}
