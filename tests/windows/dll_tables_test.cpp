@@ -180,7 +180,7 @@ TEST(PirrelDll, NeedsNothingButZirkaExeAndSystemDlls)
 
 TEST(ZirkaExe, IsA32BitProgramExportingEveryHostOperation)
 {
-    PeTables t = read_tables(win_dir + "/zirka/win/zirka.exe");
+    PeTables t = read_tables(win_dir + "/zirka/cases/zirka.exe");
     EXPECT_EQ(t.format, "pei-i386");
     EXPECT_FALSE(t.dll);
     for (const std::string &name : host_operations())
@@ -192,7 +192,7 @@ TEST(ZirkaExe, IsA32BitProgramExportingEveryHostOperation)
 
 TEST(ZirkaExe, DefinitionFileListsTheHeaderOperationsInOrder)
 {
-    EXPECT_EQ(def_exports(read_file(source_dir + "/zirka/win/zirka.def")), host_operations());
+    EXPECT_EQ(def_exports(read_file(source_dir + "/zirka/cases/zirka.def")), host_operations());
 }
 
 // Loading the DLL runs nothing of ours: our objects carry no constructor

@@ -1,6 +1,6 @@
 // windows_test_util.h -- small helpers of the Windows tests: files, the
 // output of a command, lines, and the host operations named by
-// host/zirka_host.h and zirka/win/zirka.def.
+// host/zirka_host.h and zirka/cases/zirka.def.
 #ifndef WINDOWS_TEST_UTIL_H
 #define WINDOWS_TEST_UTIL_H
 
