@@ -13,7 +13,9 @@
 #      (/etc/apt/sources.list.d/bookworm-backports.sources), from the mirror
 #      of the machine's own bookworm packages: Wine needs a qemu newer than
 #      bookworm's 7.2 (it relies on MAP_FIXED_NOREPLACE);
-#   2. installs qemu-user-static, from there on bookworm;
+#   2. installs qemu-user-static, from there on bookworm (the package has
+#      systemd or binfmt-support register its emulators of other
+#      processors' programs, but not the one for i386 on an x86-64 machine);
 #   3. mounts binfmt_misc where it is not mounted, and registers
 #      qemu-i386-static with it for i386 ELF programs: until the next
 #      reboot, the kernel hands every 32-bit x86 program to qemu.

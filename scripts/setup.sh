@@ -58,20 +58,12 @@ if [ $set_name = full ]; then
 fi
 echo "setup: the $set_name set ($what), ${#packages[@]} packages: ${packages[*]}"
 
-installed() {
-  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
-}
-missing_minimal=()
-for p in "${minimal[@]}"; do
-  installed "$p" || missing_minimal+=("$p")
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
 done
-missing_tests=()
-if [ $set_name = full ]; then
-  for p in "${tests[@]}"; do
-    installed "$p" || missing_tests+=("$p")
-  done
-fi
-missing=("${missing_minimal[@]}" "${missing_tests[@]}")
 if [ ${#missing[@]} -eq 0 ]; then
   echo "setup: all present"
   exit 0
@@ -97,15 +89,9 @@ if printf '%s\n' "${missing[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-ar
   run dpkg --add-architecture i386
 fi
 run apt-get update
-# The minimal set without apt's recommended extras (for these, gpg, manual
-# pages and image libraries: nothing the build uses); the tests' packages
-# with them, as the window tests and Wine use some (X fonts, fontconfig).
-if [ ${#missing_minimal[@]} -gt 0 ]; then
-  run env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing_minimal[@]}"
-fi
-if [ ${#missing_tests[@]} -gt 0 ]; then
-  run env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing_tests[@]}"
-fi
+# Without apt's recommended extras (gpg, manual pages, image libraries,
+# Wine's media drivers): nothing here uses them.
+run env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
 if [ $dry_run = 0 ]; then
   echo "setup: all present"
 fi
