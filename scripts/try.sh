@@ -1,21 +1,50 @@
 #!/usr/bin/env bash
-# Sets up, builds, and runs "extrude along a path with scaling" on the bundled
-# example: a star outline carried along a path through space, shrinking to
-# 25 %. Writes the new object as an OBJ file and a picture of it as a PNG
-# file, and says where they are.
+# Installs what building and running need (scripts/setup.sh --minimal),
+# builds zirka and pirrel.p, and runs "extrude along a path with scaling" on
+# the bundled example: a star outline carried along a path through space,
+# shrinking to 25 %. Writes the new object as an OBJ file and a picture of it
+# as a PNG file, and says where they are.
 #
-#   scripts/try.sh [INPUT.obj [AMOUNT]]
+#   scripts/try.sh [--dry-run] [INPUT.obj [AMOUNT]]
+#
+#   --dry-run  say what would be installed, built and run, and do nothing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+dry_run=0
+if [ "${1:-}" = --dry-run ]; then
+  dry_run=1
+  shift
+fi
 input=${1:-examples/star_along_path.obj}
 amount=${2:-25}
-
-scripts/setup.sh >/dev/null
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j2 --target zirka pirrel >/dev/null
-
-mkdir -p out
 output=out/$(basename "${input%.obj}")_extruded.obj
 picture=out/$(basename "${input%.obj}").png
-build/bin/zirka examples/run_example.tcl "$input" "$amount" "$output" "$picture"
+
+if [ $dry_run = 1 ]; then
+  scripts/setup.sh --minimal --dry-run
+else
+  scripts/setup.sh --minimal
+fi
+
+# A new build folder is configured for trying only (no tests, no Windows
+# cross-build); one that exists, such as scripts/test.sh's, keeps its options.
+options=()
+if [ ! -f build/CMakeCache.txt ]; then
+  options=(-DPIRREL_TESTS=OFF -DPIRREL_BENCH=OFF -DPIRREL_WINDOWS=OFF)
+fi
+
+step() {
+  local what=$1
+  shift
+  if [ $dry_run = 1 ]; then
+    echo "try.sh: $what: would run: $*"
+  else
+    echo "try.sh: $what: $*"
+    "$@"
+  fi
+}
+step "configuring build/" cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}"
+step "building zirka and pirrel.p" cmake --build build -j2 --target zirka pirrel
+step "making out/" mkdir -p out
+step "extruding" build/bin/zirka examples/run_example.tcl "$input" "$amount" "$output" "$picture"

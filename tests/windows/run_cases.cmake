@@ -65,7 +65,7 @@ file(WRITE ${OUT}/linux-plugin-folder.txt "${OUT}/linux-plugins")
 
 set(wine_env ${CMAKE_COMMAND} -E env WINEPREFIX=${WINEPREFIX} WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml=")
 set(cannot_run "Wine cannot run 32-bit Windows programs here. On a kernel that cannot run 32-bit \
-programs itself, scripts/setup.sh installs qemu-user and registers it for them")
+programs itself, scripts/enable-i386-emulation.sh has qemu-user run them")
 if(NOT EXISTS ${WINEPREFIX}/system.reg)
   message(STATUS "Making the Wine prefix ${WINEPREFIX} (slow the first time)")
 endif()

@@ -1,6 +1,6 @@
 // windows_test_util.h -- small helpers of the Windows tests: files, the
 // output of a command, lines, and the host operations named by
-// host/zirka_host.h and zirka/win/zirka.def.
+// host/zirka_host.h.
 #ifndef WINDOWS_TEST_UTIL_H
 #define WINDOWS_TEST_UTIL_H
 
@@ -55,25 +55,6 @@ inline std::vector<std::string> header_host_operations(const std::string &header
     std::regex declaration(R"(ZIRKA_API\s[^;]*?ZIRKA_CALL\s+([A-Za-z_][A-Za-z0-9_]*)\s*\()");
     for (std::sregex_iterator it(header_text.begin(), header_text.end(), declaration), end; it != end; ++it)
         names.push_back((*it)[1]);
-    return names;
-}
-
-// The names after EXPORTS in a module-definition file, in order.
-inline std::vector<std::string> def_exports(const std::string &def_text)
-{
-    std::vector<std::string> names;
-    bool in_exports = false;
-    for (const std::string &raw : split_lines(def_text)) {
-        std::string line = raw.substr(0, raw.find(';'));
-        std::istringstream words(line);
-        std::string word;
-        if (!(words >> word))
-            continue;
-        if (word == "EXPORTS")
-            in_exports = true;
-        else if (in_exports)
-            names.push_back(word);
-    }
     return names;
 }
 

@@ -1,6 +1,6 @@
-// main.cpp -- zirka.exe's entry: load the plug-in folder, write what was
-// registered, run the cases (see zirka_win.h).
-#include "zirka_win.h"
+// main.cpp -- the case driver's entry (zirka.exe on Windows): load the plug-in
+// folder, write what was registered, run the cases (see zirka_cases.h).
+#include "zirka_cases.h"
 
 #include "zirka_core.h"
 
@@ -10,8 +10,6 @@
 #include <fcntl.h>
 #include <io.h>
 #endif
-
-static const char *const command_name = "kvx_extrude_along_path_scale";
 
 int main(int argc, char **argv)
 {
@@ -28,16 +26,16 @@ int main(int argc, char **argv)
 
     int loaded = zirka_load_plugin_folder(folder);
     std::printf("zirka: %d plug-in(s) loaded from %s\n", loaded, folder.c_str());
-    std::string error = zirka_win_write_registration(output);
+    std::string error = zirka_cases_write_registration(output);
     if (!error.empty()) {
         std::printf("zirka: %s\n", error.c_str());
         return 1;
     }
-    if (!zirka_command_find(command_name)) {
-        std::printf("zirka: no plug-in registered %s\n", command_name);
+    if (!zirka_command_find(zirka_cases_command)) {
+        std::printf("zirka: no plug-in registered %s\n", zirka_cases_command);
         return 1;
     }
-    error = zirka_win_run_cases(list, output);
+    error = zirka_cases_run(list, output);
     if (!error.empty()) {
         std::printf("zirka: %s\n", error.c_str());
         return 1;

@@ -1,12 +1,12 @@
 // registration.cpp -- what the loaded plug-ins registered, as text files
 // that can be compared across platforms.
-#include "zirka_win.h"
+#include "zirka_cases.h"
 
 #include "zirka_core.h"
 
 #include <cstdio>
 
-std::string zirka_win_write_file(const std::string &path, const std::string &text)
+std::string zirka_cases_write_file(const std::string &path, const std::string &text)
 {
     std::FILE *file = std::fopen(path.c_str(), "wb");
     if (!file)
@@ -16,7 +16,7 @@ std::string zirka_win_write_file(const std::string &path, const std::string &tex
     return ok ? "" : "cannot write \"" + path + "\"";
 }
 
-std::string zirka_win_write_registration(const std::string &folder)
+std::string zirka_cases_write_registration(const std::string &folder)
 {
     std::string text, about, tcl;
     text += "plug-ins loaded: " + std::to_string(zirka_plugins().size()) + "\n";
@@ -42,10 +42,10 @@ std::string zirka_win_write_registration(const std::string &folder)
     for (const std::string &script : zirka_tcl_log())
         tcl += script + "\n";
 
-    std::string error = zirka_win_write_file(folder + "/registration.txt", text);
+    std::string error = zirka_cases_write_file(folder + "/registration.txt", text);
     if (error.empty())
-        error = zirka_win_write_file(folder + "/about.txt", about);
+        error = zirka_cases_write_file(folder + "/about.txt", about);
     if (error.empty())
-        error = zirka_win_write_file(folder + "/tcl.txt", tcl);
+        error = zirka_cases_write_file(folder + "/tcl.txt", tcl);
     return error;
 }

@@ -1,7 +1,7 @@
 // cases.cpp -- running the case list: each case loads an OBJ file into a
 // fresh world, selects objects, calls the command and writes what it made,
-// what it wrote to standard error and what it showed (see zirka_win.h).
-#include "zirka_win.h"
+// what it wrote to standard error and what it showed (see zirka_cases.h).
+#include "zirka_cases.h"
 
 #include "zirka_core.h"
 
@@ -41,8 +41,6 @@ struct StderrCapture {
 };
 
 } // namespace
-
-static const char *const command_name = "kvx_extrude_along_path_scale";
 
 static bool capture_begin(StderrCapture *capture, const std::string &path)
 {
@@ -137,7 +135,7 @@ static std::string run_case(const ZirkaCase &c, const std::string &output_folder
 
     const std::vector<Object *> before = zirka_world_objects();
     const size_t steps_before = zirka_undo_names().size();
-    std::vector<const char *> argv{command_name};
+    std::vector<const char *> argv{zirka_cases_command};
     for (const std::string &argument : c.arguments)
         argv.push_back(argument.c_str());
 
@@ -145,7 +143,7 @@ static std::string run_case(const ZirkaCase &c, const std::string &output_folder
     const std::string stderr_file = output_folder + "/" + c.name + ".stderr";
     if (!capture_begin(&capture, stderr_file))
         return "case " + c.name + ": cannot write \"" + stderr_file + "\"";
-    zirka_command_call(command_name, static_cast<int>(argv.size()), argv.data());
+    zirka_command_call(zirka_cases_command, static_cast<int>(argv.size()), argv.data());
     capture_end(&capture);
 
     std::vector<Object *> made;
@@ -159,13 +157,13 @@ static std::string run_case(const ZirkaCase &c, const std::string &output_folder
     for (size_t i = steps_before; i < steps.size(); i++)
         log += "undo: " + steps[i] + "\n";
 
-    error = zirka_win_write_file(output_folder + "/" + c.name + ".obj", zirka_obj_format(made));
+    error = zirka_cases_write_file(output_folder + "/" + c.name + ".obj", zirka_obj_format(made));
     if (error.empty())
-        error = zirka_win_write_file(output_folder + "/" + c.name + ".log", log);
+        error = zirka_cases_write_file(output_folder + "/" + c.name + ".log", log);
     return error.empty() ? "" : "case " + c.name + ": " + error;
 }
 
-std::string zirka_win_run_cases(const std::string &list_file, const std::string &output_folder)
+std::string zirka_cases_run(const std::string &list_file, const std::string &output_folder)
 {
     std::vector<ZirkaCase> cases;
     std::string error = read_cases(list_file, &cases);

@@ -1,8 +1,9 @@
 /*
- * zirka_win.h -- zirka.exe, the stand-in host for Windows, and its case
- * driver. The same driver builds on Linux, so that both platforms run the
- * same cases through the same code and their outputs can be compared byte
- * for byte.
+ * zirka_cases.h -- the case driver: runs the command on a list of cases and
+ * writes every result to files that can be compared byte for byte across
+ * platforms. On Windows it is zirka.exe, the stand-in host there (no Tcl);
+ * on Linux the same code builds as zirka_cases, so that both platforms run
+ * the same cases through the same driver.
  *
  *   zirka.exe PLUGIN_FOLDER CASE_LIST OUTPUT_FOLDER
  *
@@ -46,21 +47,24 @@
  *   NAME.log     the message-dialog texts ("message: ...") and the undo
  *                steps added ("undo: ...") during the command
  */
-#ifndef ZIRKA_WIN_H
-#define ZIRKA_WIN_H
+#ifndef ZIRKA_CASES_H
+#define ZIRKA_CASES_H
 
 #include <string>
 
+// The command every case calls.
+inline constexpr char zirka_cases_command[] = "kvx_extrude_along_path_scale";
+
 // Writes registration.txt, about.txt and tcl.txt into folder. Returns ""
 // or the reason a file could not be written.
-std::string zirka_win_write_registration(const std::string &folder);
+std::string zirka_cases_write_registration(const std::string &folder);
 
 // Runs every case of the list file, writing each one's files into
 // output_folder. Returns "" or the reason the list, a case's OBJ file or an
 // output file could not be read or written (the run stops there).
-std::string zirka_win_run_cases(const std::string &list_file, const std::string &output_folder);
+std::string zirka_cases_run(const std::string &list_file, const std::string &output_folder);
 
 // Writes text to path exactly (binary mode). Returns "" or the reason.
-std::string zirka_win_write_file(const std::string &path, const std::string &text);
+std::string zirka_cases_write_file(const std::string &path, const std::string &text);
 
-#endif /* ZIRKA_WIN_H */
+#endif /* ZIRKA_CASES_H */
