@@ -64,9 +64,9 @@ TEST_F(World, NewStepAfterUndoDropsRedo)
     EXPECT_FALSE(zirka_redo());
     EXPECT_EQ(world_ids(), (std::vector<int>{id(a), id(c)}));
     EXPECT_EQ(zirka_undo_names(), (std::vector<std::string>{"a", "c"}));
-    // The dropped object still exists (plug-ins may hold it) but stays out.
-    EXPECT_EQ(zirka_object_by_id(id(b)), b);
-    EXPECT_FALSE(zirka_object_in_world(b));
+    // The dropped step's object can never come back: it is released at once.
+    EXPECT_EQ(zirka_object_by_id(id(b)), nullptr);
+    EXPECT_TRUE(zirka_object_in_world(a));
 }
 
 TEST_F(World, SelectionKeepsSelectionOrder)

@@ -32,6 +32,7 @@
  *   host::messages ?clear?       message-dialog texts shown so far / forget them
  *   host::reset                  zirka_reset
  *   host::lists                  zirka_plugin_list_nodes
+ *   host::free_vertices          zirka_free_vertex_count
  *   host::redraws                redraw_all calls since the last reset
  *   host::tcl_log                scripts handed to tcl_command since the reset
  *   host::tcl_errors             error messages of those scripts
@@ -53,8 +54,12 @@
 // Returns TCL_OK, or TCL_ERROR with a message in interp.
 int zirka_tcl_init(Tcl_Interp *interp, bool gui);
 
-// Creates only the host:: commands (zirka_tcl_init calls it).
+// Creates only the host:: commands, the probes included (zirka_tcl_init
+// calls it).
 int zirka_tcl_host_commands(Tcl_Interp *interp);
+// Creates the probes: reset, lists, free_vertices, redraws, tcl_log,
+// tcl_errors, normals, history, commands, plugins.
+int zirka_tcl_probe_commands(Tcl_Interp *interp);
 
 // The window part of zirka_tcl_init: builds the main window (Tk must be
 // loaded). Returns TCL_OK or TCL_ERROR.

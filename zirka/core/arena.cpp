@@ -1,0 +1,153 @@
+// arena.cpp -- blocks from the system and the arenas that share them out.
+#include "arena.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#if defined(__linux__) && !defined(__SANITIZE_ADDRESS__)
+#define ZIRKA_HUGE_BLOCKS 1
+#include <sys/mman.h>
+#endif
+
+struct ArenaBlock {
+    ArenaBlock *prev;
+    size_t size; // the whole block, this header included
+};
+
+static const size_t first_block = 4096;
+static const size_t largest_block = size_t(32) << 20;
+#ifdef ZIRKA_HUGE_BLOCKS
+static const size_t huge_page = size_t(2) << 20;
+#endif
+
+[[noreturn]] static void out_of_memory(size_t size)
+{
+    std::fprintf(stderr, "zirka: out of memory (a block of %zu bytes)\n", size);
+    std::abort();
+}
+
+static void *huge_block(size_t size)
+{
+#ifdef ZIRKA_HUGE_BLOCKS
+    if (size >= huge_page) {
+        // Map one huge page more than asked, keep the 2 MiB-aligned part.
+        size_t rounded = (size + huge_page - 1) & ~(huge_page - 1);
+        void *mapped = mmap(nullptr, rounded + huge_page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (mapped == MAP_FAILED)
+            out_of_memory(size);
+        uintptr_t start = reinterpret_cast<uintptr_t>(mapped);
+        uintptr_t aligned = (start + huge_page - 1) & ~(huge_page - 1);
+        if (aligned > start)
+            munmap(mapped, aligned - start);
+        size_t after = start + rounded + huge_page - (aligned + rounded);
+        if (after)
+            munmap(reinterpret_cast<void *>(aligned + rounded), after);
+        madvise(reinterpret_cast<void *>(aligned), rounded, MADV_HUGEPAGE);
+        return reinterpret_cast<void *>(aligned);
+    }
+#endif
+    (void)size;
+    return nullptr;
+}
+
+void *zirka_block_alloc(size_t size)
+{
+    void *block = huge_block(size);
+    if (!block)
+        block = std::malloc(size);
+    if (!block)
+        out_of_memory(size);
+    return block;
+}
+
+void *zirka_block_alloc_zeroed(size_t size)
+{
+    void *block = huge_block(size);
+    if (!block)
+        block = std::calloc(1, size);
+    if (!block)
+        out_of_memory(size);
+    return block;
+}
+
+void zirka_block_free(void *block, size_t size)
+{
+#ifdef ZIRKA_HUGE_BLOCKS
+    if (size >= huge_page) {
+        munmap(block, (size + huge_page - 1) & ~(huge_page - 1));
+        return;
+    }
+#endif
+    (void)size;
+    std::free(block);
+}
+
+Arena *zirka_arena_new(Arenas &arenas)
+{
+    Arena *arena = new Arena;
+    arena->next_size = first_block;
+    arena->refs = 1;
+    arenas.all.insert(arena);
+    return arena;
+}
+
+void zirka_arena_ref(Arena *arena) { arena->refs++; }
+
+static void arena_free(Arenas &arenas, Arena *arena)
+{
+    for (ArenaBlock *block = arena->last; block;) {
+        ArenaBlock *prev = block->prev;
+        arenas.blocks.erase(reinterpret_cast<uintptr_t>(block));
+        zirka_block_free(block, block->size);
+        block = prev;
+    }
+    arenas.all.erase(arena);
+    if (arenas.current == arena)
+        arenas.current = nullptr;
+    delete arena;
+}
+
+void zirka_arena_unref(Arenas &arenas, Arena *arena)
+{
+    if (--arena->refs <= 0 && arena->loose <= 0)
+        arena_free(arenas, arena);
+}
+
+void zirka_arenas_clear(Arenas &arenas)
+{
+    while (!arenas.all.empty())
+        arena_free(arenas, *arenas.all.begin());
+    arenas.current = nullptr;
+}
+
+Arenas::~Arenas() { zirka_arenas_clear(*this); }
+
+Arena *zirka_arena_of(const Arenas &arenas, const void *address)
+{
+    uintptr_t p = reinterpret_cast<uintptr_t>(address);
+    auto it = arenas.blocks.upper_bound(p);
+    if (it == arenas.blocks.begin())
+        return nullptr;
+    --it;
+    return p < it->second.first ? it->second.second : nullptr;
+}
+
+void *zirka_arena_alloc_slow(Arenas &arenas, Arena *arena, size_t size, size_t align)
+{
+    size_t header = (sizeof(ArenaBlock) + 15) & ~size_t(15);
+    size_t block_size = arena->next_size;
+    while (block_size < header + size + align)
+        block_size *= 2;
+    if (arena->next_size < largest_block)
+        arena->next_size *= 2;
+    ArenaBlock *block = static_cast<ArenaBlock *>(zirka_block_alloc(block_size));
+    block->prev = arena->last;
+    block->size = block_size;
+    arena->last = block;
+    arena->base = reinterpret_cast<char *>(block) + header;
+    arena->cursor = arena->base;
+    arena->limit = reinterpret_cast<char *>(block) + block_size;
+    uintptr_t start = reinterpret_cast<uintptr_t>(block);
+    arenas.blocks[start] = {start + block_size, arena};
+    return zirka_arena_alloc(arenas, arena, size, align);
+}
