@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #if defined(__linux__) && !defined(__SANITIZE_ADDRESS__)
 #define ZIRKA_HUGE_BLOCKS 1
@@ -18,6 +19,17 @@ static const size_t first_block = 4096;
 static const size_t largest_block = size_t(32) << 20;
 #ifdef ZIRKA_HUGE_BLOCKS
 static const size_t huge_page = size_t(2) << 20;
+
+// ZIRKA_HUGE_PAGES=0 in the environment keeps blocks on ordinary pages
+// (for measuring what huge pages bring).
+static bool huge_pages_wanted(void)
+{
+    static const bool wanted = [] {
+        const char *setting = std::getenv("ZIRKA_HUGE_PAGES");
+        return !setting || std::strcmp(setting, "0") != 0;
+    }();
+    return wanted;
+}
 #endif
 
 [[noreturn]] static void out_of_memory(size_t size)
@@ -26,12 +38,22 @@ static const size_t huge_page = size_t(2) << 20;
     std::abort();
 }
 
-static void *huge_block(size_t size)
+// Released large blocks kept for reuse, at most this many bytes.
+static const size_t spare_limit = size_t(1) << 30;
+
+static void *huge_block(Arenas &arenas, size_t size)
 {
 #ifdef ZIRKA_HUGE_BLOCKS
     if (size >= huge_page) {
-        // Map one huge page more than asked, keep the 2 MiB-aligned part.
         size_t rounded = (size + huge_page - 1) & ~(huge_page - 1);
+        for (size_t i = arenas.spare.size(); i-- > 0;)
+            if (arenas.spare[i].first == rounded) {
+                void *block = arenas.spare[i].second;
+                arenas.spare.erase(arenas.spare.begin() + static_cast<std::ptrdiff_t>(i));
+                arenas.spare_bytes -= rounded;
+                return block;
+            }
+        // Map one huge page more than asked, keep the 2 MiB-aligned part.
         void *mapped = mmap(nullptr, rounded + huge_page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (mapped == MAP_FAILED)
             out_of_memory(size);
@@ -42,17 +64,19 @@ static void *huge_block(size_t size)
         size_t after = start + rounded + huge_page - (aligned + rounded);
         if (after)
             munmap(reinterpret_cast<void *>(aligned + rounded), after);
-        madvise(reinterpret_cast<void *>(aligned), rounded, MADV_HUGEPAGE);
+        if (huge_pages_wanted())
+            madvise(reinterpret_cast<void *>(aligned), rounded, MADV_HUGEPAGE);
         return reinterpret_cast<void *>(aligned);
     }
 #endif
+    (void)arenas;
     (void)size;
     return nullptr;
 }
 
-void *zirka_block_alloc(size_t size)
+void *zirka_block_alloc(Arenas &arenas, size_t size)
 {
-    void *block = huge_block(size);
+    void *block = huge_block(arenas, size);
     if (!block)
         block = std::malloc(size);
     if (!block)
@@ -60,26 +84,40 @@ void *zirka_block_alloc(size_t size)
     return block;
 }
 
-void *zirka_block_alloc_zeroed(size_t size)
+void *zirka_block_alloc_zeroed(Arenas &arenas, size_t size)
 {
-    void *block = huge_block(size);
-    if (!block)
-        block = std::calloc(1, size);
-    if (!block)
-        out_of_memory(size);
+    void *block = zirka_block_alloc(arenas, size);
+    std::memset(block, 0, size);
     return block;
 }
 
-void zirka_block_free(void *block, size_t size)
+void zirka_block_free(Arenas &arenas, void *block, size_t size)
 {
 #ifdef ZIRKA_HUGE_BLOCKS
     if (size >= huge_page) {
-        munmap(block, (size + huge_page - 1) & ~(huge_page - 1));
+        size_t rounded = (size + huge_page - 1) & ~(huge_page - 1);
+        if (arenas.spare_bytes + rounded <= spare_limit) {
+            arenas.spare.emplace_back(rounded, block);
+            arenas.spare_bytes += rounded;
+        } else {
+            munmap(block, rounded);
+        }
         return;
     }
 #endif
+    (void)arenas;
     (void)size;
     std::free(block);
+}
+
+static void spare_release(Arenas &arenas)
+{
+#ifdef ZIRKA_HUGE_BLOCKS
+    for (const auto &block : arenas.spare)
+        munmap(block.second, block.first);
+#endif
+    arenas.spare.clear();
+    arenas.spare_bytes = 0;
 }
 
 Arena *zirka_arena_new(Arenas &arenas)
@@ -98,7 +136,7 @@ static void arena_free(Arenas &arenas, Arena *arena)
     for (ArenaBlock *block = arena->last; block;) {
         ArenaBlock *prev = block->prev;
         arenas.blocks.erase(reinterpret_cast<uintptr_t>(block));
-        zirka_block_free(block, block->size);
+        zirka_block_free(arenas, block, block->size);
         block = prev;
     }
     arenas.all.erase(arena);
@@ -120,7 +158,11 @@ void zirka_arenas_clear(Arenas &arenas)
     arenas.current = nullptr;
 }
 
-Arenas::~Arenas() { zirka_arenas_clear(*this); }
+Arenas::~Arenas()
+{
+    zirka_arenas_clear(*this);
+    spare_release(*this);
+}
 
 Arena *zirka_arena_of(const Arenas &arenas, const void *address)
 {
@@ -140,7 +182,7 @@ void *zirka_arena_alloc_slow(Arenas &arenas, Arena *arena, size_t size, size_t a
         block_size *= 2;
     if (arena->next_size < largest_block)
         arena->next_size *= 2;
-    ArenaBlock *block = static_cast<ArenaBlock *>(zirka_block_alloc(block_size));
+    ArenaBlock *block = static_cast<ArenaBlock *>(zirka_block_alloc(arenas, block_size));
     block->prev = arena->last;
     block->size = block_size;
     arena->last = block;

@@ -10,6 +10,10 @@
  * for 512 of them. Elsewhere (32-bit Windows) and under the sanitizers,
  * where the allocator must see every block, blocks come from malloc.
  *
+ * Released large blocks are kept, up to a limit, for the next arena that
+ * needs one: a command run again after an undo then works in memory that is
+ * already there instead of faulting in fresh pages.
+ *
  * An arena is shared by counted references: its object holds one, so does
  * every other object that took over a surface made in it, and so does each
  * surface made in it that no object has taken over yet. It is freed when
@@ -22,15 +26,17 @@
 #include <cstdint>
 #include <map>
 #include <set>
-
-// A block of at least size bytes from the system; zirka_block_free takes
-// back exactly what zirka_block_alloc gave. Never returns NULL (aborts).
-void *zirka_block_alloc(size_t size);
-// The same, every byte zero (fresh pages from the system already are).
-void *zirka_block_alloc_zeroed(size_t size);
-void zirka_block_free(void *block, size_t size);
+#include <vector>
 
 struct ArenaBlock;
+struct Arenas;
+
+// A block of at least size bytes; zirka_block_free takes back exactly what
+// zirka_block_alloc gave. Never returns NULL (aborts).
+void *zirka_block_alloc(Arenas &arenas, size_t size);
+// The same, every byte zero.
+void *zirka_block_alloc_zeroed(Arenas &arenas, size_t size);
+void zirka_block_free(Arenas &arenas, void *block, size_t size);
 
 struct Arena {
     ArenaBlock *last = nullptr; // newest block; each links to the one before
@@ -47,6 +53,8 @@ struct Arenas {
     std::set<Arena *> all;
     std::map<uintptr_t, std::pair<uintptr_t, Arena *>> blocks; // start -> (end, arena)
     Arena *current = nullptr; // where new surfaces are made (holds one reference)
+    std::vector<std::pair<size_t, void *>> spare; // released large blocks, newest last
+    size_t spare_bytes = 0;
 
     ~Arenas();
 };
@@ -56,7 +64,7 @@ Arena *zirka_arena_new(Arenas &arenas);
 void zirka_arena_ref(Arena *arena);
 // Drops one reference; frees the arena when none and no loose surface is left.
 void zirka_arena_unref(Arenas &arenas, Arena *arena);
-// Frees every arena, whatever holds it.
+// Frees every arena, whatever holds it (spare blocks stay).
 void zirka_arenas_clear(Arenas &arenas);
 // The arena that address lies in, or NULL.
 Arena *zirka_arena_of(const Arenas &arenas, const void *address);

@@ -46,7 +46,7 @@ extern "C" ZIRKA_API void ZIRKA_CALL object_calc_normals_force(Object *object)
 {
     // The sums are kept in double until every surface has added to them.
     size_t bytes = 3 * sizeof(double) * (object->vertices.size() + 1);
-    double *sum = static_cast<double *>(zirka_block_alloc_zeroed(bytes));
+    double *sum = static_cast<double *>(zirka_block_alloc_zeroed(zirka_state().arenas, bytes));
     object->surfaces.for_each_run([&](Surface *const *run, size_t n) {
         for (size_t k = 0; k < n; k++) {
             Surface *surface = run[k];
@@ -70,5 +70,5 @@ extern "C" ZIRKA_API void ZIRKA_CALL object_calc_normals_force(Object *object)
         for (size_t k = 0; k < n; k++, i++)
             run[k].normal = unit_or_zero(sum[3 * i], sum[3 * i + 1], sum[3 * i + 2]);
     });
-    zirka_block_free(sum, bytes);
+    zirka_block_free(zirka_state().arenas, sum, bytes);
 }
