@@ -189,11 +189,12 @@ TEST_F(Storage, SurfaceOutlivesTheObjectItWasMadeBeside)
     object_add_surface(b, quad);
     add_undoable_world_add_object("a", a);
     add_undoable_world_add_object("b", b);
+    const int b_id = id(b);
     ASSERT_TRUE(zirka_undo()); // b
     ASSERT_TRUE(zirka_undo()); // a
     ASSERT_TRUE(zirka_undo()); // later
     add_undoable_world_add_object("c", c);
-    EXPECT_EQ(zirka_object_by_id(id(b)), nullptr);
+    EXPECT_EQ(zirka_object_by_id(b_id), nullptr);
     // The spare surface, made beside an object now gone, still works.
     for (int i = 0; i < 6; i++)
         surface_add_vertex(spare, zirka_object_get_vertex_at_index(c, i % 4), 0.5f, 0);
@@ -208,12 +209,13 @@ TEST_F(Storage, NewStepReleasesEveryUndoneStepsObjectsButKeepsReturningOnes)
     add_undoable_world_add_object("a", a);
     zirka_world_add_objects("b and c", {b, c});
     add_undoable_world_add_object("d", d);
+    const int b_id = id(b), c_id = id(c);
     ASSERT_TRUE(zirka_undo());
     ASSERT_TRUE(zirka_undo());
     // d's step is dropped but d itself enters the world again.
     add_undoable_world_add_object("d again", d);
-    EXPECT_EQ(zirka_object_by_id(id(b)), nullptr);
-    EXPECT_EQ(zirka_object_by_id(id(c)), nullptr);
+    EXPECT_EQ(zirka_object_by_id(b_id), nullptr);
+    EXPECT_EQ(zirka_object_by_id(c_id), nullptr);
     EXPECT_EQ(zirka_object_by_id(id(d)), d);
     EXPECT_TRUE(zirka_object_in_world(d));
     EXPECT_EQ(zirka_object_vertex_count(d), 10);
@@ -238,3 +240,27 @@ TEST_F(Storage, FreeStandingVerticesAreCountedUntilReset)
 }
 
 } // namespace
+
+#if defined(__SANITIZE_ADDRESS__)
+namespace {
+
+// A node back in the pool is poisoned: reading it through a stale pointer
+// is reported as surely as reading freed heap memory.
+TEST(StorageDeathTest, ReadingAReleasedNodeIsReported)
+{
+    zirka_reset();
+    int item = 0;
+    List *list = nullptr;
+    list_add_item(&list, &item);
+    List *stale = list;
+    list_free(&list);
+    EXPECT_DEATH(
+        {
+            volatile void *read = stale->item;
+            (void)read;
+        },
+        "use-after-poison");
+}
+
+} // namespace
+#endif

@@ -59,13 +59,14 @@ TEST_F(World, NewStepAfterUndoDropsRedo)
     Object *a = new_object(0), *b = new_object(0), *c = new_object(0);
     add_undoable_world_add_object("a", a);
     add_undoable_world_add_object("b", b);
+    const int b_id = id(b);
     ASSERT_TRUE(zirka_undo());
     add_undoable_world_add_object("c", c);
     EXPECT_FALSE(zirka_redo());
     EXPECT_EQ(world_ids(), (std::vector<int>{id(a), id(c)}));
     EXPECT_EQ(zirka_undo_names(), (std::vector<std::string>{"a", "c"}));
     // The dropped step's object can never come back: it is released at once.
-    EXPECT_EQ(zirka_object_by_id(id(b)), nullptr);
+    EXPECT_EQ(zirka_object_by_id(b_id), nullptr);
     EXPECT_TRUE(zirka_object_in_world(a));
 }
 

@@ -4,11 +4,10 @@
  *
  * An object's vertices, surfaces, surface entries and list nodes live in
  * arenas, so releasing an object frees a few blocks instead of walking its
- * records one by one. Large blocks come straight from the system, aligned
- * to 2 MiB and marked for transparent huge pages on Linux: first touching
- * a fresh 4 KiB page costs microseconds, a huge page does the same work
- * for 512 of them. Elsewhere (32-bit Windows) and under the sanitizers,
- * where the allocator must see every block, blocks come from malloc.
+ * records one by one. Large blocks come straight from the system on Linux,
+ * aligned to 2 MiB (and marked for transparent huge pages on request, see
+ * arena.cpp). Elsewhere (32-bit Windows) and under the sanitizers, where
+ * the allocator must see every block, blocks come from malloc.
  *
  * Released large blocks are kept, up to a limit, for the next arena that
  * needs one: a command run again after an undo then works in memory that is
