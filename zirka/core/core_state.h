@@ -147,7 +147,12 @@ struct ZirkaState {
     ~ZirkaState();
 };
 
-ZirkaState &zirka_state(void);
+// The one state, made on first use. Inline: every host operation asks for it.
+inline ZirkaState &zirka_state(void)
+{
+    static ZirkaState state;
+    return state;
+}
 // Releases what zirka_reset forgets.
 void zirka_state_release(ZirkaState &state);
 
