@@ -13,10 +13,12 @@
 # against DIR/out_MxN.obj. Times are wall clock on a shared machine: compare
 # figures measured in the same run, never across runs.
 #
-# Environment: BUILD (default build), CASES, REPS (3), WARM (2), AMOUNT
-# (50), OUT (default a new temporary folder), BASELINE, SCRATCH (free-
-# standing vertices per result vertex for bench_host, default 3 as the
-# command makes them today).
+# Environment: BUILD (default build), ZIRKA (default BUILD/bin/zirka, e.g.
+# an older build to compare with; it loads the plug-ins beside it), CASES,
+# REPS (3), WARM (2), AMOUNT (50), OUT (default a new temporary folder),
+# BASELINE, SCRATCH (free-standing vertices per result vertex for
+# bench_host, default 3 as the command makes them today), HOST_PART (1; 0
+# leaves bench_host out).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${BUILD:-$root/build}
@@ -26,9 +28,10 @@ WARM=${WARM:-2}
 AMOUNT=${AMOUNT:-50}
 SCRATCH=${SCRATCH:-3}
 OUT=${OUT:-$(mktemp -d /tmp/zirka-bench.XXXXXX)}
-zirka=$BUILD/bin/zirka
+zirka=${ZIRKA:-$BUILD/bin/zirka}
 gen=$BUILD/bench/gen_walk
 host=$BUILD/bench/bench_host
+HOST_PART=${HOST_PART:-1}
 for tool in "$zirka" "$gen" "$host"; do
   [ -x "$tool" ] || { echo "run_bench.sh: $tool is missing: build first" >&2; exit 1; }
 done
@@ -39,7 +42,7 @@ echo "working in $OUT" >&2
 field() { sed -n "s/.* $2=\([^ ]*\).*/\1/p" <<<"$1"; }
 # min A B: the smaller number (A may be empty)
 min() { if [ -z "$1" ]; then echo "$2"; else awk -v a="$1" -v b="$2" 'BEGIN { print (b < a ? b : a) }'; fi; }
-per() { awk -v a="$1" -v b="$2" -v s="$3" 'BEGIN { printf "%.1f", a * s / b }'; }
+per() { if [ "$1" = - ]; then echo -; else awk -v a="$1" -v b="$2" -v s="$3" 'BEGIN { printf "%.1f", a * s / b }'; fi; }
 
 command_rows=()
 host_rows=()
@@ -69,6 +72,7 @@ for c in $CASES; do
 | $(per "$free" "$vertices" 1) | $(per "$save" 1 0.001)$same | $(per "$save_peak" "$vertices" 1) \
 | $(per "$load" 1 0.001) | $(per "$load_peak" "$vertices" 1) |")
 
+  [ "$HOST_PART" = 1 ] || continue
   ns=; first=; hpeak=
   for r in $(seq "$REPS"); do
     line=$("$host" "$m" "$n" "$SCRATCH" $((WARM + 1)) | grep '^RESULT')
@@ -90,6 +94,7 @@ done
   echo "| m x n | vertices | cold ms | cold ns/vertex | warm ms | warm ns/vertex | peak B/vertex | free vertices/vertex | save ms | save peak B/vertex | load ms | load peak B/vertex |"
   echo "|---|---|---|---|---|---|---|---|---|---|---|---|"
   printf '%s\n' "${command_rows[@]}"
+  [ "$HOST_PART" = 1 ] || exit 0
   echo
   echo "Host's part alone (bench_host M N $SCRATCH: the command's host calls, $SCRATCH free-standing vertices per result vertex);"
   echo "cold = first run in a fresh process, warm = best of $WARM more after an undo:"

@@ -123,7 +123,7 @@ static void split_words(std::string_view line, std::vector<std::string_view> *wo
         size_t start = i;
         while (i < n && !is_blank(line[i]))
             i++;
-        words->push_back(line.substr(start, i - start));
+        words->emplace_back(line.data() + start, i - start);
     }
 }
 
