@@ -1,6 +1,7 @@
 // arena.cpp -- blocks from the system and the arenas that share them out.
 #include "arena.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -45,7 +46,7 @@ static bool huge_pages_wanted(void)
 // Released large blocks kept for reuse, at most this many bytes.
 static const size_t spare_limit = size_t(1) << 30;
 
-static void *huge_block(Arenas &arenas, size_t size)
+static void *huge_block(Arenas &arenas, size_t size, bool *fresh)
 {
 #ifdef ZIRKA_HUGE_BLOCKS
     if (size >= huge_page) {
@@ -55,6 +56,7 @@ static void *huge_block(Arenas &arenas, size_t size)
                 void *block = arenas.spare[i].second;
                 arenas.spare.erase(arenas.spare.begin() + static_cast<std::ptrdiff_t>(i));
                 arenas.spare_bytes -= rounded;
+                *fresh = false;
                 return block;
             }
         // Map one huge page more than asked, keep the 2 MiB-aligned part.
@@ -75,17 +77,26 @@ static void *huge_block(Arenas &arenas, size_t size)
 #endif
     (void)arenas;
     (void)size;
+    (void)fresh;
     return nullptr;
 }
 
-void *zirka_block_alloc(Arenas &arenas, size_t size)
+// A block, and whether it is fresh from the system (not one kept for reuse).
+static void *block_alloc(Arenas &arenas, size_t size, bool *fresh)
 {
-    void *block = huge_block(arenas, size);
+    *fresh = true;
+    void *block = huge_block(arenas, size, fresh);
     if (!block)
         block = std::malloc(size);
     if (!block)
         out_of_memory(size);
     return block;
+}
+
+void *zirka_block_alloc(Arenas &arenas, size_t size)
+{
+    bool fresh;
+    return block_alloc(arenas, size, &fresh);
 }
 
 void *zirka_block_alloc_zeroed(Arenas &arenas, size_t size)
@@ -178,21 +189,53 @@ Arena *zirka_arena_of(const Arenas &arenas, const void *address)
     return p < it->second.first ? it->second.second : nullptr;
 }
 
+// A large block is handed out a step at a time, with the prefaulter kept
+// busy a little way ahead of the records being made.
+static const size_t large_block = size_t(2) << 20;
+static const size_t limit_step = size_t(1) << 20;
+static const size_t fault_lead = size_t(4) << 20;
+
+// Moves the quick path's limit a step past needed, and asks for the memory
+// up to fault_lead beyond it that has not been asked for yet.
+static void move_limit(Arenas &arenas, Arena *arena, char *needed)
+{
+    arena->limit = std::min(arena->end, std::max(needed, arena->limit) + limit_step);
+    char *far = std::min(arena->end, arena->limit + fault_lead);
+    char *from = std::max(arena->faulted, needed);
+    if (from < far) {
+        arenas.prefaulter.ahead(from, far);
+        arena->faulted = far;
+    }
+}
+
 void *zirka_arena_alloc_slow(Arenas &arenas, Arena *arena, size_t size, size_t align)
 {
+    uintptr_t p = (reinterpret_cast<uintptr_t>(arena->cursor) + (align - 1)) & ~static_cast<uintptr_t>(align - 1);
+    if (arena->last && p + size <= reinterpret_cast<uintptr_t>(arena->end)) {
+        move_limit(arenas, arena, reinterpret_cast<char *>(p + size));
+        return zirka_arena_alloc(arenas, arena, size, align);
+    }
     size_t header = (sizeof(ArenaBlock) + 15) & ~size_t(15);
     size_t block_size = arena->next_size;
     while (block_size < header + size + align)
         block_size *= 2;
     if (arena->next_size < largest_block)
         arena->next_size *= 2;
-    ArenaBlock *block = static_cast<ArenaBlock *>(zirka_block_alloc(arenas, block_size));
+    bool fresh;
+    ArenaBlock *block = static_cast<ArenaBlock *>(block_alloc(arenas, block_size, &fresh));
     block->prev = arena->last;
     block->size = block_size;
     arena->last = block;
     arena->base = reinterpret_cast<char *>(block) + header;
     arena->cursor = arena->base;
-    arena->limit = reinterpret_cast<char *>(block) + block_size;
+    arena->end = reinterpret_cast<char *>(block) + block_size;
+    arena->limit = arena->end;
+    // A block kept for reuse has its pages already.
+    arena->faulted = fresh ? arena->base : arena->end;
+    if (block_size >= large_block) {
+        arena->limit = arena->base;
+        move_limit(arenas, arena, arena->base);
+    }
     uintptr_t start = reinterpret_cast<uintptr_t>(block);
     arenas.blocks[start] = {start + block_size, arena};
     return zirka_arena_alloc(arenas, arena, size, align);

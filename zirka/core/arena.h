@@ -27,6 +27,8 @@
 #include <set>
 #include <vector>
 
+#include "prefault.h"
+
 struct ArenaBlock;
 struct Arenas;
 
@@ -41,7 +43,9 @@ struct Arena {
     ArenaBlock *last = nullptr; // newest block; each links to the one before
     char *base = nullptr;       // first usable byte of last
     char *cursor = nullptr;     // next free byte in last
-    char *limit = nullptr;      // end of last
+    char *limit = nullptr;      // where the quick path stops: end, or sooner in a large block
+    char *end = nullptr;        // end of last
+    char *faulted = nullptr;    // how far the prefaulter has been asked to go in last
     size_t next_size = 0;       // size of the next block
     long refs = 0;              // objects holding the arena, and the state's "current" mark
     long loose = 0;             // surfaces made here that no object has taken over
@@ -54,6 +58,7 @@ struct Arenas {
     Arena *current = nullptr; // where new surfaces are made (holds one reference)
     std::vector<std::pair<size_t, void *>> spare; // released large blocks, newest last
     size_t spare_bytes = 0;
+    Prefaulter prefaulter; // faults in large blocks ahead of the records made in them
 
     ~Arenas();
 };
@@ -72,7 +77,7 @@ Arena *zirka_arena_of(const Arenas &arenas, const void *address);
 inline bool zirka_arena_in_last(const Arena *arena, const void *address)
 {
     const char *p = static_cast<const char *>(address);
-    return p >= arena->base && p < arena->limit;
+    return p >= arena->base && p < arena->end;
 }
 
 // size bytes aligned to align (a power of two, at most 16), uninitialised.

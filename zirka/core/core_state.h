@@ -105,10 +105,9 @@ struct ZirkaUndoStep {
     std::vector<Object *> objects;
 };
 
-// Free-standing vertices, in blocks, kept until the next reset.
+// Free-standing vertices, in an arena of their own, kept until the next reset.
 struct FreeVertices {
-    std::vector<VertexHead *> blocks;
-    size_t left = 0; // unused records in the last block
+    Arena *arena = nullptr;
     long count = 0;
 };
 

@@ -72,8 +72,6 @@ void zirka_objects_release_all(ZirkaState &s)
 {
     s.objects.clear();
     zirka_arenas_clear(s.arenas);
-    for (VertexHead *block : s.free_vertices.blocks)
-        std::free(block);
     s.free_vertices = FreeVertices{};
 }
 
@@ -266,19 +264,13 @@ ZIRKA_API Surface *ZIRKA_CALL new_surface(void)
 
 ZIRKA_API Vertex *ZIRKA_CALL new_vertex_set(float x, float y, float z)
 {
-    static const size_t block_vertices = 4096;
-    FreeVertices &pool = zirka_state().free_vertices;
-    if (pool.left == 0) {
-        void *block = std::malloc(block_vertices * sizeof(VertexHead));
-        if (!block)
-            std::abort();
-        pool.blocks.push_back(static_cast<VertexHead *>(block));
-        pool.left = block_vertices;
-    }
-    VertexHead *v = pool.blocks.back() + (block_vertices - pool.left--);
+    ZirkaState &s = zirka_state();
+    if (!s.free_vertices.arena)
+        s.free_vertices.arena = zirka_arena_new(s.arenas);
+    VertexHead *v = zirka_arena_new_of<VertexHead>(s.arenas, s.free_vertices.arena);
     v->pos = Pos3{x, y, z};
     v->owner = 0;
-    pool.count++;
+    s.free_vertices.count++;
     return reinterpret_cast<Vertex *>(v);
 }
 
