@@ -43,8 +43,10 @@ static bool huge_pages_wanted(void)
     std::abort();
 }
 
-// Released large blocks kept for reuse, at most this many bytes.
-static const size_t spare_limit = size_t(1) << 30;
+// Released large blocks kept for reuse, at most this many bytes: room for
+// the largest result the benchmarks make (10 million vertices), so that
+// undo and run again works in memory already there.
+static const size_t spare_limit = size_t(1) << (sizeof(void *) == 8 ? 32 : 29);
 
 static void *huge_block(Arenas &arenas, size_t size, bool *fresh)
 {
