@@ -203,6 +203,21 @@ TEST_F(Storage, SurfaceOutlivesTheObjectItWasMadeBeside)
     EXPECT_EQ(zirka_surface_uvs(spare)[5], (std::pair<float, float>{0.5f, 0.0f}));
 }
 
+TEST_F(Storage, SurfacesMadeAfterTheNewestObjectWentStillWork)
+{
+    Object *older = object_with(3);
+    Object *newest = object_with(3); // surfaces would be made beside it
+    add_undoable_world_add_object("newest", newest);
+    ASSERT_TRUE(zirka_undo());
+    add_undoable_world_add_object("older", older); // releases newest
+    Surface *surface = new_surface();
+    for (int i = 0; i < 3; i++)
+        surface_add_vertex(surface, zirka_object_get_vertex_at_index(older, i), 1.0f, 2.0f);
+    object_add_surface(older, surface);
+    EXPECT_EQ(zirka_surface_vertex_indices(older, surface), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(zirka_surface_uvs(surface)[2], (std::pair<float, float>{1.0f, 2.0f}));
+}
+
 TEST_F(Storage, NewStepReleasesEveryUndoneStepsObjectsButKeepsReturningOnes)
 {
     Object *a = object_with(10), *b = object_with(10), *c = object_with(10), *d = object_with(10);

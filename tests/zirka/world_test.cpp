@@ -113,6 +113,18 @@ TEST_F(World, ResetForgetsEverythingButRegistrations)
     EXPECT_NE(zirka_menu_find("Keep me"), nullptr);
 }
 
+TEST_F(World, MenuLabelRegisteredAgainReplacesItsItem)
+{
+    size_t items = zirka_menu_items().size();
+    zirka_add_tools_menu_item("Twice...", "first_command", "first help");
+    zirka_add_tools_menu_item("Twice...", "second_command", "second help");
+    EXPECT_EQ(zirka_menu_items().size(), items + 1);
+    const ZirkaMenuItem *item = zirka_menu_find("Twice...");
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->command, "second_command");
+    EXPECT_EQ(item->help, "second help");
+}
+
 TEST_F(World, RedrawAllCounts)
 {
     redraw_all();

@@ -146,12 +146,10 @@ struct ZirkaState {
     ~ZirkaState();
 };
 
-// The one state, made on first use. Inline: every host operation asks for it.
-inline ZirkaState &zirka_state(void)
-{
-    static ZirkaState state;
-    return state;
-}
+// The one state. Every host operation asks for it, so it is a plain global
+// (made before main, gone after the exit handlers) behind an inline reader.
+extern ZirkaState zirka_the_state;
+inline ZirkaState &zirka_state(void) { return zirka_the_state; }
 // Releases what zirka_reset forgets.
 void zirka_state_release(ZirkaState &state);
 

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cassert>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 /* ---- objects' lists, built when asked ------------------------------------------ */
@@ -65,6 +64,11 @@ void zirka_object_release(Object *object)
     s.objects.erase(object->id); // deletes the record
     for (Arena *arena : borrowed)
         zirka_arena_unref(s.arenas, arena);
+    // Surfaces made from now on need not keep the object's memory alive.
+    if (s.arenas.current == own) {
+        s.arenas.current = nullptr;
+        zirka_arena_unref(s.arenas, own);
+    }
     zirka_arena_unref(s.arenas, own);
 }
 

@@ -1,6 +1,8 @@
 // state.cpp -- the host's one state record, its release and zirka_reset.
 #include "core_state.h"
 
+ZirkaState zirka_the_state;
+
 // Releases everything at exit too, so that leak checkers see only real leaks.
 ZirkaState::~ZirkaState() { zirka_state_release(*this); }
 
