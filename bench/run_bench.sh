@@ -18,7 +18,8 @@
 # REPS (3), WARM (2), AMOUNT (50), OUT (default a new temporary folder),
 # BASELINE, SCRATCH (free-standing vertices per result vertex for
 # bench_host, default 3 as the command makes them today), HOST_PART (1; 0
-# leaves bench_host out).
+# leaves bench_host out), CYCLE_CASE (256x10000; "" leaves it out) and
+# CYCLES (20) for bench/cycles.tcl: run + undo CYCLES times in one process.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${BUILD:-$root/build}
@@ -44,6 +45,8 @@ field() { sed -n "s/.* $2=\([^ ]*\).*/\1/p" <<<"$1"; }
 min() { if [ -z "$1" ]; then echo "$2"; else awk -v a="$1" -v b="$2" 'BEGIN { print (b < a ? b : a) }'; fi; }
 per() { if [ "$1" = - ]; then echo -; else awk -v a="$1" -v b="$2" -v s="$3" 'BEGIN { printf "%.1f", a * s / b }'; fi; }
 
+CYCLE_CASE=${CYCLE_CASE-256x10000}
+CYCLES=${CYCLES:-20}
 command_rows=()
 host_rows=()
 for c in $CASES; do
@@ -84,6 +87,14 @@ for c in $CASES; do
   host_rows+=("| $m x $n | $((m * n)) | $first | $ns | $hpeak |")
 done
 
+cycles_line=
+if [ -n "$CYCLE_CASE" ]; then
+  m=${CYCLE_CASE%x*}; n=${CYCLE_CASE#*x}
+  [ -d "$OUT/in_$CYCLE_CASE" ] || "$gen" "$m" "$n" "$OUT/in_$CYCLE_CASE"
+  cycles_line=$("$zirka" "$root/bench/cycles.tcl" "$OUT/in_$CYCLE_CASE" "$AMOUNT" "$CYCLES" 2>/dev/null | grep '^RESULT')
+  echo "cycles: $cycles_line" >&2
+fi
+
 {
   echo "zirka benchmark, best of $REPS fresh processes; $(date -u +%Y-%m-%dT%H:%MZ); $(nproc) cores,\
  $(awk -F': ' '/model name/ {print $2; exit}' /proc/cpuinfo)"
@@ -94,6 +105,12 @@ done
   echo "| m x n | vertices | cold ms | cold ns/vertex | warm ms | warm ns/vertex | peak B/vertex | free vertices/vertex | save ms | save peak B/vertex | load ms | load peak B/vertex |"
   echo "|---|---|---|---|---|---|---|---|---|---|---|---|"
   printf '%s\n' "${command_rows[@]}"
+  if [ -n "$cycles_line" ]; then
+    echo
+    echo "Run + undo $CYCLES times in one process ($CYCLE_CASE): growth of the resident memory from the second cycle"
+    echo "to the last $(field "$cycles_line" growth_after_second) of one result; free-standing vertices held at the end:"
+    echo "$(field "$cycles_line" free_vertices); resident MB after each cycle: $(field "$cycles_line" resident_mb)"
+  fi
   [ "$HOST_PART" = 1 ] || exit 0
   echo
   echo "Host's part alone (bench_host M N $SCRATCH: the command's host calls, $SCRATCH free-standing vertices per result vertex);"
