@@ -16,8 +16,11 @@
  * stay valid across undo and redo, until the object is released: by
  * zirka_reset (or at exit), or when a new undoable step makes the undone
  * step holding it unreachable (then it goes at once, unless it is selected
- * or enters the world again with that step). Free-standing vertices stay
- * until zirka_reset. Nothing here is thread-safe: the host has one thread.
+ * or enters the world again with that step); a surface goes with the
+ * object that took it over, and an entry naming another object's vertex is
+ * only as good as that object. Free-standing vertices stay until
+ * zirka_reset. Nothing here is thread-safe: the host has one thread (the
+ * prefaulter's, prefault.h, only asks the kernel for pages).
  */
 #ifndef ZIRKA_CORE_H
 #define ZIRKA_CORE_H
@@ -31,8 +34,8 @@
 
 // Forgets the world, every object and surface made so far, the selection,
 // the undo history, the messages, the Tcl log and errors, the redraw count,
-// the free-standing vertices and the plug-in list node count. Registered commands,
-// menu items and loaded plug-ins stay. Object ids go on counting.
+// the free-standing vertices and the plug-in list node count. Registered
+// commands, menu items and loaded plug-ins stay. Object ids go on counting.
 void zirka_reset(void);
 
 // Returns the number of list nodes made through list_add_item / list_clone
