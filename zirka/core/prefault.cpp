@@ -20,37 +20,34 @@
 #define MADV_POPULATE_WRITE 23
 #endif
 
+static const uintptr_t page = 4096;
+
 struct Prefaulter::Worker {
     std::mutex mutex;
     std::condition_variable wake;
     std::thread thread;
-    uintptr_t from = 0, to = 0;        // the request, under mutex
-    std::atomic<bool> pending{false};  // a request not yet taken
-    std::atomic<bool> stop{false};
-    std::atomic<bool> usable{true};    // the kernel knows MADV_POPULATE_WRITE
+    uintptr_t next = 0, end = 0; // what is still to do, under mutex
+    bool stop = false;           // under mutex
+    std::atomic<bool> usable{true}; // the kernel knows MADV_POPULATE_WRITE
 
+    // In steps, so that a request for memory further on (the builder has
+    // moved into another block) is taken up soon.
     void run()
     {
-        static const uintptr_t page = 4096, step = uintptr_t(256) << 10;
+        static const uintptr_t step = uintptr_t(256) << 10;
         std::unique_lock<std::mutex> lock(mutex);
         for (;;) {
-            wake.wait(lock, [this] { return stop || pending; });
+            wake.wait(lock, [this] { return stop || next < end; });
             if (stop)
                 return;
-            uintptr_t p = from & ~(page - 1), end = (to + page - 1) & ~(page - 1);
-            pending = false;
+            uintptr_t p = next, n = std::min(end - p, step);
+            next = p + n;
             lock.unlock();
-            // In steps, so that a newer request (the builder has moved on)
-            // is taken up soon.
-            while (p < end && !pending && !stop) {
-                uintptr_t n = std::min(end - p, step);
-                if (madvise(reinterpret_cast<void *>(p), n, MADV_POPULATE_WRITE) != 0 && errno == EINVAL) {
-                    usable = false;
-                    break;
-                }
-                p += n;
-            }
+            if (madvise(reinterpret_cast<void *>(p), n, MADV_POPULATE_WRITE) != 0 && errno == EINVAL)
+                usable = false;
             lock.lock();
+            if (!usable)
+                next = end;
         }
     }
 };
@@ -94,11 +91,17 @@ void Prefaulter::ahead(void *from, void *to)
     }
     if (!worker_->usable || !worker_->thread.joinable())
         return;
+    uintptr_t start = reinterpret_cast<uintptr_t>(from) & ~(page - 1);
+    uintptr_t stop = (reinterpret_cast<uintptr_t>(to) + page - 1) & ~(page - 1);
     {
         std::lock_guard<std::mutex> lock(worker_->mutex);
-        worker_->from = reinterpret_cast<uintptr_t>(from);
-        worker_->to = reinterpret_cast<uintptr_t>(to);
-        worker_->pending = true;
+        if (start >= worker_->next && start <= worker_->end) {
+            // More of the same block: the worker goes on where it is.
+            worker_->end = std::max(worker_->end, stop);
+        } else {
+            worker_->next = start;
+            worker_->end = stop;
+        }
     }
     worker_->wake.notify_one();
 }

@@ -26,8 +26,9 @@ public:
     Prefaulter &operator=(const Prefaulter &) = delete;
     ~Prefaulter(); // stops the thread
 
-    // Asks for [from, to) to be faulted in soon; replaces any earlier
-    // request not yet done. The thread starts on the first request.
+    // Asks for [from, to) to be faulted in soon: after the range being done
+    // when it continues it, instead of it otherwise. The thread starts on
+    // the first request.
     void ahead(void *from, void *to);
 
     struct Worker;
