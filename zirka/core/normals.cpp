@@ -10,7 +10,9 @@
 
 #include <cmath>
 
-static Pos3 unit_or_zero(double x, double y, double z)
+// Inline: the square root and the division are long, and the loops that call
+// this have independent work to do meanwhile.
+static inline __attribute__((always_inline)) Pos3 unit_or_zero(double x, double y, double z)
 {
     double length = std::sqrt(x * x + y * y + z * z);
     if (!(length > 0.0) || !std::isfinite(length))
