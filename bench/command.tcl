@@ -17,19 +17,8 @@
 lassign $argv dir amount out warm
 if {$warm eq ""} { set warm 2 }
 
-proc status {key} {
-    set f [open /proc/self/status]
-    set text [read $f]
-    close $f
-    regexp "$key:\\s+(\\d+)" $text -> kib
-    return [expr {$kib * 1024}]
-}
-# VmHWM starts again from the present resident size.
-proc reset_peak {} {
-    set f [open /proc/self/clear_refs w]
-    puts -nonewline $f 5
-    close $f
-}
+source [file join [file dirname [info script]] memory.tcl]
+
 # Runs script; sets the caller's us and peak (bytes over the resident size before).
 proc measure {script} {
     upvar us us peak peak

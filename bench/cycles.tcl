@@ -15,19 +15,11 @@
 lassign $argv dir amount cycles
 if {$cycles eq ""} { set cycles 20 }
 
-proc status {key} {
-    set f [open /proc/self/status]
-    set text [read $f]
-    close $f
-    regexp "$key:\\s+(\\d+)" $text -> kib
-    return [expr {$kib * 1024}]
-}
+source [file join [file dirname [info script]] memory.tcl]
 
 host::select [host::load $dir/template.obj] [host::load $dir/path.obj]
 set before [status VmRSS]
-set f [open /proc/self/clear_refs w]
-puts -nonewline $f 5
-close $f
+reset_peak
 set resident {}
 for {set i 0} {$i < $cycles} {incr i} {
     kvx_extrude_along_path_scale $amount
