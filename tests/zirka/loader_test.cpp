@@ -58,6 +58,8 @@ TEST_F(Loader, FailedInitNamesSymbolFileAndCodeAndUnloads)
     EXPECT_EQ(zirka_commands().size(), commands);
     EXPECT_EQ(zirka_command_find("fixture_failing"), nullptr);
     EXPECT_EQ(eval("info commands fixture_failing"), "");
+    // So would its menu item, through the command.
+    EXPECT_EQ(zirka_menu_find("Failing fixture..."), nullptr);
 }
 
 TEST_F(Loader, UnloadableFileIsReported)

@@ -220,6 +220,84 @@ TEST_F(ObjFiles, SaveAndLoadRoundTripBitExactly)
     EXPECT_EQ(read_file(path), first);
 }
 
+TEST_F(ObjFiles, SaveWritesTheShortestTextOfEachFloat)
+{
+    std::string obj = write_file("tricky.obj", "o tricky\n"
+                                               "v 0.1 -0 1e-45\n"
+                                               "v 3.4028235e+38 0.33333334 16777217\n"
+                                               "v 1e-40 123456.789 1e21\n"
+                                               "v 100000000 -1.17549435e-38 2.5e-8\n"
+                                               "f 1 2 3 4\n");
+    eval("host::load " + obj);
+    std::string out = temp_dir() + "/tricky_out.obj";
+    eval("host::save " + out);
+    EXPECT_EQ(read_file(out), "o tricky\n"
+                              "v 0.1 -0 1e-45\n"
+                              "v 3.4028235e+38 0.33333334 16777216\n"
+                              "v 1e-40 123456.79 1e+21\n"
+                              "v 1e+08 -1.1754944e-38 2.5e-08\n"
+                              "f 1 2 3 4\n");
+}
+
+TEST_F(ObjFiles, SaveOfManyVerticesGoesThroughTheBufferWhole)
+{
+    // Far more text than the writer buffers at once; every line checked.
+    std::string text = "o many\n";
+    for (int i = 0; i < 40000; i++)
+        text += "v " + std::to_string(i) + " -" + std::to_string(i) + ".5 0.25\n";
+    for (int i = 1; i + 3 <= 40000; i += 3)
+        text += "f " + std::to_string(i) + " " + std::to_string(i + 1) + " " + std::to_string(i + 2) + "\n";
+    std::string obj = write_file("many.obj", text);
+    eval("host::load " + obj);
+    std::string out = temp_dir() + "/many_out.obj";
+    eval("host::save " + out);
+    EXPECT_TRUE(read_file(out) == text) << "the saved text differs from what was read";
+}
+
+// The reader takes the file in pieces of 1 MiB.
+static const size_t piece = size_t(1) << 20;
+
+TEST_F(ObjFiles, LinesAcrossAndLongerThanTheReadersPieces)
+{
+    std::string text = "o cut\n";
+    // A comment that ends so that "v 1 2 3" straddles the first boundary.
+    text += "#" + std::string(piece - text.size() - 1 - 4, '-') + "\n";
+    text += "v 1 2 3\n";
+    // A CRLF line whose \r ends the second piece and whose \n begins the third.
+    text += "#" + std::string(2 * piece - text.size() - 10, '=') + "\n";
+    text += "v 4 5 6\r\n";
+    ASSERT_EQ(text[2 * piece - 1], '\r');
+    // A line three pieces long.
+    text += "# " + std::string(3 * piece, 'x') + "\n";
+    text += "v 7 8 9\nl 1 2 3\n";
+    std::string obj = write_file("cut.obj", text);
+    EXPECT_EQ(eval("host::vertices [host::load " + obj + "]"), "{1.0 2.0 3.0} {4.0 5.0 6.0} {7.0 8.0 9.0}");
+}
+
+TEST_F(ObjFiles, ErrorsAfterLongLinesNameTheRightLine)
+{
+    std::string text = "o long name " + std::string(piece + 10, 'n') + "\n";
+    for (int i = 0; i < 100000; i++)
+        text += "v 0 0 " + std::to_string(i) + "\n";
+    text += "v 1 2 three\n";
+    std::string obj = write_file("long.obj", text);
+    EXPECT_EQ(eval_error("host::load " + obj), obj + ":100002: bad number \"three\"");
+    // The name is the rest of its line, however long.
+    std::string named = write_file("named.obj", "o  spaced  name " + std::string(piece, 'n') + " \t\nv 0 0 0\n");
+    EXPECT_EQ(eval("string length [dict get [host::info [host::load " + named + "]] name]"),
+              std::to_string(std::string("spaced  name ").size() + piece));
+}
+
+TEST_F(ObjFiles, LastLineWithoutNewlineAndBlanksOfEveryKind)
+{
+    std::string obj = write_file("blanks.obj", "v\t1\v2\f3 \r\nv 4 5 6\r\rl 1 2");
+    EXPECT_EQ(eval_error("host::load " + obj), obj + ":2: bad number \"l\"");
+    obj = write_file("blanks2.obj", "v\t1\v2\f3 \r\nv 4 5 6\nl 1 2");
+    std::string id = eval("host::load " + obj);
+    EXPECT_EQ(eval("host::vertices " + id), "{1.0 2.0 3.0} {4.0 5.0 6.0}");
+    EXPECT_EQ(eval("dict get [lindex [host::surfaces " + id + "] 0] vertices"), "0 1");
+}
+
 TEST_F(ObjFiles, VerticesAreConvertedExactly)
 {
     std::string obj = write_file("tenth.obj", "v 0.1 -0 1e-45\n");

@@ -59,14 +59,15 @@ TEST_F(World, NewStepAfterUndoDropsRedo)
     Object *a = new_object(0), *b = new_object(0), *c = new_object(0);
     add_undoable_world_add_object("a", a);
     add_undoable_world_add_object("b", b);
+    const int b_id = id(b);
     ASSERT_TRUE(zirka_undo());
     add_undoable_world_add_object("c", c);
     EXPECT_FALSE(zirka_redo());
     EXPECT_EQ(world_ids(), (std::vector<int>{id(a), id(c)}));
     EXPECT_EQ(zirka_undo_names(), (std::vector<std::string>{"a", "c"}));
-    // The dropped object still exists (plug-ins may hold it) but stays out.
-    EXPECT_EQ(zirka_object_by_id(id(b)), b);
-    EXPECT_FALSE(zirka_object_in_world(b));
+    // The dropped step's object can never come back: it is released at once.
+    EXPECT_EQ(zirka_object_by_id(b_id), nullptr);
+    EXPECT_TRUE(zirka_object_in_world(a));
 }
 
 TEST_F(World, SelectionKeepsSelectionOrder)
@@ -110,6 +111,18 @@ TEST_F(World, ResetForgetsEverythingButRegistrations)
     EXPECT_TRUE(zirka_tcl_log().empty());
     EXPECT_EQ(zirka_redraw_count(), 0);
     EXPECT_NE(zirka_menu_find("Keep me"), nullptr);
+}
+
+TEST_F(World, MenuLabelRegisteredAgainReplacesItsItem)
+{
+    size_t items = zirka_menu_items().size();
+    zirka_add_tools_menu_item("Twice...", "first_command", "first help");
+    zirka_add_tools_menu_item("Twice...", "second_command", "second help");
+    EXPECT_EQ(zirka_menu_items().size(), items + 1);
+    const ZirkaMenuItem *item = zirka_menu_find("Twice...");
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->command, "second_command");
+    EXPECT_EQ(item->help, "second help");
 }
 
 TEST_F(World, RedrawAllCounts)

@@ -35,48 +35,20 @@ static std::string library_error(void)
 }
 #endif
 
-namespace {
-struct LoadedPlugin {
-    LibraryHandle library;
-    ZirkaPluginExitProc exit_proc;
-};
-} // namespace
-
-static std::vector<LoadedPlugin> &loaded_plugins(void)
-{
-    static std::vector<LoadedPlugin> loaded;
-    return loaded;
-}
-
-static bool exit_done = false;
-
 const std::vector<ZirkaPlugin> &zirka_plugins(void) { return zirka_state().plugins; }
 const std::vector<std::string> &zirka_plugin_errors(void) { return zirka_state().plugin_errors; }
 
 void zirka_plugins_exit(void)
 {
-    if (exit_done)
+    ZirkaState &s = zirka_state();
+    if (s.plugins_exited)
         return;
-    exit_done = true;
-    std::vector<LoadedPlugin> &loaded = loaded_plugins();
-    for (auto it = loaded.rbegin(); it != loaded.rend(); ++it)
+    s.plugins_exited = true;
+    for (auto it = s.plugins.rbegin(); it != s.plugins.rend(); ++it)
         it->exit_proc();
 }
 
 static void at_exit(void) { zirka_plugins_exit(); }
-
-// Drops commands that a failing plug-in registered: their handlers are about
-// to be unloaded with it.
-static void remove_commands_from(size_t first)
-{
-    ZirkaState &s = zirka_state();
-    while (s.commands.size() > first) {
-        std::string name = s.commands.back().name;
-        s.commands.pop_back();
-        if (s.has_front_end && s.front_end.command_removed)
-            s.front_end.command_removed(s.front_end.context, name);
-    }
-}
 
 static std::string text_or_empty(const char *text) { return text ? text : ""; }
 
@@ -110,19 +82,20 @@ bool zirka_load_plugin(const std::string &file, const std::string &folder_given,
     auto info = reinterpret_cast<ZirkaPluginTextProc>(entry[3]);
 
     ZirkaState &s = zirka_state();
-    size_t commands_before = s.commands.size();
+    size_t commands_before = s.commands.size(), menu_before = s.menu.size();
     ZirkaInitRecord record{nullptr, folder.c_str()};
     int rc = init(&record);
     if (rc != 0) {
         why = "ZIRKAPluginInit of plug-in \"" + file + "\" failed with code " + std::to_string(rc);
-        remove_commands_from(commands_before);
+        // What it registered would call into the library about to go.
+        zirka_registry_truncate(commands_before, menu_before);
         library_close(library);
         return false;
     }
-    if (loaded_plugins().empty())
+    if (s.plugins.empty())
         std::atexit(at_exit);
-    loaded_plugins().push_back(LoadedPlugin{library, exit_proc});
-    s.plugins.push_back(ZirkaPlugin{file, text_or_empty(about()), text_or_empty(info())});
+    s.plugins.push_back(ZirkaPlugin{file, text_or_empty(about()), text_or_empty(info()),
+                                    reinterpret_cast<void *>(library), exit_proc});
     return true;
 }
 

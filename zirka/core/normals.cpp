@@ -9,9 +9,10 @@
 #include "core_state.h"
 
 #include <cmath>
-#include <vector>
 
-static Pos3 unit_or_zero(double x, double y, double z)
+// Inline: the square root and the division are long, and the loops that call
+// this have independent work to do meanwhile.
+static inline __attribute__((always_inline)) Pos3 unit_or_zero(double x, double y, double z)
 {
     double length = std::sqrt(x * x + y * y + z * z);
     if (!(length > 0.0) || !std::isfinite(length))
@@ -21,42 +22,55 @@ static Pos3 unit_or_zero(double x, double y, double z)
 }
 
 // The surface's vertices as a closed loop (an open line is closed here too;
-// its normal is only as meaningful as its shape).
+// its normal is only as meaningful as its shape). The edges are summed in
+// list order, the closing edge last.
 static Pos3 newell_normal(const Surface *surface)
 {
-    std::vector<const Pos3 *> loop;
-    for (List *node = surface->vertices; node; node = node->next)
-        loop.push_back(&static_cast<SurfaceVertex *>(node->item)->vertex->pos);
     double nx = 0.0, ny = 0.0, nz = 0.0;
-    for (size_t i = 0; i < loop.size(); i++) {
-        const Pos3 &a = *loop[i];
-        const Pos3 &b = *loop[(i + 1) % loop.size()];
-        nx += (double(a.y) - b.y) * (double(a.z) + b.z);
-        ny += (double(a.z) - b.z) * (double(a.x) + b.x);
-        nz += (double(a.x) - b.x) * (double(a.y) + b.y);
+    const List *first = surface->vertices;
+    if (!first)
+        return unit_or_zero(nx, ny, nz);
+    const Pos3 *a = &static_cast<const SurfaceVertex *>(first->item)->vertex->pos;
+    const Pos3 *start = a;
+    for (const List *node = first;; a = &static_cast<const SurfaceVertex *>(node->item)->vertex->pos) {
+        node = node->next;
+        const Pos3 &b = node ? static_cast<const SurfaceVertex *>(node->item)->vertex->pos : *start;
+        nx += (double(a->y) - b.y) * (double(a->z) + b.z);
+        ny += (double(a->z) - b.z) * (double(a->x) + b.x);
+        nz += (double(a->x) - b.x) * (double(a->y) + b.y);
+        if (!node)
+            break;
     }
     return unit_or_zero(nx, ny, nz);
 }
 
 extern "C" ZIRKA_API void ZIRKA_CALL object_calc_normals_force(Object *object)
 {
-    std::vector<double> sum(3 * object->store.size(), 0.0);
-    for (List *node = object->surfaces; node; node = node->next) {
-        Surface *surface = static_cast<Surface *>(node->item);
-        surface->normal = newell_normal(surface);
-        // Only polygons have a side to face; lines add nothing to a vertex.
-        if (surface->type != ZIRKA_SURFACE_POLYGON)
-            continue;
-        for (List *e = surface->vertices; e; e = e->next) {
-            const Vertex *v = static_cast<SurfaceVertex *>(e->item)->vertex;
-            if (v->owner != object)
+    // The sums are kept in double until every surface has added to them.
+    size_t bytes = 3 * sizeof(double) * (object->vertices.size() + 1);
+    double *sum = static_cast<double *>(zirka_block_alloc_zeroed(zirka_state().arenas, bytes));
+    object->surfaces.for_each_run([&](Surface *const *run, size_t n) {
+        for (size_t k = 0; k < n; k++) {
+            Surface *surface = run[k];
+            surface->normal = newell_normal(surface);
+            // Only polygons have a side to face; lines add nothing to a vertex.
+            if (surface->type != ZIRKA_SURFACE_POLYGON)
                 continue;
-            size_t i = 3 * static_cast<size_t>(v->index);
-            sum[i] += surface->normal.x;
-            sum[i + 1] += surface->normal.y;
-            sum[i + 2] += surface->normal.z;
+            for (const List *e = surface->vertices; e; e = e->next) {
+                long index = zirka_vertex_index_in(static_cast<const SurfaceVertex *>(e->item)->vertex, object);
+                if (index < 0)
+                    continue;
+                double *at = &sum[3 * static_cast<size_t>(index)];
+                at[0] += surface->normal.x;
+                at[1] += surface->normal.y;
+                at[2] += surface->normal.z;
+            }
         }
-    }
-    for (size_t i = 0; i < object->store.size(); i++)
-        object->store[i].normal = unit_or_zero(sum[3 * i], sum[3 * i + 1], sum[3 * i + 2]);
+    });
+    size_t i = 0;
+    object->vertices.for_each_run([&](Vertex *run, size_t n) {
+        for (size_t k = 0; k < n; k++, i++)
+            run[k].normal = unit_or_zero(sum[3 * i], sum[3 * i + 1], sum[3 * i + 2]);
+    });
+    zirka_block_free(zirka_state().arenas, sum, bytes);
 }

@@ -12,9 +12,15 @@
  * was asked and registered commands are called with zirka_command_call.
  *
  * Ownership: every object and surface is owned by the host from the moment
- * new_object / new_surface makes it, in the world or not, and is released by
- * zirka_reset (or at exit). Pointers to them stay valid until then, also
- * across undo and redo. Nothing here is thread-safe: the host has one thread.
+ * new_object / new_surface makes it, in the world or not. Pointers to them
+ * stay valid across undo and redo, until the object is released: by
+ * zirka_reset (or at exit), or when a new undoable step makes the undone
+ * step holding it unreachable (then it goes at once, unless it is selected
+ * or enters the world again with that step); a surface goes with the
+ * object that took it over, and an entry naming another object's vertex is
+ * only as good as that object. Free-standing vertices stay until
+ * zirka_reset. Nothing here is thread-safe: the host has one thread (the
+ * prefaulter's, prefault.h, only asks the kernel for pages).
  */
 #ifndef ZIRKA_CORE_H
 #define ZIRKA_CORE_H
@@ -28,8 +34,8 @@
 
 // Forgets the world, every object and surface made so far, the selection,
 // the undo history, the messages, the Tcl log and errors, the redraw count,
-// the free-vertex arena and the plug-in list node count. Registered commands,
-// menu items and loaded plug-ins stay. Object ids go on counting.
+// the free-standing vertices and the plug-in list node count. Registered
+// commands, menu items and loaded plug-ins stay. Object ids go on counting.
 void zirka_reset(void);
 
 // Returns the number of list nodes made through list_add_item / list_clone
@@ -39,25 +45,24 @@ void zirka_reset(void);
 // this number as it found it.
 long zirka_plugin_list_nodes(void);
 
-// Returns the number of free-standing vertices (made by new_vertex_set) the
-// host holds now.
+// The number of free-standing vertices (new_vertex_set) the host holds now:
+// they are kept until the next zirka_reset.
 long zirka_free_vertex_count(void);
 
 /* ---- objects -------------------------------------------------------------- */
 
-// Returns the object with that id (in the world or not), or NULL.
+// Returns the object with that id (in the world or not), or NULL (also once
+// it has been released).
 Object *zirka_object_by_id(int id);
 // Returns the object's id: small integers in creation order, never reused.
 int zirka_object_id(const Object *object);
 const std::string &zirka_object_name(const Object *object);
 void zirka_object_set_name(Object *object, const std::string &name);
-// Returns the number of vertices of the object.
 int zirka_object_vertex_count(const Object *object);
-// Returns the object's surfaces in order.
+// The object's surfaces in the order in which they were added.
 std::vector<Surface *> zirka_object_surfaces(const Object *object);
-// Returns the object's children (always empty in the stand-in).
+// Always 0: the stand-in has no hierarchy.
 int zirka_object_child_count(const Object *object);
-// Returns true while the object is in the world.
 bool zirka_object_in_world(const Object *object);
 
 // Returns the object-vertex index of each entry of the surface, in order;
@@ -76,8 +81,8 @@ Pos3 zirka_vertex_normal(const Vertex *vertex);
 // Returns the objects in the world, in the order in which they entered it.
 std::vector<Object *> zirka_world_objects(void);
 // Adds the objects to the world as one undoable step called name; a step
-// after an undo drops the steps that could have been redone. The world takes
-// the objects over.
+// after an undo drops the steps that could have been redone and releases
+// their objects (see Ownership above). The world takes the objects over.
 void zirka_world_add_objects(const std::string &name, const std::vector<Object *> &objects);
 // Undoes (redoes) the last step. Returns false when there is none. Undone
 // objects also leave the selection.
@@ -121,6 +126,8 @@ const ZirkaCommand *zirka_command_find(const std::string &name);
 // Calls a registered command's handler with argc strings, the name first.
 // Returns false when no command has that name.
 bool zirka_command_call(const std::string &name, int argc, const char **argv);
+// The Tools menu in registration order. A label names one item: adding a
+// label again replaces its item (in place) and tells the front end again.
 const std::vector<ZirkaMenuItem> &zirka_menu_items(void);
 const ZirkaMenuItem *zirka_menu_find(const std::string &label);
 
@@ -142,9 +149,12 @@ void zirka_set_front_end(const ZirkaFrontEnd *front_end);
 
 /* ---- plug-ins ---------------------------------------------------------------- */
 
-// A loaded plug-in: its file and the texts of its About and Info entries.
+// A loaded plug-in: its file and the texts of its About and Info entries,
+// and what the loader keeps to say goodbye to it.
 struct ZirkaPlugin {
     std::string file, about, info;
+    void *library;                 // the loaded library's handle
+    ZirkaPluginExitProc exit_proc; // its ZIRKAPluginExit
 };
 
 // Loads every "*.p" file in folder, in name order. Failures are written to
@@ -154,8 +164,9 @@ int zirka_load_plugin_folder(const std::string &folder);
 // Loads one plug-in file and calls its ZIRKAPluginInit with folder (trailing
 // separators removed). Returns false, with the reason in *error (may be
 // NULL), when it cannot be loaded, lacks an entry point or fails to
-// initialise; the library is then unloaded again, and commands it
-// registered while failing are removed.
+// initialise; the library is then unloaded again, and the commands and menu
+// items it registered while failing are removed (their handlers and the
+// commands behind the items go with the library).
 bool zirka_load_plugin(const std::string &file, const std::string &folder, std::string *error);
 const std::vector<ZirkaPlugin> &zirka_plugins(void);
 const std::vector<std::string> &zirka_plugin_errors(void);
@@ -180,7 +191,8 @@ bool zirka_obj_read(const std::string &path, std::vector<Object *> *objects, std
 // "l" per open line and "l a ... a" per closed line. Surface entries whose
 // vertex is not the object's cannot be written and are left out.
 std::string zirka_obj_format(const std::vector<Object *> &objects);
-// Writes zirka_obj_format to path. Returns false with a message in *error.
+// Writes the same text to path as it is made, through a fixed buffer.
+// Returns false with a message in *error.
 bool zirka_obj_write(const std::string &path, const std::vector<Object *> &objects, std::string *error);
 
 #endif /* ZIRKA_CORE_H */

@@ -1,29 +1,13 @@
-// host_commands.cpp -- the host:: Tcl commands: the world as tests and
-// scripts see it (OBJ files in and out, objects, selection, undo, menu,
-// registered commands, plug-ins, messages).
+// host_commands.cpp -- the user's host:: Tcl commands: OBJ files in and
+// out, objects, selection, undo and redo, the Tools menu and the messages.
+// The probes that only tests use are in probe_commands.cpp.
 #include "zirka_tcl.h"
 
+#include "tcl_values.h"
 #include "zirka_core.h"
 
 #include <filesystem>
 #include <vector>
-
-static Tcl_Obj *new_string(const std::string &text)
-{
-    return Tcl_NewStringObj(text.data(), static_cast<int>(text.size()));
-}
-
-// Floats become doubles exactly; Tcl prints the shortest text for the double.
-static Tcl_Obj *new_pos(const Pos3 &p)
-{
-    Tcl_Obj *xyz[3] = {Tcl_NewDoubleObj(p.x), Tcl_NewDoubleObj(p.y), Tcl_NewDoubleObj(p.z)};
-    return Tcl_NewListObj(3, xyz);
-}
-
-static void dict_put(Tcl_Obj *dict, const char *key, Tcl_Obj *value)
-{
-    Tcl_DictObjPut(nullptr, dict, Tcl_NewStringObj(key, -1), value);
-}
 
 static Tcl_Obj *new_id_list(const std::vector<Object *> &objects)
 {
@@ -31,30 +15,6 @@ static Tcl_Obj *new_id_list(const std::vector<Object *> &objects)
     for (const Object *object : objects)
         Tcl_ListObjAppendElement(nullptr, list, Tcl_NewIntObj(zirka_object_id(object)));
     return list;
-}
-
-static Tcl_Obj *new_string_list(const std::vector<std::string> &texts)
-{
-    Tcl_Obj *list = Tcl_NewListObj(0, nullptr);
-    for (const std::string &text : texts)
-        Tcl_ListObjAppendElement(nullptr, list, new_string(text));
-    return list;
-}
-
-// Converts an object id argument. Returns TCL_ERROR with a message when it
-// is no integer or names no object.
-static int get_object(Tcl_Interp *interp, Tcl_Obj *arg, Object **out)
-{
-    int id;
-    if (Tcl_GetIntFromObj(interp, arg, &id) != TCL_OK)
-        return TCL_ERROR;
-    *out = zirka_object_by_id(id);
-    if (!*out) {
-        Tcl_SetObjResult(interp, Tcl_ObjPrintf("no object with id %d", id));
-        Tcl_SetErrorCode(interp, "ZIRKA", "OBJECT", Tcl_GetString(arg), nullptr);
-        return TCL_ERROR;
-    }
-    return TCL_OK;
 }
 
 /*
@@ -72,7 +32,7 @@ static int load_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const obj
     std::vector<Object *> objects;
     std::string error;
     if (!zirka_obj_read(path, &objects, &error)) {
-        Tcl_SetObjResult(interp, new_string(error));
+        Tcl_SetObjResult(interp, zirka_tcl_string(error));
         Tcl_SetErrorCode(interp, "ZIRKA", "OBJ", nullptr);
         return TCL_ERROR;
     }
@@ -98,14 +58,14 @@ static int save_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const obj
         objects.clear();
         for (int i = 2; i < objc; i++) {
             Object *object;
-            if (get_object(interp, objv[i], &object) != TCL_OK)
+            if (zirka_tcl_object(interp, objv[i], &object) != TCL_OK)
                 return TCL_ERROR;
             objects.push_back(object);
         }
     }
     std::string error;
     if (!zirka_obj_write(Tcl_GetString(objv[1]), objects, &error)) {
-        Tcl_SetObjResult(interp, new_string(error));
+        Tcl_SetObjResult(interp, zirka_tcl_string(error));
         Tcl_SetErrorCode(interp, "ZIRKA", "OBJ", nullptr);
         return TCL_ERROR;
     }
@@ -119,10 +79,8 @@ static int save_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const obj
  */
 static int objects_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
 {
-    if (objc != 1) {
-        Tcl_WrongNumArgs(interp, 1, objv, nullptr);
+    if (zirka_tcl_no_arguments(interp, objc, objv) != TCL_OK)
         return TCL_ERROR;
-    }
     Tcl_SetObjResult(interp, new_id_list(zirka_world_objects()));
     return TCL_OK;
 }
@@ -134,49 +92,34 @@ static int objects_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const 
 static int info_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
 {
     Object *object;
-    if (objc != 2) {
-        Tcl_WrongNumArgs(interp, 1, objv, "id");
-        return TCL_ERROR;
-    }
-    if (get_object(interp, objv[1], &object) != TCL_OK)
+    if (zirka_tcl_object_argument(interp, objc, objv, &object) != TCL_OK)
         return TCL_ERROR;
     int vertex_count, surface_count, child_count;
     List *vertices, *surfaces, *children;
     zirka_object_get_contents(object, &vertex_count, &surface_count, &child_count, &vertices, &surfaces,
                               &children);
     Tcl_Obj *dict = Tcl_NewDictObj();
-    dict_put(dict, "id", Tcl_NewIntObj(zirka_object_id(object)));
-    dict_put(dict, "name", new_string(zirka_object_name(object)));
-    dict_put(dict, "type", Tcl_NewIntObj(zirka_object_get_type(object)));
-    dict_put(dict, "vertices", Tcl_NewIntObj(vertex_count));
-    dict_put(dict, "surfaces", Tcl_NewIntObj(surface_count));
-    dict_put(dict, "children", Tcl_NewIntObj(child_count));
-    dict_put(dict, "world", Tcl_NewBooleanObj(zirka_object_in_world(object)));
+    zirka_tcl_dict_put(dict, "id", Tcl_NewIntObj(zirka_object_id(object)));
+    zirka_tcl_dict_put(dict, "name", zirka_tcl_string(zirka_object_name(object)));
+    zirka_tcl_dict_put(dict, "type", Tcl_NewIntObj(zirka_object_get_type(object)));
+    zirka_tcl_dict_put(dict, "vertices", Tcl_NewIntObj(vertex_count));
+    zirka_tcl_dict_put(dict, "surfaces", Tcl_NewIntObj(surface_count));
+    zirka_tcl_dict_put(dict, "children", Tcl_NewIntObj(child_count));
+    zirka_tcl_dict_put(dict, "world", Tcl_NewBooleanObj(zirka_object_in_world(object)));
     Tcl_SetObjResult(interp, dict);
     return TCL_OK;
 }
 
 /*
- * vertices_cmd --  host::vertices ID  /  host::normals ID
- * Results: the positions (clientData NULL) or the vertex normals of the
- * object's vertices, in order, as {x y z}.
+ * vertices_cmd --  host::vertices ID
+ * Results: the positions of the object's vertices, in order, as {x y z}.
  */
-static int vertices_cmd(ClientData normals, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
+static int vertices_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
 {
     Object *object;
-    if (objc != 2) {
-        Tcl_WrongNumArgs(interp, 1, objv, "id");
+    if (zirka_tcl_object_argument(interp, objc, objv, &object) != TCL_OK)
         return TCL_ERROR;
-    }
-    if (get_object(interp, objv[1], &object) != TCL_OK)
-        return TCL_ERROR;
-    Tcl_Obj *list = Tcl_NewListObj(0, nullptr);
-    int n = zirka_object_vertex_count(object);
-    for (int i = 0; i < n; i++) {
-        Vertex *v = zirka_object_get_vertex_at_index(object, i);
-        Tcl_ListObjAppendElement(nullptr, list, new_pos(normals ? zirka_vertex_normal(v) : *zirka_head_vertex_pos(v)));
-    }
-    Tcl_SetObjResult(interp, list);
+    Tcl_SetObjResult(interp, zirka_tcl_vertex_list(object, false));
     return TCL_OK;
 }
 
@@ -187,11 +130,7 @@ static int vertices_cmd(ClientData normals, Tcl_Interp *interp, int objc, Tcl_Ob
 static int surfaces_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
 {
     Object *object;
-    if (objc != 2) {
-        Tcl_WrongNumArgs(interp, 1, objv, "id");
-        return TCL_ERROR;
-    }
-    if (get_object(interp, objv[1], &object) != TCL_OK)
+    if (zirka_tcl_object_argument(interp, objc, objv, &object) != TCL_OK)
         return TCL_ERROR;
     Tcl_Obj *list = Tcl_NewListObj(0, nullptr);
     for (Surface *surface : zirka_object_surfaces(object)) {
@@ -204,10 +143,10 @@ static int surfaces_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const
             Tcl_ListObjAppendElement(nullptr, uvs, Tcl_NewListObj(2, pair));
         }
         Tcl_Obj *dict = Tcl_NewDictObj();
-        dict_put(dict, "type", Tcl_NewIntObj(surface_get_type(surface)));
-        dict_put(dict, "vertices", indices);
-        dict_put(dict, "uv", uvs);
-        dict_put(dict, "normal", new_pos(zirka_surface_normal(surface)));
+        zirka_tcl_dict_put(dict, "type", Tcl_NewIntObj(surface_get_type(surface)));
+        zirka_tcl_dict_put(dict, "vertices", indices);
+        zirka_tcl_dict_put(dict, "uv", uvs);
+        zirka_tcl_dict_put(dict, "normal", zirka_tcl_pos(zirka_surface_normal(surface)));
         Tcl_ListObjAppendElement(nullptr, list, dict);
     }
     Tcl_SetObjResult(interp, list);
@@ -233,7 +172,7 @@ static int select_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const o
                 return TCL_ERROR;
             for (int k = 0; k < n; k++) {
                 Object *object;
-                if (get_object(interp, elements[k], &object) != TCL_OK)
+                if (zirka_tcl_object(interp, elements[k], &object) != TCL_OK)
                     return TCL_ERROR;
                 if (!zirka_object_in_world(object)) {
                     Tcl_SetObjResult(interp,
@@ -251,24 +190,18 @@ static int select_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const o
     return TCL_OK;
 }
 
-/*
- * undo_cmd --  host::undo  /  host::redo (clientData non-NULL)
- * Results: the name of the step undone or redone.
- * Side effects: the world loses (regains) that step's objects.
- */
-static int undo_cmd(ClientData redo, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
+// Undoes or redoes one step; its name is the result.
+static int step_cmd(Tcl_Interp *interp, int objc, Tcl_Obj *const objv[], bool redo)
 {
-    if (objc != 1) {
-        Tcl_WrongNumArgs(interp, 1, objv, nullptr);
+    if (zirka_tcl_no_arguments(interp, objc, objv) != TCL_OK)
         return TCL_ERROR;
-    }
     std::vector<std::string> names = redo ? zirka_redo_names() : zirka_undo_names();
     if (names.empty()) {
         Tcl_SetObjResult(interp, Tcl_NewStringObj(redo ? "nothing to redo" : "nothing to undo", -1));
         Tcl_SetErrorCode(interp, "ZIRKA", "UNDO", nullptr);
         return TCL_ERROR;
     }
-    Tcl_SetObjResult(interp, new_string(redo ? names.front() : names.back()));
+    Tcl_SetObjResult(interp, zirka_tcl_string(redo ? names.front() : names.back()));
     if (redo)
         zirka_redo();
     else
@@ -278,17 +211,23 @@ static int undo_cmd(ClientData redo, Tcl_Interp *interp, int objc, Tcl_Obj *cons
 }
 
 /*
- * history_cmd --  host::history
- * Results: the names of the applied undo steps, oldest first.
+ * undo_cmd --  host::undo
+ * Results: the name of the step undone.
+ * Side effects: the world loses that step's objects.
  */
-static int history_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
+static int undo_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
 {
-    if (objc != 1) {
-        Tcl_WrongNumArgs(interp, 1, objv, nullptr);
-        return TCL_ERROR;
-    }
-    Tcl_SetObjResult(interp, new_string_list(zirka_undo_names()));
-    return TCL_OK;
+    return step_cmd(interp, objc, objv, false);
+}
+
+/*
+ * redo_cmd --  host::redo
+ * Results: the name of the step redone.
+ * Side effects: the world regains that step's objects.
+ */
+static int redo_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
+{
+    return step_cmd(interp, objc, objv, true);
 }
 
 /*
@@ -304,7 +243,7 @@ static int menu_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const obj
         std::vector<std::string> labels;
         for (const ZirkaMenuItem &item : zirka_menu_items())
             labels.push_back(item.label);
-        Tcl_SetObjResult(interp, new_string_list(labels));
+        Tcl_SetObjResult(interp, zirka_tcl_string_list(labels));
         return TCL_OK;
     }
     if (objc != 3) {
@@ -321,57 +260,12 @@ static int menu_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const obj
         return TCL_ERROR;
     }
     if (option == MENU_HELP) {
-        Tcl_SetObjResult(interp, new_string(item->help));
+        Tcl_SetObjResult(interp, zirka_tcl_string(item->help));
         return TCL_OK;
     }
     // The item may be replaced while its command runs: evaluate a copy.
     std::string command = item->command;
     return Tcl_EvalEx(interp, command.c_str(), -1, TCL_EVAL_GLOBAL);
-}
-
-/*
- * commands_cmd --  host::commands
- * Results: dict name -> {synopsis S description D arg_style A flags F}.
- */
-static int commands_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
-{
-    if (objc != 1) {
-        Tcl_WrongNumArgs(interp, 1, objv, nullptr);
-        return TCL_ERROR;
-    }
-    Tcl_Obj *dict = Tcl_NewDictObj();
-    for (const ZirkaCommand &command : zirka_commands()) {
-        Tcl_Obj *entry = Tcl_NewDictObj();
-        dict_put(entry, "synopsis", new_string(command.synopsis));
-        dict_put(entry, "description", new_string(command.description));
-        dict_put(entry, "arg_style", new_string(command.arg_style));
-        dict_put(entry, "flags", Tcl_NewIntObj(command.flags));
-        Tcl_DictObjPut(nullptr, dict, new_string(command.name), entry);
-    }
-    Tcl_SetObjResult(interp, dict);
-    return TCL_OK;
-}
-
-/*
- * plugins_cmd --  host::plugins
- * Results: one dict per loaded plug-in: file, about, info.
- */
-static int plugins_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
-{
-    if (objc != 1) {
-        Tcl_WrongNumArgs(interp, 1, objv, nullptr);
-        return TCL_ERROR;
-    }
-    Tcl_Obj *list = Tcl_NewListObj(0, nullptr);
-    for (const ZirkaPlugin &plugin : zirka_plugins()) {
-        Tcl_Obj *dict = Tcl_NewDictObj();
-        dict_put(dict, "file", new_string(plugin.file));
-        dict_put(dict, "about", new_string(plugin.about));
-        dict_put(dict, "info", new_string(plugin.info));
-        Tcl_ListObjAppendElement(nullptr, list, dict);
-    }
-    Tcl_SetObjResult(interp, list);
-    return TCL_OK;
 }
 
 /*
@@ -394,43 +288,7 @@ static int messages_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const
         Tcl_ResetResult(interp);
         return TCL_OK;
     }
-    Tcl_SetObjResult(interp, new_string_list(zirka_messages()));
-    return TCL_OK;
-}
-
-/*
- * state_cmd --  host::reset, host::lists, host::redraws, host::tcl_log,
- * host::tcl_errors (clientData names which).
- * Results: the value asked for (reset: empty).
- * Side effects: reset forgets the world (zirka_reset).
- */
-enum StateQuery { STATE_RESET, STATE_LISTS, STATE_REDRAWS, STATE_TCL_LOG, STATE_TCL_ERRORS };
-
-static int state_cmd(ClientData which, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
-{
-    if (objc != 1) {
-        Tcl_WrongNumArgs(interp, 1, objv, nullptr);
-        return TCL_ERROR;
-    }
-    switch (static_cast<StateQuery>(reinterpret_cast<intptr_t>(which))) {
-    case STATE_RESET:
-        zirka_reset();
-        zirka_refresh_views();
-        Tcl_ResetResult(interp);
-        break;
-    case STATE_LISTS:
-        Tcl_SetObjResult(interp, Tcl_NewWideIntObj(zirka_plugin_list_nodes()));
-        break;
-    case STATE_REDRAWS:
-        Tcl_SetObjResult(interp, Tcl_NewWideIntObj(zirka_redraw_count()));
-        break;
-    case STATE_TCL_LOG:
-        Tcl_SetObjResult(interp, new_string_list(zirka_tcl_log()));
-        break;
-    case STATE_TCL_ERRORS:
-        Tcl_SetObjResult(interp, new_string_list(zirka_tcl_errors()));
-        break;
-    }
+    Tcl_SetObjResult(interp, zirka_tcl_string_list(zirka_messages()));
     return TCL_OK;
 }
 
@@ -438,33 +296,12 @@ int zirka_tcl_host_commands(Tcl_Interp *interp)
 {
     if (Tcl_Eval(interp, "namespace eval ::host {}") != TCL_OK)
         return TCL_ERROR;
-    struct {
-        const char *name;
-        Tcl_ObjCmdProc *proc;
-        intptr_t data;
-    } const commands[] = {
-        {"::host::load", load_cmd, 0},
-        {"::host::save", save_cmd, 0},
-        {"::host::objects", objects_cmd, 0},
-        {"::host::info", info_cmd, 0},
-        {"::host::vertices", vertices_cmd, 0},
-        {"::host::normals", vertices_cmd, 1},
-        {"::host::surfaces", surfaces_cmd, 0},
-        {"::host::select", select_cmd, 0},
-        {"::host::undo", undo_cmd, 0},
-        {"::host::redo", undo_cmd, 1},
-        {"::host::history", history_cmd, 0},
-        {"::host::menu", menu_cmd, 0},
-        {"::host::commands", commands_cmd, 0},
-        {"::host::plugins", plugins_cmd, 0},
-        {"::host::messages", messages_cmd, 0},
-        {"::host::reset", state_cmd, STATE_RESET},
-        {"::host::lists", state_cmd, STATE_LISTS},
-        {"::host::redraws", state_cmd, STATE_REDRAWS},
-        {"::host::tcl_log", state_cmd, STATE_TCL_LOG},
-        {"::host::tcl_errors", state_cmd, STATE_TCL_ERRORS},
+    static const ZirkaTclCommand commands[] = {
+        {"::host::load", load_cmd},         {"::host::save", save_cmd},       {"::host::objects", objects_cmd},
+        {"::host::info", info_cmd},         {"::host::vertices", vertices_cmd}, {"::host::surfaces", surfaces_cmd},
+        {"::host::select", select_cmd},     {"::host::undo", undo_cmd},       {"::host::redo", redo_cmd},
+        {"::host::menu", menu_cmd},         {"::host::messages", messages_cmd},
     };
-    for (const auto &c : commands)
-        Tcl_CreateObjCommand(interp, c.name, c.proc, reinterpret_cast<ClientData>(c.data), nullptr);
-    return TCL_OK;
+    zirka_tcl_create(interp, commands);
+    return zirka_tcl_probe_commands(interp);
 }

@@ -36,6 +36,7 @@
  *   host::messages ?clear?       message-dialog texts shown so far / forget them
  *   host::reset                  zirka_reset
  *   host::lists                  zirka_plugin_list_nodes
+ *   host::free_vertices          zirka_free_vertex_count
  *   host::redraws                redraw_all calls since the last reset
  *   host::tcl_log                scripts handed to tcl_command since the reset
  *   host::tcl_errors             error messages of those scripts
@@ -58,13 +59,18 @@
 // Returns TCL_OK, or TCL_ERROR with a message in interp.
 int zirka_tcl_init(Tcl_Interp *interp, bool gui);
 
-// Creates only the host:: commands (zirka_tcl_init calls it).
+// Creates only the host:: commands, the probes included (zirka_tcl_init
+// calls it).
 int zirka_tcl_host_commands(Tcl_Interp *interp);
 // Creates host::render (zirka_tcl_init calls it):
 //   host::render FILE ?-view iso|front|top|side? ?-size W|WxH? ?-style both|shaded|wireframe?
 //                ?-edges BOOL? ?-axes BOOL? ?-selection BOOL? ?-objects IDS?
 // writes a PNG picture of the world or of the objects IDS, drawn without a display.
 int zirka_tcl_render_command(Tcl_Interp *interp);
+
+// Creates the probes: reset, lists, free_vertices, redraws, tcl_log,
+// tcl_errors, normals, history, commands, plugins.
+int zirka_tcl_probe_commands(Tcl_Interp *interp);
 
 // Evaluates words as one command at global level, each word as it is
 // (never parsed as script), and leaves the interpreter's result and error

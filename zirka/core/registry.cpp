@@ -1,6 +1,7 @@
-// frontend.cpp -- Tcl evaluation, command and menu registration, message
-// dialogs: what the host records of them, and the hand-over to the front
-// end (the Tcl interpreter) when one is installed.
+// registry.cpp -- the host's registry: Tcl evaluation, command and menu
+// registration, message dialogs and redraws; what the host records of them,
+// and the hand-over to the front end (the Tcl interpreter) when one is
+// installed.
 #include "core_state.h"
 
 #include <cstdarg>
@@ -21,6 +22,16 @@ static std::string format_v(const char *format, va_list args)
     va_end(again);
     return out;
 }
+
+// Formats the printf-style arguments after format.
+#define FORMAT_ARGS(out, format)                                                                                       \
+    std::string out;                                                                                                   \
+    {                                                                                                                  \
+        va_list args;                                                                                                  \
+        va_start(args, format);                                                                                        \
+        out = format_v(format, args);                                                                                  \
+        va_end(args);                                                                                                  \
+    }
 
 // Error messages may span lines; the report is one line.
 static std::string one_line(std::string text)
@@ -64,6 +75,30 @@ bool zirka_command_call(const std::string &name, int argc, const char **argv)
     return true;
 }
 
+long zirka_redraw_count(void) { return zirka_state().redraws; }
+
+void zirka_refresh_views(void)
+{
+    ZirkaState &s = zirka_state();
+    if (s.has_front_end && s.front_end.redraw)
+        s.front_end.redraw(s.front_end.context);
+}
+
+void zirka_registry_truncate(size_t commands, size_t menu_items)
+{
+    ZirkaState &s = zirka_state();
+    while (s.commands.size() > commands) {
+        std::string name = s.commands.back().name;
+        s.commands.pop_back();
+        if (s.has_front_end && s.front_end.command_removed)
+            s.front_end.command_removed(s.front_end.context, name);
+    }
+    if (s.menu.size() > menu_items) {
+        s.menu.resize(menu_items);
+        zirka_refresh_views();
+    }
+}
+
 const ZirkaMenuItem *zirka_menu_find(const std::string &label)
 {
     for (const ZirkaMenuItem &item : zirka_state().menu)
@@ -76,11 +111,7 @@ extern "C" {
 
 ZIRKA_API int ZIRKA_CALL tcl_command(const char *format, ...)
 {
-    va_list args;
-    va_start(args, format);
-    std::string script = format_v(format, args);
-    va_end(args);
-
+    FORMAT_ARGS(script, format);
     ZirkaState &s = zirka_state();
     s.tcl_log.push_back(script);
     if (!s.has_front_end || !s.front_end.eval)
@@ -119,9 +150,25 @@ ZIRKA_API int ZIRKA_CALL zirka_add_command_full(const char *name, ZirkaCommandHa
 ZIRKA_API void ZIRKA_CALL zirka_add_tools_menu_item(const char *label, const char *command, const char *help)
 {
     ZirkaState &s = zirka_state();
-    s.menu.push_back(ZirkaMenuItem{label, command ? command : "", help ? help : ""});
+    ZirkaMenuItem item{label, command ? command : "", help ? help : ""};
+    // A label names one item, as a name names one command: registering it
+    // again replaces the item.
+    ZirkaMenuItem *at = nullptr;
+    for (ZirkaMenuItem &old : s.menu)
+        if (old.label == item.label)
+            at = &old;
+    if (at)
+        *at = item;
+    else
+        at = &*s.menu.insert(s.menu.end(), item);
     if (s.has_front_end && s.front_end.menu_item_added)
-        s.front_end.menu_item_added(s.front_end.context, &s.menu.back());
+        s.front_end.menu_item_added(s.front_end.context, at);
+}
+
+ZIRKA_API void ZIRKA_CALL redraw_all(void)
+{
+    zirka_state().redraws++;
+    zirka_refresh_views();
 }
 
 // A backslash is a separator only on Windows; elsewhere it is an ordinary
@@ -139,11 +186,7 @@ ZIRKA_API void ZIRKA_CALL zirka_unbackslash_string(char *path)
 
 ZIRKA_API void ZIRKA_CALL windows_message_dialog(const char *format, ...)
 {
-    va_list args;
-    va_start(args, format);
-    std::string text = format_v(format, args);
-    va_end(args);
-
+    FORMAT_ARGS(text, format);
     ZirkaState &s = zirka_state();
     s.messages.push_back(text);
     std::fprintf(stdout, "%s\n", one_line(text).c_str());
