@@ -77,6 +77,37 @@ TEST_F(MitreProperty, SkewTracksGiveTheNearestPointOfTheFirst)
     EXPECT_GT(checked, 2000);
 }
 
+TEST_F(MitreProperty, PointIsWhatTheFullSolverGives)
+{
+    // kvx_line_intersect works only the entries of the system that its point
+    // depends on; the point must be the one the full solver's answer gives,
+    // bit for bit, degenerate systems (zero and repeated components,
+    // parallel and opposite tracks, coincident points) included.
+    std::mt19937 rng(90210u);
+    std::uniform_int_distribution<int> small(-2, 2);
+    std::uniform_real_distribution<float> wide(-1e3f, 1e3f);
+    for (int k = 0; k < 200000; ++k) {
+        Pos3 p[4];
+        for (Pos3 &q : p)
+            q = k % 2 ? Pos3{(float)small(rng), (float)small(rng), (float)small(rng)}
+                      : Pos3{wide(rng), wide(rng), wide(rng)};
+        const Pos3 d1 = vec3_sub(&p[1], &p[0]), d2 = vec3_sub(&p[3], &p[2]), w = vec3_sub(&p[2], &p[0]);
+        Pos3 expected = p[1];
+        if (vec3_cos_angle(&d1, &d2) != 1.0) {
+            double m[12] = {d1.x, -(double)d2.x, (double)d1.y * d2.z - (double)d1.z * d2.y, w.x,
+                            d1.y, -(double)d2.y, (double)d1.z * d2.x - (double)d1.x * d2.z, w.y,
+                            d1.z, -(double)d2.z, (double)d1.x * d2.y - (double)d1.y * d2.x, w.z};
+            kvx_solve3(m);
+            const double t = -m[3];
+            expected = {(float)(p[0].x + t * d1.x), (float)(p[0].y + t * d1.y), (float)(p[0].z + t * d1.z)};
+        }
+        const Pos3 got = *zirka_head_vertex_pos(kvx_line_intersect(p[0], p[1], p[2], p[3], NULL));
+        ASSERT_EQ(got, expected) << "case " << k;
+        if (k % 1000 == 999)
+            zirka_reset(); // the free-standing vertices made so far
+    }
+}
+
 TEST_F(TurnProperty, TurnKeepsLengthsAndCarriesTheNormalOntoTheDirection)
 {
     std::mt19937 rng(4051u);
