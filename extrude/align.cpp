@@ -65,11 +65,11 @@ int extrude_align_template(ExtrudeWork *w)
     } else {
         if (kvx_debug)
             fputs("extrude_along_path(): store the tmpl.\n", stderr);
-        // A turn of coordinates near the largest float can overflow.
-        if (!extrude_ring_is_finite(w->previous_ring))
-            return extrude_refuse(EXTRUDE_NOT_FINITE);
         if (kvx_vtx_list_add_to_object(w->result, w->previous_ring))
             return extrude_refuse(EXTRUDE_NO_MEMORY);
+        // A turn of coordinates near the largest float can overflow.
+        if (!extrude_ring_is_finite(w, 0))
+            return extrude_refuse(EXTRUDE_NOT_FINITE);
         w->ring_count = 1;
     }
     return 0;

@@ -218,11 +218,12 @@ void extrude_check_wall(ExtrudeWork *w, int from, int to, const VertexList *prev
  * and how many points it affects. */
 void extrude_report_trouble(const ExtrudeWork *w);
 
-/* Returns 1 when every coordinate of the ring is finite, else 0. */
-static inline int extrude_ring_is_finite(const VertexList *ring)
+/* Returns 1 when every coordinate of ring j of the result is finite, else 0. */
+static inline int extrude_ring_is_finite(const ExtrudeWork *w, int j)
 {
-    for (; ring; ring = ring->next)
-        if (!vec3_is_finite(zirka_head_vertex_pos((Vertex *)ring->item)))
+    int m = (int)zirka_head_surface_count(w->template_surface);
+    for (int i = 0; i < m; i++)
+        if (!vec3_is_finite(zirka_head_vertex_pos(zirka_object_get_vertex_at_index(w->result, j * m + i))))
             return 0;
     return 1;
 }

@@ -8,19 +8,17 @@
 
 #include "extrude_work.h"
 
-// Adds ring to the result as the next ring and checks it: its coordinates
-// must be finite, and the wall from the ring before it is checked for a fold
-// (previous and current are the ends of the tracks that lead to it).
-// Returns 1 after refusing a ring that is not finite or not whole (the host
-// ran out of memory while it was made), else 0.
-static int store_ring(ExtrudeWork *w, const VertexList *ring, const VertexList *previous, const VertexList *current)
+// Checks the ring just added to the result as its next ring: it must be
+// whole (added_short: the host ran out of memory while it was made or
+// added) and finite, and the wall from the ring before it is checked for a
+// fold (previous and current are the ends of the tracks that lead to it).
+// Returns 1 after refusing, else 0.
+static int ring_stored(ExtrudeWork *w, int added_short, const VertexList *previous, const VertexList *current)
 {
-    if (w->scratch.failed)
+    if (added_short || w->scratch.failed)
         return extrude_refuse(EXTRUDE_NO_MEMORY);
-    if (!extrude_ring_is_finite(ring))
+    if (!extrude_ring_is_finite(w, w->ring_count))
         return extrude_refuse(EXTRUDE_NOT_FINITE);
-    if (kvx_vtx_list_add_to_object(w->result, ring))
-        return extrude_refuse(EXTRUDE_NO_MEMORY);
     if (w->ring_count > 0)
         extrude_check_wall(w, w->ring_count - 1, w->ring_count, previous, current);
     w->ring_count++;
@@ -51,9 +49,10 @@ static int sweep_corner(ExtrudeWork *w, VertexList **previous, VertexList **curr
         VertexList *next = kvx_vtx_list_translate(turned, out, &w->scratch);
         if (kvx_debug)
             fputs("extrude_along_path(): intersect, store and advance.\n", stderr);
-        VertexList *mitre = kvx_vtx_list_intersect(w->previous_ring, w->current_ring, turned, next, &w->scratch);
-        refused = store_ring(w, mitre, w->previous_ring, w->current_ring);
-        kvx_scratch_give(&w->scratch, &mitre);
+        // The mitre points go straight into the result: the ring is needed
+        // nowhere else.
+        int added_short = kvx_vtx_list_intersect_to_object(w->result, w->previous_ring, w->current_ring, turned, next);
+        refused = ring_stored(w, added_short, w->previous_ring, w->current_ring);
         *previous = turned;
         *current = next;
     } else {
@@ -61,7 +60,7 @@ static int sweep_corner(ExtrudeWork *w, VertexList **previous, VertexList **curr
             fputs("extrude_along_path(): store vl3 and advance.\n", stderr);
         VertexList *scaled = kvx_vtx_list_scale(w->current_ring, &w->centre, factor, &w->scratch);
         VertexList *next = kvx_vtx_list_translate(scaled, out, &w->scratch);
-        refused = store_ring(w, scaled, w->previous_ring, w->current_ring);
+        refused = ring_stored(w, kvx_vtx_list_add_to_object(w->result, scaled), w->previous_ring, w->current_ring);
         *previous = scaled;
         *current = next;
     }
@@ -101,5 +100,5 @@ int extrude_sweep(ExtrudeWork *w)
     // The end ring: the current ring at the last point, scaled there.
     w->centre = vec3_add(&w->centre, &w->corner.outgoing);
     kvx_vtx_list_scale_in_place(w->current_ring, &w->centre, w->scale[w->ratio_index]);
-    return store_ring(w, w->current_ring, w->previous_ring, w->current_ring);
+    return ring_stored(w, kvx_vtx_list_add_to_object(w->result, w->current_ring), w->previous_ring, w->current_ring);
 }

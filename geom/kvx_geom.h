@@ -265,6 +265,16 @@ Vertex *kvx_line_intersect(Pos3 p1, Pos3 p2, Pos3 p3, Pos3 p4, KvxScratch *scrat
 VertexList *kvx_vtx_list_intersect(const VertexList *l1, const VertexList *l2, const VertexList *l3,
                                    const VertexList *l4, KvxScratch *scratch);
 
+/* The same walk, but each mitre point is appended straight to object
+ * (object_add_new_vertex), in order, with no vertex or list made for it:
+ * the same positions, bit for bit, as kvx_vtx_list_intersect's list would
+ * add with kvx_vtx_list_add_to_object. Returns 0, or 1 when the host had no
+ * memory for a vertex (the object then holds the points before it).
+ * object: gains the points; must not be NULL.
+ * l1 .. l4: read only, their vertices unchanged; each may be NULL. */
+int kvx_vtx_list_intersect_to_object(Object *object, const VertexList *l1, const VertexList *l2,
+                                     const VertexList *l3, const VertexList *l4);
+
 #ifdef __cplusplus
 }
 #endif

@@ -7,6 +7,7 @@
 #include <cassert>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 // The pivot row for column i: among the rows that have not pivoted yet, the
 // one whose entry is the smallest non-zero candidate, the lowest row on
@@ -97,61 +98,126 @@ static void mitre_system(double m[12], const Pos3 &d1, const Pos3 &d2, const Pos
     std::memcpy(m, rows, sizeof rows);
 }
 
-// Variable 0 of the system m as kvx_solve3 leaves it (-m[3] afterwards),
-// made with the very operations kvx_solve3 makes, but only on the entries
-// the answer depends on: once column i has found its pivot, no entry before
-// column i is read again (column i itself only as the pivot and the
-// factors). Returns 0, with m part worked, when a column finds no pivot;
-// the full solver then decides where the rows go.
-static int solve_for_t(double m[12], double *t)
+// One row of the system: three coefficients, then the right-hand side.
+struct Row {
+    double c[4];
+};
+
+// Of the rows from first on, the one whose entry in column i is the
+// smallest non-zero candidate, the first on ties, as choose_pivot chooses
+// among the rows not yet used (which stand here in their first order).
+// -1 when none qualifies.
+static inline __attribute__((always_inline)) int pick(const Row (&r)[3], int first, int i)
 {
-    int record[3] = {-1, -1, -1}, pivot_row[3];
+    int p = -1;
+    double best = 0.0;
+    for (int k = first; k < 3; ++k) {
+        const double v = std::fabs(r[k].c[i]);
+        if (v > 0.0 && (p == -1 || v < best)) {
+            p = k;
+            best = v;
+        }
+    }
+    return p;
+}
+
+// Eliminates column i with the row at position i as eliminate does, on the
+// columns from i + 1 on, which are all that is read afterwards.
+static inline __attribute__((always_inline)) void eliminate_row(Row (&r)[3], int i)
+{
+    Row &pr = r[i];
+    const double f = -1.0 / pr.c[i];
+    for (int c = i; c < 4; ++c)
+        pr.c[c] *= f;
+    const double q = pr.c[i];
+    for (int k = 0; k < 3; ++k) {
+        if (k == i)
+            continue;
+        const double a = r[k].c[i];
+        for (int c = i + 1; c < 4; ++c)
+            r[k].c[c] = q * r[k].c[c] - a * pr.c[c];
+    }
+}
+
+// Variable 0 of the system as kvx_solve3 leaves it (-m[3] afterwards),
+// made with the very operations kvx_solve3 makes, but only on the entries
+// the answer depends on: once column i has found its pivot, no entry of it
+// or before it is read again. The rows are kept in the order kvx_solve3's
+// record would give them, the pivot rows first: the unused rows keep their
+// first order, so ties go as they do there. Returns 0 when a column finds
+// no pivot; the full solver then decides where the rows go.
+static int solve_for_t(const double m[12], double *t)
+{
+    Row r[3] = {{{m[0], m[1], m[2], m[3]}}, {{m[4], m[5], m[6], m[7]}}, {{m[8], m[9], m[10], m[11]}}};
+#pragma GCC unroll 3
     for (int i = 0; i < 3; ++i) {
-        const int p = choose_pivot(m, record, i);
+        const int p = pick(r, i, i);
         if (p == -1)
             return 0;
-        record[p] = i;
-        pivot_row[i] = p;
-        eliminate(m, p, i, i);
+        // Bring the pivot row to position i; the rows between keep their order.
+        if (p == i + 1) {
+            std::swap(r[i], r[i + 1]);
+        } else if (p == i + 2) {
+            std::swap(r[i + 1], r[i + 2]);
+            std::swap(r[i], r[i + 1]);
+        }
+        eliminate_row(r, i);
     }
-    *t = -m[pivot_row[0] * 4 + 3];
+    *t = -r[0].c[3];
     return 1;
 }
 
-Vertex *kvx_line_intersect(Pos3 p1, Pos3 p2, Pos3 p3, Pos3 p4, KvxScratch *scratch)
+// The mitre point of line A (p1, p2) and line B (p3, p4).
+static Pos3 mitre_point(const Pos3 &p1, const Pos3 &p2, const Pos3 &p3, const Pos3 &p4)
 {
     const Pos3 d1 = vec3_sub(&p2, &p1), d2 = vec3_sub(&p4, &p3), w = vec3_sub(&p3, &p1);
 
     // Only an exact 1.0 counts as parallel; opposite or nearly parallel
     // tracks go through the solver.
     if (vec3_cos_angle(&d1, &d2) == 1.0)
-        return kvx_vertex_new(scratch, p2.x, p2.y, p2.z);
+        return p2;
 
     double m[12], t;
     mitre_system(m, d1, d2, w);
     if (!solve_for_t(m, &t)) {
-        mitre_system(m, d1, d2, w);
         kvx_solve3(m);
         t = -m[3];
     }
-    return kvx_vertex_new(scratch, (float)(p1.x + t * d1.x), (float)(p1.y + t * d1.y), (float)(p1.z + t * d1.z));
+    const Pos3 r = {(float)(p1.x + t * d1.x), (float)(p1.y + t * d1.y), (float)(p1.z + t * d1.z)};
+    return r;
+}
+
+Vertex *kvx_line_intersect(Pos3 p1, Pos3 p2, Pos3 p3, Pos3 p4, KvxScratch *scratch)
+{
+    const Pos3 r = mitre_point(p1, p2, p3, p4);
+    return kvx_vertex_new(scratch, r.x, r.y, r.z);
+}
+
+static const Pos3 &item_pos(const List *node)
+{
+    return *zirka_head_vertex_pos((Vertex *)node->item);
 }
 
 VertexList *kvx_vtx_list_intersect(const VertexList *l1, const VertexList *l2, const VertexList *l3,
                                    const VertexList *l4, KvxScratch *scratch)
 {
     List *result = NULL, **tail = &result;
-    while (l1 && l2 && l3 && l4) {
-        Vertex *v = kvx_line_intersect(*zirka_head_vertex_pos((Vertex *)l1->item),
-                                       *zirka_head_vertex_pos((Vertex *)l2->item),
-                                       *zirka_head_vertex_pos((Vertex *)l3->item),
-                                       *zirka_head_vertex_pos((Vertex *)l4->item), scratch);
+    for (; l1 && l2 && l3 && l4; l1 = l1->next, l2 = l2->next, l3 = l3->next, l4 = l4->next) {
+        Vertex *v = kvx_line_intersect(item_pos(l1), item_pos(l2), item_pos(l3), item_pos(l4), scratch);
         if (!(tail = kvx_list_append_vertex(tail, v, scratch)))
             break;
-        l1 = l1->next;
-        l2 = l2->next;
-        l3 = l3->next;
-        l4 = l4->next;
     }
     return result;
+}
+
+int kvx_vtx_list_intersect_to_object(Object *object, const VertexList *l1, const VertexList *l2,
+                                     const VertexList *l3, const VertexList *l4)
+{
+    assert(object && "kvx_vtx_list_intersect_to_object adds to an object");
+    for (; l1 && l2 && l3 && l4; l1 = l1->next, l2 = l2->next, l3 = l3->next, l4 = l4->next) {
+        const Pos3 r = mitre_point(item_pos(l1), item_pos(l2), item_pos(l3), item_pos(l4));
+        if (!object_add_new_vertex(object, &r))
+            return 1;
+    }
+    return 0;
 }
