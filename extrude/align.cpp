@@ -68,7 +68,7 @@ int extrude_align_template(ExtrudeWork *w)
         if (kvx_vtx_list_add_to_object(w->result, w->previous_ring))
             return extrude_refuse(EXTRUDE_NO_MEMORY);
         // A turn of coordinates near the largest float can overflow.
-        if (!extrude_ring_is_finite(w, 0))
+        if (!extrude_check_ring(w, -1, 0, NULL, NULL))
             return extrude_refuse(EXTRUDE_NOT_FINITE);
         w->ring_count = 1;
     }

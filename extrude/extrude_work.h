@@ -206,27 +206,19 @@ static inline int extrude_turns(const Pos3 *in, const Pos3 *out, double *cosine,
  * turn sharper than a right angle. */
 void extrude_note_sharp_turn(ExtrudeWork *w);
 
-/* The sweep's check of the wall from ring from to ring to, both in result:
- * previous and current are the rings at both ends of the vertices' tracks
- * along that segment (current scaled for its point, unless it is a closed
- * path's closing segment). A wall that runs against its track folds; the
- * ring whose mitre point moved further is noted. */
-void extrude_check_wall(ExtrudeWork *w, int from, int to, const VertexList *previous, const VertexList *current);
+/* The sweep's check of ring to, just stored in result: returns 0 when one
+ * of its coordinates is not finite, else 1. With from >= 0 it also checks
+ * the wall from ring from to ring to: previous and current are the rings at
+ * both ends of the vertices' tracks along that segment (current scaled for
+ * its point, unless it is a closed path's closing segment). A wall that runs
+ * against its track folds; the ring whose mitre point moved further is
+ * noted. */
+int extrude_check_ring(ExtrudeWork *w, int from, int to, const VertexList *previous, const VertexList *current);
 
 /* Writes one warning line to standard error for each kind of trouble noted,
  * naming the first point where it happens (1-based, in the path as drawn)
  * and how many points it affects. */
 void extrude_report_trouble(const ExtrudeWork *w);
-
-/* Returns 1 when every coordinate of ring j of the result is finite, else 0. */
-static inline int extrude_ring_is_finite(const ExtrudeWork *w, int j)
-{
-    int m = (int)zirka_head_surface_count(w->template_surface);
-    for (int i = 0; i < m; i++)
-        if (!vec3_is_finite(zirka_head_vertex_pos(zirka_object_get_vertex_at_index(w->result, j * m + i))))
-            return 0;
-    return 1;
-}
 
 /* The refusal of a result that arithmetic has made infinite or not a
  * number, though every input coordinate was finite. */

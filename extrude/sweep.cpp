@@ -17,10 +17,8 @@ static int ring_stored(ExtrudeWork *w, int added_short, const VertexList *previo
 {
     if (added_short || w->scratch.failed)
         return extrude_refuse(EXTRUDE_NO_MEMORY);
-    if (!extrude_ring_is_finite(w, w->ring_count))
+    if (!extrude_check_ring(w, w->ring_count - 1, w->ring_count, previous, current))
         return extrude_refuse(EXTRUDE_NOT_FINITE);
-    if (w->ring_count > 0)
-        extrude_check_wall(w, w->ring_count - 1, w->ring_count, previous, current);
     w->ring_count++;
     return 0;
 }
@@ -94,7 +92,7 @@ int extrude_sweep(ExtrudeWork *w)
 
     if (w->path_closed) {
         // The closing wall, from the ring at P0 back to the first ring, at P1.
-        extrude_check_wall(w, w->ring_count - 1, 0, w->previous_ring, w->current_ring);
+        extrude_check_ring(w, w->ring_count - 1, 0, w->previous_ring, w->current_ring);
         return 0;
     }
     // The end ring: the current ring at the last point, scaled there.

@@ -35,14 +35,18 @@ static double dot(double ax, double ay, double az, const Pos3 *b)
     return ax * b->x + ay * b->y + az * b->z;
 }
 
-void extrude_check_wall(ExtrudeWork *w, int from, int to, const VertexList *previous, const VertexList *current)
+int extrude_check_ring(ExtrudeWork *w, int from, int to, const VertexList *previous, const VertexList *current)
 {
     int m = (int)zirka_head_surface_count(w->template_surface);
-    for (int i = 0; i < m && previous && current; i++) {
+    int finite = 1;
+    for (int i = 0; i < m; i++) {
+        const Pos3 *r_to = zirka_head_vertex_pos(zirka_object_get_vertex_at_index(w->result, to * m + i));
+        finite &= vec3_is_finite(r_to);
+        if (from < 0 || !previous || !current)
+            continue;
         const Pos3 *a = zirka_head_vertex_pos((Vertex *)previous->item);
         const Pos3 *c = zirka_head_vertex_pos((Vertex *)current->item);
         const Pos3 *r_from = zirka_head_vertex_pos(zirka_object_get_vertex_at_index(w->result, from * m + i));
-        const Pos3 *r_to = zirka_head_vertex_pos(zirka_object_get_vertex_at_index(w->result, to * m + i));
         // The vertex's track along the segment, and the wall the two rings
         // make along it: a wall that runs against its track folds.
         const Pos3 d = {c->x - a->x, c->y - a->y, c->z - a->z};
@@ -59,6 +63,7 @@ void extrude_check_wall(ExtrudeWork *w, int from, int to, const VertexList *prev
         previous = previous->next;
         current = current->next;
     }
+    return finite;
 }
 
 // The 1-based place, in the path as drawn, of the point at which ring j

@@ -54,8 +54,9 @@ List **kvx_list_append_vertex(List **tail, Vertex *v, KvxScratch *scratch)
 void kvx_scratch_give(KvxScratch *scratch, VertexList **list)
 {
     assert(list && "kvx_scratch_give takes the address of a list variable");
-    if (scratch && scratch_reserve(scratch, (size_t)list_count(*list)))
-        for (const List *node = *list; node; node = node->next)
+    if (scratch)
+        for (const List *node = *list; node && (scratch->count < scratch->capacity || scratch_reserve(scratch, 1));
+             node = node->next)
             scratch->free[scratch->count++] = (Vertex *)node->item;
     list_free(list);
 }
