@@ -21,6 +21,8 @@ set gallery {
     sharp_turn         100  iso
     ribbon              40  iso
     away_from_path     100  iso
+    fold               100  iso
+    inward_faces       100  iso
 }
 
 file mkdir $out

@@ -96,10 +96,11 @@ TEST_F(WarningTest, ShapesThatLookRightGiveNoWarning)
     }
 }
 
-TEST_F(WarningTest, BundledExamplesWarnOnlyWhereTheyShowASharpTurn)
+TEST_F(WarningTest, BundledExamplesWarnOnlyWhereTheyShowTrouble)
 {
-    // sharp_turn.obj shows what a turn sharper than a right angle does; every
-    // other example looks right and says nothing.
+    // sharp_turn.obj shows what a turn sharper than a right angle does, and
+    // fold.obj what a corner too tight for its outline does; every other
+    // example looks right and says nothing.
     int examples = 0;
     for (const auto &entry : std::filesystem::directory_iterator(PIRREL_SOURCE_DIR "/examples")) {
         if (entry.path().extension() != ".obj")
@@ -107,7 +108,11 @@ TEST_F(WarningTest, BundledExamplesWarnOnlyWhereTheyShowASharpTurn)
         const std::string name = entry.path().filename().string();
         SCOPED_TRACE(name);
         examples++;
-        const std::string expected = name == "sharp_turn.obj" ? "\n\n" + line(kSharp, 2, 2) : "\n\n";
+        std::string expected = "\n\n";
+        if (name == "sharp_turn.obj")
+            expected += line(kSharp, 2, 2);
+        if (name == "fold.obj")
+            expected += line(kFold, 2, 1);
         for (const char *amount : {"25", "100"}) {
             zirka_reset();
             std::string ids = eval("host::load {" + entry.path().string() + "}");
@@ -117,7 +122,7 @@ TEST_F(WarningTest, BundledExamplesWarnOnlyWhereTheyShowASharpTurn)
             EXPECT_EQ(o.err, expected) << "amount " << amount;
         }
     }
-    EXPECT_GE(examples, 7);
+    EXPECT_GE(examples, 9);
 }
 
 } // namespace
