@@ -12,59 +12,49 @@
 
 namespace {
 
-// What objdump -p shows of a PE image.
-struct PeTables {
-    std::string format;                                     // "pei-i386" for 32-bit x86
-    bool dll = false;                                       // the DLL characteristic
-    std::string export_name;                                // the export directory's name
-    std::vector<std::string> exports;                       // exported names
-    std::map<std::string, std::vector<std::string>> imports; // DLL -> names imported from it
-};
-
 const std::string win_dir = PIRREL_WIN_DIR;
 const std::string source_dir = PIRREL_SOURCE_DIR;
 const std::string pirrel_p = win_dir + "/bin/plugins/pirrel.p";
 const std::string zirka_exe = win_dir + "/bin/zirka.exe";
+
+TEST(PeTables, ParsedFromObjdumpsText)
+{
+    // The lines that count, as objdump -p prints them, among some that do not.
+    const std::string text = "build/pirrel.p:     file format pei-i386\n"
+                             "\n"
+                             "Characteristics 0x2106\n"
+                             "\texecutable\n"
+                             "\tDLL\n"
+                             "\n"
+                             "\tDLL Name: zirka.exe\n"
+                             "\tvma:  Hint/Ord Member-Name Bound-To\n"
+                             "\t1c2f0\t    0  list_add_item\n"
+                             "\t1c300\t   12  new_vertex_set\n"
+                             "\n"
+                             "\tDLL Name: KERNEL32.dll\n"
+                             "\tvma:  Hint/Ord Member-Name Bound-To\n"
+                             "\t1c400\t  281  ExitProcess\n"
+                             "\n"
+                             "Name \t\t\t\t0001b050 pirrel.p\n"
+                             "\t[   0] +base[   1] 15e0 Export RVA\n"
+                             "[Ordinal/Name Pointer] Table\n"
+                             "\t[   0] ZIRKAPluginAbout\n"
+                             "\t[   1] ZIRKAPluginExit\n";
+    PeTables t = parse_pe_tables(text);
+    EXPECT_EQ(t.format, "pei-i386");
+    EXPECT_TRUE(t.dll);
+    EXPECT_EQ(t.export_name, "pirrel.p");
+    EXPECT_EQ(t.exports, (std::vector<std::string>{"ZIRKAPluginAbout", "ZIRKAPluginExit"}));
+    EXPECT_EQ(t.imports.at("zirka.exe"), (std::vector<std::string>{"list_add_item", "new_vertex_set"}));
+    EXPECT_EQ(t.imports.at("KERNEL32.dll"), (std::vector<std::string>{"ExitProcess"}));
+}
 
 PeTables read_tables(const std::string &file)
 {
     int status = 0;
     std::string text = command_output(std::string(PIRREL_MINGW_OBJDUMP) + " -p '" + file + "'", &status);
     EXPECT_EQ(status, 0) << "objdump -p " << file;
-
-    PeTables t;
-    const std::regex format_line(R"(file format (\S+))");
-    const std::regex export_name_line(R"(^Name\s+[0-9a-fA-F]+\s+(\S+)\s*$)");
-    const std::regex export_entry(R"(^\s+\[\s*\d+\]\s+(\S+)\s*$)");
-    const std::regex dll_line(R"(^\s+DLL Name: (\S+)\s*$)");
-    const std::regex import_entry(R"(^\s+[0-9a-fA-F]+\s+\d+\s+(\S+)\s*$)");
-    enum { NONE, CHARACTERISTICS, EXPORTS, IMPORTS } where = NONE;
-    std::string dll;
-    std::smatch m;
-    for (const std::string &line : split_lines(text)) {
-        if (line.empty()) {
-            where = NONE;
-        } else if (std::regex_search(line, m, format_line) && t.format.empty()) {
-            t.format = m[1];
-        } else if (line.rfind("Characteristics", 0) == 0) {
-            where = CHARACTERISTICS;
-        } else if (where == CHARACTERISTICS && line == "\tDLL") {
-            t.dll = true;
-        } else if (std::regex_match(line, m, export_name_line)) {
-            t.export_name = m[1];
-        } else if (line.find("[Ordinal/Name Pointer] Table") != std::string::npos) {
-            where = EXPORTS;
-        } else if (where == EXPORTS && std::regex_match(line, m, export_entry)) {
-            t.exports.push_back(m[1]);
-        } else if (std::regex_match(line, m, dll_line)) {
-            dll = m[1];
-            t.imports[dll];
-            where = IMPORTS;
-        } else if (where == IMPORTS && std::regex_match(line, m, import_entry)) {
-            t.imports[dll].push_back(m[1]);
-        }
-    }
-    return t;
+    return parse_pe_tables(text);
 }
 
 std::vector<std::string> host_operations()

@@ -55,26 +55,6 @@ std::string forward_slashes(std::string path)
 
 } // namespace
 
-TEST(WineRun, PluginRegistersItsCommandAndMenuItem)
-{
-    const std::string expected =
-        "plug-ins loaded: 1\n"
-        "command: kvx_extrude_along_path_scale\n"
-        "  flags: 0\n"
-        "  argument style: argv\n"
-        "  synopsis: <scale_amount>\n"
-        "  description: Extrude path with scaling\n"
-        "menu item: Extrude along path with scaling...\n"
-        "  action: ddhpirrel_dialog\n"
-        "  help: Extrude a surface along a path (line) with scaling across the length of the path\n"
-        "info: Adds a new menu entry 'Tools->Extrude along path'.  Extrudes a profile along a line.  Create a "
-        "new object consisting of a single polyline or line serving as the template object and a path object "
-        "also with only one polyline or line.Clear your selections and then select first the template object "
-        "and afterwards add the path object to the selection by holding down the SHIFT key. Now choose "
-        "'Tools->Extrude along path' from the menu to activate the function.\n";
-    EXPECT_EQ(windows_file("registration.txt"), expected);
-}
-
 TEST(WineRun, AboutTextIsTheLinuxOne)
 {
     const std::string about = windows_file("about.txt");
