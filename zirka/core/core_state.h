@@ -184,6 +184,10 @@ void zirka_state_release(ZirkaState &state);
 void zirka_object_release(Object *object);
 // Releases every object and free-standing vertex.
 void zirka_objects_release_all(ZirkaState &state);
+// Gives back the ids from first_id up that no object holds any more, from
+// the top down to the first one in use: the next object made gets the
+// lowest of them.
+void zirka_ids_give_back(int first_id);
 
 // The entry's texture coordinates are 0, 0 and shared when it is its
 // vertex's default entry.
@@ -209,9 +213,5 @@ void zirka_registry_truncate(size_t commands, size_t menu_items);
 // when the selection has not grown; otherwise false, with the selection
 // emptied, when there is no memory for its nodes.
 bool zirka_selection_changed(void);
-
-// Shows a message as windows_message_dialog does: recorded, printed on
-// standard output as one line, and handed to the front end.
-void zirka_message_show(const std::string &text) noexcept;
 
 #endif /* ZIRKA_CORE_STATE_H */

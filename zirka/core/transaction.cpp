@@ -44,8 +44,7 @@ void release_unreachable(ZirkaTransaction &t, bool history_kept)
         if (object && unreachable(object))
             zirka_object_release(object);
     }
-    while (s.next_object_id > t.first_id && !zirka_object_by_id(s.next_object_id - 1))
-        s.next_object_id--;
+    zirka_ids_give_back(t.first_id);
 }
 
 void roll_back(ZirkaTransaction &t)
@@ -145,6 +144,13 @@ bool run(const std::function<void()> &body, std::vector<int> *added)
 }
 
 } // namespace
+
+void zirka_ids_give_back(int first_id)
+{
+    ZirkaState &s = zirka_state();
+    while (s.next_object_id > first_id && !zirka_object_by_id(s.next_object_id - 1))
+        s.next_object_id--;
+}
 
 bool zirka_transaction(const std::function<void()> &body) { return run(body, nullptr); }
 

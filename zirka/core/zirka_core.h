@@ -139,7 +139,11 @@ std::vector<Object *> zirka_selection(void);
 
 /* ---- messages, Tcl, commands, menu ------------------------------------------ */
 
-const std::vector<std::string> &zirka_messages(void); // windows_message_dialog texts
+// Shows a message of the host's own as windows_message_dialog shows a
+// plug-in's: recorded, printed on standard output as one line, and handed
+// to the front end.
+void zirka_message_show(const std::string &text) noexcept;
+const std::vector<std::string> &zirka_messages(void); // windows_message_dialog texts, and the host's own
 void zirka_messages_clear(void);
 const std::vector<std::string> &zirka_tcl_log(void);    // what tcl_command was asked to evaluate
 const std::vector<std::string> &zirka_tcl_errors(void); // error messages of those evaluations
