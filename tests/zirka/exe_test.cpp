@@ -2,7 +2,9 @@
 // arguments and exit status, --plugins, and bad options.
 #include "zirka_fixture.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 
 #ifndef _WIN32
 #include <sys/wait.h>
@@ -77,6 +79,21 @@ TEST_F(Executable, FailingPluginIsReportedAndTheScriptStillRuns)
     EXPECT_EQ(run.out, "0\n");
     EXPECT_EQ(run.err, "zirka: ZIRKAPluginInit of plug-in \"" ZIRKA_FIXTURE_PLUGINS
                        "/init_fails/init_fails.p\" failed with code 7\n");
+}
+
+TEST_F(Executable, TruncatedPluginIsReportedAndTheOthersLoad)
+{
+    namespace fs = std::filesystem;
+    std::string whole = read_file(ZIRKA_FIXTURE_PLUGINS "/good/good.p");
+    std::string cut = write_file("plugins/a_cut.p", whole.substr(0, whole.size() / 3));
+    fs::copy_file(ZIRKA_FIXTURE_PLUGINS "/good/good.p", temp_dir() + "/plugins/b_good.p");
+    ExeRun run = zirka("--plugins '" + temp_dir() + "/plugins' " +
+                       script("puts [llength [host::plugins]]; fixture_good started"));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "1\n2: fixture_good|started\nfixture_good: exit\n");
+    EXPECT_EQ(run.err.rfind("zirka: plug-in \"" + cut + "\" is not a complete library: its headers need ", 0), 0u)
+        << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
 }
 
 TEST_F(Executable, UnknownOptionPrintsUsageAndExitsTwo)

@@ -224,11 +224,17 @@ struct ZirkaPlugin {
 int zirka_load_plugin_folder(const std::string &folder);
 // Loads one plug-in file and calls its ZIRKAPluginInit with folder (trailing
 // separators removed). Returns false, with the reason in *error (may be
-// NULL), when it cannot be loaded, lacks an entry point or fails to
-// initialise; the library is then unloaded again, and the commands and menu
-// items it registered while failing are removed (their handlers and the
-// commands behind the items go with the library).
+// NULL), when it is not a complete library (zirka_library_complete: the
+// platform's loader never sees it), cannot be loaded, lacks an entry point
+// or fails to initialise; the library is then unloaded again, and the
+// commands and menu items it registered while failing are removed (their
+// handlers and the commands behind the items go with the library).
 bool zirka_load_plugin(const std::string &file, const std::string &folder, std::string *error);
+// Whether file, when it is an ELF or PE library, holds every part its
+// headers name; false with "plug-in "FILE" is not a complete library: ..."
+// in *why (may be NULL) when it was cut short. Files of other kinds, and
+// files that cannot be opened, are left to the platform's loader (true).
+bool zirka_library_complete(const std::string &file, std::string *why);
 const std::vector<ZirkaPlugin> &zirka_plugins(void);
 const std::vector<std::string> &zirka_plugin_errors(void);
 // Calls ZIRKAPluginExit of every loaded plug-in, last loaded first, once.
