@@ -8,10 +8,10 @@
 // that a new step makes unreachable keeps its objects (world.cpp), so that
 // the copy can be put back. When the body returns:
 //
-//  - when the count moved, the copies are put back, the free-standing
-//    vertices made since are freed and the blocks kept for reuse go back to
-//    the system; nothing reaches what the body made any more, so the next
-//    point releases all of it;
+//  - when the count moved, the copies are put back and the free-standing
+//    vertices made since are freed; nothing reaches what the body made any
+//    more, so the next point releases all of it, and then the blocks kept
+//    for reuse go back to the system;
 //  - every object made during the body that is neither in the world nor in
 //    an undo step is released, and so is every object of the steps the
 //    body made unreachable;
@@ -67,7 +67,6 @@ void roll_back(ZirkaTransaction &t)
         zirka_arena_unref(s.arenas, free.arena);
         free = FreeVertices{};
     }
-    zirka_arenas_release_spare(s.arenas);
 }
 
 // The ids of the objects in the world now that were not in before.
@@ -140,6 +139,10 @@ bool run(const std::function<void()> &body, std::vector<int> *added)
         }
     }
     release_unreachable(t, ok);
+    // What the body took goes back to the system, not to the blocks kept
+    // for reuse: memory has run short.
+    if (!ok)
+        zirka_arenas_release_spare(s.arenas);
     return ok;
 }
 
