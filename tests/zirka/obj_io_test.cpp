@@ -184,7 +184,10 @@ TEST_F(ObjFiles, NumbersReadAsStrtofReadsThem)
         obj = write_file("refused.obj", std::string("v 0 0 0\nv 1 ") + c.number + " 2\n");
         EXPECT_EQ(eval_error("host::load " + obj), obj + ":2: " + c.message);
     }
-    // The numbers after x y z are checked too.
+    // A w or an r g b colour after x y z is read past, but checked too.
+    obj = write_file("colour.obj", "v 1 2 3 1\nv 4 5 6 0.1 0.2 0.3\n");
+    EXPECT_EQ(eval("host::vertices [host::load " + obj + "]"), "{1.0 2.0 3.0} {4.0 5.0 6.0}");
+    eval("host::reset");
     obj = write_file("colour.obj", "v 1 2 3 0.5 nan 1\n");
     EXPECT_EQ(eval_error("host::load " + obj), obj + ":1: number \"nan\" is not finite");
     EXPECT_EQ(eval("host::objects"), "");
