@@ -200,4 +200,16 @@ TEST_F(OutOfMemory, EveryAllocationOfASave)
     }
 }
 
+TEST_F(OutOfMemory, SelectingWithoutMemoryChangesNothing)
+{
+    eval("lassign [host::load " + input_file + "] ::mem_t ::mem_p; host::select $::mem_p");
+    zirka_memory_fail_at(1, true);
+    std::string error = eval_error("host::select $::mem_t $::mem_p");
+    zirka_memory_fail_at(0, false);
+    EXPECT_EQ(error, "out of memory");
+    EXPECT_EQ(eval("lindex $errorCode 1"), "MEMORY");
+    EXPECT_EQ(eval("host::select"), eval("set ::mem_p"));
+    EXPECT_EQ(list_count(zirka_selection_get_objects_ordered()), 1);
+}
+
 } // namespace

@@ -193,7 +193,9 @@ static int select_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const o
                 ids.push_back(zirka_object_id(object));
             }
         }
-        zirka_select(ids);
+        // Every id is good: only memory can be missing.
+        if (!zirka_select(ids))
+            return zirka_tcl_out_of_memory(interp);
         zirka_refresh_views();
     }
     Tcl_SetObjResult(interp, new_id_list(zirka_selection()));
@@ -211,11 +213,10 @@ static int step_cmd(Tcl_Interp *interp, int objc, Tcl_Obj *const objv[], bool re
         Tcl_SetErrorCode(interp, "ZIRKA", "UNDO", nullptr);
         return TCL_ERROR;
     }
+    // There is a step: only memory can be missing.
+    if (!(redo ? zirka_redo() : zirka_undo()))
+        return zirka_tcl_out_of_memory(interp);
     Tcl_SetObjResult(interp, zirka_tcl_string(redo ? names.front() : names.back()));
-    if (redo)
-        zirka_redo();
-    else
-        zirka_undo();
     zirka_refresh_views();
     return TCL_OK;
 }
