@@ -177,7 +177,7 @@ TEST_F(Transaction, OutOfMemoryAtEveryAllocationPutsEverythingBack)
             ASSERT_TRUE(zirka_undo());
             ASSERT_TRUE(zirka_select({zirka_object_id(b), zirka_object_id(a)}));
             const std::vector<int> world = world_ids(), selection = selection_ids();
-            const int next = zirka_object_id(c) + 1;
+            const int c_id = zirka_object_id(c), next = c_id + 1;
             const long blocks = zirka_memory_blocks(), failures = zirka_memory_failures();
 
             SCOPED_TRACE("allocation " + std::to_string(k) + (every_after ? " and every one after it" : ""));
@@ -192,7 +192,7 @@ TEST_F(Transaction, OutOfMemoryAtEveryAllocationPutsEverythingBack)
                 EXPECT_FALSE(outcome.out_of_memory);
                 EXPECT_EQ(outcome.added, std::vector<int>{next});
                 EXPECT_EQ(zirka_undo_names(), (std::vector<std::string>{"a and b", "Small"}));
-                EXPECT_EQ(zirka_object_by_id(zirka_object_id(c)), nullptr);
+                EXPECT_EQ(zirka_object_by_id(c_id), nullptr) << "the step to redo went with the new one";
                 EXPECT_GT(k, 5) << "the command allocates more than this";
                 break;
             }
@@ -212,7 +212,7 @@ TEST_F(Transaction, OutOfMemoryAtEveryAllocationPutsEverythingBack)
             EXPECT_EQ(zirka_messages().back(), "out of memory: tx_small was cancelled, nothing changed");
             // The step to redo is still whole, and no id was used up.
             ASSERT_TRUE(zirka_redo());
-            EXPECT_EQ(world_ids().back(), zirka_object_id(c));
+            EXPECT_EQ(world_ids().back(), c_id);
             EXPECT_EQ(zirka_object_id(new_object(ZIRKA_OBJECT_NORMAL)), next);
         }
     }

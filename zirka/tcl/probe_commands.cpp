@@ -170,6 +170,18 @@ static int memory_fail_at_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj 
     return TCL_OK;
 }
 
+/*
+ * memory_allocations_cmd --  host::memory_allocations
+ * Results: the host's allocations since the last host::memory_fail_at.
+ */
+static int memory_allocations_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
+{
+    if (zirka_tcl_no_arguments(interp, objc, objv) != TCL_OK)
+        return TCL_ERROR;
+    Tcl_SetObjResult(interp, Tcl_NewWideIntObj(zirka_memory_allocations()));
+    return TCL_OK;
+}
+
 int zirka_tcl_probe_commands(Tcl_Interp *interp)
 {
     static const ZirkaTclCommand commands[] = {
@@ -184,6 +196,7 @@ int zirka_tcl_probe_commands(Tcl_Interp *interp)
         {"::host::commands", commands_cmd},
         {"::host::plugins", plugins_cmd},
         {"::host::memory_fail_at", memory_fail_at_cmd},
+        {"::host::memory_allocations", memory_allocations_cmd},
     };
     zirka_tcl_create(interp, commands);
     return TCL_OK;
