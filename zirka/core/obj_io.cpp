@@ -43,11 +43,12 @@ static const size_t obj_line_limit = size_t(4) << 20;
 
 namespace {
 
+// 16 bytes: a file of quads holds millions of them.
 struct ObjElement {
-    int type;     // ZIRKA_SURFACE_*
-    size_t first; // its indices are ObjObject::indices[first, first + count)
-    size_t count;
-    int line;     // where it was read
+    size_t first;   // its indices are ObjObject::indices[first, first + count)
+    uint32_t line;  // where it was read
+    uint16_t count; // at most 65535, as a surface
+    int8_t type;    // ZIRKA_SURFACE_*
 };
 
 struct ObjObject {
@@ -110,7 +111,7 @@ public:
                     continue;
             }
             const char *start = buffer_ + pos_;
-            const char *stop = find_line_end(start, buffer_ + end_);
+            const char *stop = find_line_end(start, buffer_ + end_, piece_has_cr_);
             size_t n = static_cast<size_t>(stop - start);
             if (carry_.size() + n > obj_line_limit)
                 return too_long;
@@ -150,10 +151,14 @@ public:
 private:
     static const size_t size = size_t(1) << 20;
 
-    static const char *find_line_end(const char *from, const char *to)
+    // The first "\n" or "\r" in [from, to), or to; "\r" is looked for only
+    // in a piece that holds one.
+    static const char *find_line_end(const char *from, const char *to, bool cr_too)
     {
         const char *lf = static_cast<const char *>(std::memchr(from, '\n', static_cast<size_t>(to - from)));
         const char *limit = lf ? lf : to;
+        if (!cr_too)
+            return limit;
         const char *cr = static_cast<const char *>(std::memchr(from, '\r', static_cast<size_t>(limit - from)));
         return cr ? cr : limit;
     }
@@ -162,8 +167,10 @@ private:
     {
         pos_ = 0;
         end_ = std::fread(buffer_, 1, size, file_);
-        if (end_ > 0)
+        if (end_ > 0) {
+            piece_has_cr_ = std::memchr(buffer_, '\r', end_) != nullptr;
             return line;
+        }
         return std::ferror(file_) ? read_error : end;
     }
 
@@ -172,6 +179,7 @@ private:
     size_t pos_ = 0, end_ = 0;
     HostString carry_; // a line that crosses pieces
     bool skip_newline_ = false;
+    bool piece_has_cr_ = false;
     bool done_ = false;
 };
 
@@ -255,7 +263,7 @@ static std::string parse_float(std::string_view text, float *out)
         negative = body[0] == '-';
         body.remove_prefix(1);
     }
-    if (is_not_finite(body))
+    if (!body.empty() && ((body[0] | 0x20) == 'i' || (body[0] | 0x20) == 'n') && is_not_finite(body))
         return "number \"" + text_of(text) + "\" is not finite";
     const bool hex = body.size() >= 2 && body[0] == '0' && (body[1] | 0x20) == 'x';
     size_t p = hex ? 2 : 0, n = body.size();
@@ -315,25 +323,29 @@ static std::string parse_float(std::string_view text, float *out)
     return "";
 }
 
-// One part of an index reference: an optional sign and decimal digits.
-// False when it is not that; *out is LONG_MAX when it is too large for a long.
-static bool parse_integer(std::string_view text, long *out)
+// One part of an index reference at *p: an optional sign and decimal digits,
+// up to a "/" or the end. False when it is not that; *out is LONG_MAX when
+// it is too large for a long. Moves *p past it.
+static bool scan_integer(const char **p, const char *end, long *out)
 {
-    bool negative = !text.empty() && text[0] == '-';
-    if (!text.empty() && (text[0] == '+' || text[0] == '-'))
-        text.remove_prefix(1);
-    if (text.empty())
-        return false;
-    for (char c : text)
-        if (!is_digit(c, false))
-            return false;
+    const char *at = *p;
+    bool negative = at < end && *at == '-';
+    if (at < end && (*at == '+' || *at == '-'))
+        at++;
+    const char *digits = at;
     unsigned long value = 0;
-    std::from_chars_result res = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (res.ec == std::errc::result_out_of_range || value > static_cast<unsigned long>(LONG_MAX)) {
-        *out = LONG_MAX;
-        return true;
+    bool too_large = false;
+    for (; at < end && *at >= '0' && *at <= '9'; at++) {
+        unsigned digit = static_cast<unsigned>(*at - '0');
+        if (value > (static_cast<unsigned long>(LONG_MAX) - digit) / 10)
+            too_large = true;
+        else
+            value = value * 10 + digit;
     }
-    *out = negative ? -static_cast<long>(value) : static_cast<long>(value);
+    if (at == digits || (at < end && *at != '/'))
+        return false;
+    *p = at;
+    *out = too_large ? LONG_MAX : negative ? -static_cast<long>(value) : static_cast<long>(value);
     return true;
 }
 
@@ -361,29 +373,20 @@ static bool read_vertex(ObjReader *r)
 // other than 0: the vertex index, resolved to the object's own numbering.
 static bool read_index(ObjReader *r, std::string_view word, int *out)
 {
-    std::string_view parts[3];
-    size_t count = 0;
-    for (size_t from = 0;;) {
-        size_t slash = word.find('/', from);
-        if (count == 3)
-            return fail(r, "bad index \"" + text_of(word) + "\"");
-        parts[count++] = word.substr(from, slash == std::string_view::npos ? slash : slash - from);
-        if (slash == std::string_view::npos)
-            break;
-        from = slash + 1;
+    const char *p = word.data(), *end = p + word.size();
+    long index = 0, other = 0;
+    bool ok = scan_integer(&p, end, &index) && index != 0;
+    const char *index_end = p;
+    // Then "/t", "/t/n" or "//n".
+    for (int part = 1; ok && p < end && part <= 2; part++) {
+        p++; // the "/"
+        if (part == 1 && p < end && *p == '/')
+            continue; // i//n: no t
+        ok = scan_integer(&p, end, &other) && other != 0;
     }
-    long index = 0;
-    for (size_t i = 0; i < count; i++) {
-        long value;
-        bool may_be_empty = i == 1 && count == 3; // i//n
-        if (parts[i].empty() && may_be_empty)
-            continue;
-        if (!parse_integer(parts[i], &value) || value == 0)
-            return fail(r, "bad index \"" + text_of(word) + "\"");
-        if (i == 0)
-            index = value;
-    }
-    const std::string_view text = parts[0];
+    if (!ok || p != end)
+        return fail(r, "bad index \"" + text_of(word) + "\"");
+    const std::string_view text(word.data(), static_cast<size_t>(index_end - word.data()));
     long global = index == LONG_MAX ? -1 : index > 0 ? index - 1 : r->vertex_total + index;
     if (global < 0 || global >= r->vertex_total)
         return fail(r, "index " + text_of(text) + " out of range");
@@ -398,32 +401,32 @@ static bool read_element(ObjReader *r)
 {
     const HostVector<std::string_view> &words = r->words;
     ObjObject &object = r->objects.back();
-    ObjElement element{words[0] == "f" ? ZIRKA_SURFACE_POLYGON : ZIRKA_SURFACE_LINE, object.indices.size(), 0,
-                       r->line};
+    const size_t first = object.indices.size();
+    int type = words[0] == "f" ? ZIRKA_SURFACE_POLYGON : ZIRKA_SURFACE_LINE;
     for (size_t i = 1; i < words.size(); i++) {
         int index;
         if (!read_index(r, words[i], &index)) {
-            object.indices.resize(element.first);
+            object.indices.resize(first);
             return false;
         }
         object.indices.push_back(index);
     }
-    element.count = object.indices.size() - element.first;
-    if (element.count == 0)
+    size_t count = object.indices.size() - first;
+    if (count == 0)
         return fail(r, "element without vertices");
     // A line that ends where it began is a closed line: "l 1 1" is a closed
     // line of one vertex.
-    if (element.type == ZIRKA_SURFACE_LINE && element.count >= 2 &&
-        object.indices.back() == object.indices[element.first]) {
-        element.type = ZIRKA_SURFACE_CLOSED_LINE;
+    if (type == ZIRKA_SURFACE_LINE && count >= 2 && object.indices.back() == object.indices[first]) {
+        type = ZIRKA_SURFACE_CLOSED_LINE;
         object.indices.pop_back();
-        element.count--;
+        count--;
     }
-    if (element.count > UINT16_MAX) {
-        object.indices.resize(element.first);
-        return fail(r, "element of " + std::to_string(element.count) + " vertices, but a surface holds at most 65535");
+    if (count > UINT16_MAX) {
+        object.indices.resize(first);
+        return fail(r, "element of " + std::to_string(count) + " vertices, but a surface holds at most 65535");
     }
-    object.elements.push_back(element);
+    object.elements.push_back(
+        ObjElement{first, static_cast<uint32_t>(r->line), static_cast<uint16_t>(count), static_cast<int8_t>(type)});
     return true;
 }
 
@@ -518,7 +521,7 @@ static bool join_two_point_lines(ObjReader *r, ObjObject &o)
         return true;
     const std::string object = "object \"" + text_of(o.name) + "\": its " + std::to_string(pairs) + " two-point lines";
     if (others > 0)
-        return fail_at(r, other->line, object + " lie beside " + std::to_string(others) + " other element" +
+        return fail_at(r, static_cast<int>(other->line), object + " lie beside " + std::to_string(others) + " other element" +
                                            (others == 1 ? "" : "s") + "; " + one_line_needed);
     // Each vertex meets at most two edges; at_vertex holds them.
     HostVector<int> ends, at_vertex(2 * o.vertices.size(), -1);
@@ -527,7 +530,7 @@ static bool join_two_point_lines(ObjReader *r, ObjObject &o)
             int v = o.indices[e.first + k];
             int *slots = &at_vertex[2 * static_cast<size_t>(v)];
             if (slots[0] >= 0 && slots[1] >= 0)
-                return fail_at(r, e.line, object + " branch at vertex " + std::to_string(o.first_vertex + v + 1) +
+                return fail_at(r, static_cast<int>(e.line), object + " branch at vertex " + std::to_string(o.first_vertex + v + 1) +
                                               "; " + one_line_needed);
             slots[slots[0] >= 0 ? 1 : 0] = static_cast<int>(ends.size() / 2);
             ends.push_back(v);
@@ -553,14 +556,15 @@ static bool join_two_point_lines(ObjReader *r, ObjObject &o)
                 walk_chain(ends, at_vertex, &taken, -1, start, static_cast<int>(e), &ignored);
         }
     if (chains > 1)
-        return fail_at(r, o.elements[first_left].line,
+        return fail_at(r, static_cast<int>(o.elements[first_left].line),
                        object + " make " + std::to_string(chains) + " separate polylines; " + one_line_needed);
     HostVector<int> path(backward.rbegin(), backward.rend());
     path.insert(path.end(), forward.begin(), forward.end());
     if (path.size() > UINT16_MAX)
-        return fail_at(r, o.elements.back().line, "polyline of " + std::to_string(path.size()) +
+        return fail_at(r, static_cast<int>(o.elements.back().line), "polyline of " + std::to_string(path.size()) +
                                                       " vertices, but a surface holds at most 65535");
-    ObjElement joined{closed ? ZIRKA_SURFACE_CLOSED_LINE : ZIRKA_SURFACE_LINE, 0, path.size(), o.elements[0].line};
+    ObjElement joined{0, o.elements[0].line, static_cast<uint16_t>(path.size()),
+                      static_cast<int8_t>(closed ? ZIRKA_SURFACE_CLOSED_LINE : ZIRKA_SURFACE_LINE)};
     o.indices.swap(path);
     o.elements.assign(1, joined);
     return true;
