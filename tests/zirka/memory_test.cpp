@@ -200,6 +200,19 @@ TEST_F(OutOfMemory, EveryAllocationOfASave)
     }
 }
 
+TEST_F(OutOfMemory, TheProbesCountAllocationsAndMakeThemFail)
+{
+    const std::string failures = eval("host::memory_fail_at 0");
+    EXPECT_EQ(eval("host::memory_allocations"), "0");
+    eval("host::load " + input_file);
+    EXPECT_GT(std::stol(eval("host::memory_allocations")), 2) << "two objects take records of their own";
+    EXPECT_EQ(eval("host::memory_fail_at 1 true"), failures) << "no failure yet";
+    EXPECT_EQ(eval_error("host::load " + input_file), input_file + ": out of memory: nothing was loaded");
+    EXPECT_GT(std::stol(eval("host::memory_fail_at 0")), std::stol(failures));
+    EXPECT_EQ(eval("llength [host::objects]"), "2");
+    EXPECT_EQ(eval_error("host::memory_fail_at x"), "expected integer but got \"x\"");
+}
+
 TEST_F(OutOfMemory, SelectingWithoutMemoryChangesNothing)
 {
     eval("lassign [host::load " + input_file + "] ::mem_t ::mem_p; host::select $::mem_p");
