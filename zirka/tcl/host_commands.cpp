@@ -41,7 +41,8 @@ static int load_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const obj
             zirka_world_add_objects("Load " + std::filesystem::u8path(path).filename().u8string(), objects);
     });
     if (!read || !whole) {
-        Tcl_SetObjResult(interp, zirka_tcl_string(read ? path + ": out of memory: nothing was loaded" : error));
+        // Not whole: memory ran out, perhaps before the file was even opened.
+        Tcl_SetObjResult(interp, zirka_tcl_string(whole ? error : path + ": out of memory: nothing was loaded"));
         Tcl_SetErrorCode(interp, "ZIRKA", "OBJ", nullptr);
         return TCL_ERROR;
     }
