@@ -8,7 +8,11 @@
 #   scripts/try.sh [--dry-run] [INPUT.obj [AMOUNT]]
 #
 #   --dry-run  say what would be installed, built and run, and do nothing.
+#
+# INPUT.obj is taken relative to the folder try.sh is run in; the results go
+# to out/ in the repository.
 set -euo pipefail
+here=$(pwd)
 cd "$(dirname "$0")/.."
 
 dry_run=0
@@ -16,7 +20,25 @@ if [ "${1:-}" = --dry-run ]; then
   dry_run=1
   shift
 fi
-input=${1:-examples/star_along_path.obj}
+input=examples/star_along_path.obj
+if [ $# -ge 1 ]; then
+  case $1 in
+    /*) input=$1 ;;
+    *) input=$here/$1 ;;
+  esac
+  why=
+  if [ ! -e "$input" ]; then
+    why="no such file"
+  elif [ -d "$input" ]; then
+    why="it is a folder"
+  elif [ ! -r "$input" ]; then
+    why="not readable"
+  fi
+  if [ -n "$why" ]; then
+    echo "try.sh: cannot read $1: $why" >&2
+    exit 1
+  fi
+fi
 amount=${2:-25}
 output=out/$(basename "${input%.obj}")_extruded.obj
 picture=out/$(basename "${input%.obj}").png

@@ -2,7 +2,8 @@
 # turns, pans and zooms under the pointer and the named views and "fit" give
 # the same pixels back; clicks in the view and the list select in order; the
 # Tools menu runs the command on that selection; the message area shows its
-# summary and a refusal's standard-error line; Undo takes it back.
+# summary, a refusal's standard-error line and the host's word when memory
+# runs out; Undo takes it back.
 #
 #   zirka --plugins PLUGIN_DIR --gui gui_view.tcl EXAMPLE.obj
 
@@ -173,6 +174,36 @@ settle
 check "refusal shown" [lindex [split [string trim [.messages get 1.0 end]] \n] end] \
     "extrude_along_path(): can only operate on exactly two objects!"
 check "nothing made" [llength [host::objects]] 3
+
+# Out of memory: every allocation of the host fails from the tenth on, in
+# the middle of the command. It is cancelled, the window shows the host's
+# message (its message box answered), and nothing is made.
+host::select $star $path
+settle
+proc dismiss {tries} {
+    if {[winfo exists .__tk__messagebox]} {
+        .__tk__messagebox.ok invoke
+        return
+    }
+    if {$tries > 100} {
+        puts "FAIL: the message box did not appear"
+        exit 1
+    }
+    after 50 [list dismiss [incr tries]]
+}
+after 100 [list dismiss 0]
+.messages configure -state normal
+.messages delete 1.0 end
+.messages configure -state disabled
+host::memory_fail_at 10 1
+set result [kvx_extrude_along_path_scale 50]
+host::memory_fail_at 0
+settle
+check "result when out of memory" $result {}
+check "out of memory shown" [string trim [.messages get 1.0 end]] \
+    "out of memory: kvx_extrude_along_path_scale was cancelled, nothing changed\nextrude_along_path(): out of memory!"
+check "nothing made when out of memory" [llength [host::objects]] 3
+check "history when out of memory" [lindex [host::history] end] "Extrude along path"
 
 .menubar.edit invoke Undo
 settle

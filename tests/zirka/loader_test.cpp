@@ -4,6 +4,7 @@
 #include "zirka_fixture.h"
 
 #include <filesystem>
+#include <fstream>
 
 #ifndef _WIN32
 #include <dlfcn.h>
@@ -68,6 +69,64 @@ TEST_F(Loader, UnloadableFileIsReported)
     std::string error;
     EXPECT_FALSE(zirka_load_plugin(junk, temp_dir(), &error));
     EXPECT_EQ(error.rfind("cannot load plug-in \"" + junk + "\": ", 0), 0u) << error;
+}
+
+// A copy cut short: its headers name parts past its end, and the platform's
+// loader would touch pages that are not there.
+TEST_F(Loader, TruncatedLibraryIsRefusedBeforeTheLoaderSeesIt)
+{
+    const std::string whole = read_file(fixture("good"));
+    ASSERT_GT(whole.size(), 4096u);
+    EXPECT_TRUE(zirka_library_complete(fixture("good"), nullptr));
+    for (size_t size : {whole.size() - 1, whole.size() / 2, size_t(100), size_t(5)}) {
+        SCOPED_TRACE(size);
+        std::string cut = write_file("cut.p", whole.substr(0, size));
+        std::string error;
+        EXPECT_FALSE(zirka_load_plugin(cut, temp_dir(), &error));
+        std::string start = "plug-in \"" + cut + "\" is not a complete library: its headers need ";
+        EXPECT_EQ(error.substr(0, start.size()), start) << error;
+        EXPECT_NE(error.find(" bytes, the file has " + std::to_string(size) + " (an interrupted copy?)"),
+                  std::string::npos)
+            << error;
+        EXPECT_FALSE(still_loaded(cut));
+    }
+    // The section headers are the last part of this file.
+    std::string error;
+    EXPECT_FALSE(zirka_library_complete(write_file("cut.p", whole.substr(0, whole.size() - 1)), &error));
+    EXPECT_NE(error.find("need " + std::to_string(whole.size()) + " bytes"), std::string::npos) << error;
+}
+
+// A PE file (as pirrel.p is on Windows): one section of 0x100 bytes at 0x200.
+TEST_F(Loader, TruncatedWindowsLibraryIsRefused)
+{
+    std::string pe(0x300, '\0');
+    auto put = [&](size_t at, uint32_t value, int width) {
+        for (int i = 0; i < width; i++)
+            pe[at + i] = static_cast<char>((value >> (8 * i)) & 0xff);
+    };
+    pe[0] = 'M';
+    pe[1] = 'Z';
+    put(0x3c, 0x40, 4);
+    pe.replace(0x40, 4, std::string("PE\0\0", 4));
+    put(0x44, 0x14c, 2); // i386
+    put(0x46, 1, 2);     // one section
+    put(0x58 + 16, 0x100, 4);
+    put(0x58 + 20, 0x200, 4);
+    EXPECT_TRUE(zirka_library_complete(write_file("whole.p", pe), nullptr));
+    std::string cut = write_file("cut.p", pe.substr(0, 0x2ff));
+    std::string error;
+    EXPECT_FALSE(zirka_library_complete(cut, &error));
+    EXPECT_EQ(error, "plug-in \"" + cut + "\" is not a complete library: its headers need 768 bytes, "
+                     "the file has 767 (an interrupted copy?)");
+    // The section table itself cut off.
+    EXPECT_FALSE(zirka_library_complete(write_file("cut.p", pe.substr(0, 0x60)), nullptr));
+    // The cross-built plug-in, when there is one, whole and cut.
+    const std::string built = PIRREL_BINARY_DIR "/win-cross/bin/plugins/pirrel.p";
+    if (std::filesystem::exists(built)) {
+        std::string dll = read_file(built);
+        EXPECT_TRUE(zirka_library_complete(built, nullptr));
+        EXPECT_FALSE(zirka_library_complete(write_file("cut.p", dll.substr(0, dll.size() - 1)), nullptr));
+    }
 }
 
 TEST_F(Loader, MissingOrEmptyFolderLoadsNothing)

@@ -73,6 +73,31 @@ TEST_F(HostTcl, RegisteredCommandGetsItsArgumentsNameFirst)
               "synopsis <script> description {Runs a script} arg_style argv flags 0");
 }
 
+// Adds two new objects to the world in one step, after making one it
+// leaves out; argv[1] "refuse" makes one and adds nothing.
+static void ZIRKA_CALL tcl_test_adder(int argc, const char **argv)
+{
+    Object *left_out = new_object(ZIRKA_OBJECT_NORMAL);
+    (void)left_out;
+    if (argc > 1 && std::string(argv[1]) == "refuse")
+        return;
+    zirka_world_add_objects("Two", {new_object(ZIRKA_OBJECT_NORMAL), new_object(ZIRKA_OBJECT_NORMAL)});
+}
+
+TEST_F(HostTcl, PluginCommandResultIsTheIdsItAdded)
+{
+    zirka_add_command_full("tcl_test_adder", tcl_test_adder, 0, "argv", "?refuse?", "Adds two objects");
+    std::string probe = write_file("one.obj", "v 0 0 0\n");
+    const int next = std::stoi(eval("host::load " + probe)) + 1;
+    EXPECT_EQ(eval("tcl_test_adder refuse"), "");
+    // The refused run used up no id; the one left out here did, below the two kept.
+    EXPECT_EQ(eval("tcl_test_adder"), std::to_string(next + 1) + " " + std::to_string(next + 2));
+    EXPECT_EQ(eval("host::objects"), std::to_string(next - 1) + " " + std::to_string(next + 1) + " " +
+                                         std::to_string(next + 2));
+    EXPECT_EQ(eval_error("host::info " + std::to_string(next)), "no object with id " + std::to_string(next))
+        << "the one left out is released";
+}
+
 TEST_F(HostTcl, MessageDialogTextsAreRecordedAndPrinted)
 {
     zirka_add_command_full("tcl_test_dialog", tcl_test_dialog, 0, "argv", "?arg ...?", "Shows a message");

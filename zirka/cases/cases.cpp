@@ -5,7 +5,6 @@
 
 #include "zirka_core.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -133,7 +132,6 @@ static std::string run_case(const ZirkaCase &c, const std::string &output_folder
     }
     zirka_select(ids);
 
-    const std::vector<Object *> before = zirka_world_objects();
     const size_t steps_before = zirka_undo_names().size();
     std::vector<const char *> argv{zirka_cases_command};
     for (const std::string &argument : c.arguments)
@@ -143,13 +141,15 @@ static std::string run_case(const ZirkaCase &c, const std::string &output_folder
     const std::string stderr_file = output_folder + "/" + c.name + ".stderr";
     if (!capture_begin(&capture, stderr_file))
         return "case " + c.name + ": cannot write \"" + stderr_file + "\"";
-    zirka_command_call(zirka_cases_command, static_cast<int>(argv.size()), argv.data());
+    // One transaction of the host: what the command left out of the world
+    // goes, and without memory it is undone whole (its message is logged).
+    ZirkaCommandOutcome outcome;
+    zirka_command_call(zirka_cases_command, static_cast<int>(argv.size()), argv.data(), &outcome);
     capture_end(&capture);
 
     std::vector<Object *> made;
-    for (Object *object : zirka_world_objects())
-        if (std::find(before.begin(), before.end(), object) == before.end())
-            made.push_back(object);
+    for (int id : outcome.added)
+        made.push_back(zirka_object_by_id(id));
     std::string log;
     for (const std::string &message : zirka_messages())
         log += "message: " + message + "\n";

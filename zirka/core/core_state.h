@@ -13,11 +13,11 @@
 #include "zirka_core.h"
 
 #include "arena.h"
+#include "memory.h"
 #include "nodes.h"
 #include "segments.h"
 
 #include <cstddef>
-#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -88,21 +88,23 @@ struct ObjectList {
     bool wanted = false;
 };
 
+// Made with zirka_host_new, released by zirka_object_release.
 struct Object {
     int id;
     int type;
     std::string name;
     bool in_world = false;
+    uint32_t mark = 0;             // the state's mark_epoch when last found reachable
     Arena *arena;                  // its records; held
-    std::vector<Arena *> borrowed; // arenas of surfaces made elsewhere; held
+    HostVector<Arena *> borrowed;  // arenas of surfaces made elsewhere; held
     Segments<Vertex> vertices;
     Segments<Surface *> surfaces;
     ObjectList vertex_list, surface_list;
 };
 
 struct ZirkaUndoStep {
-    std::string name;
-    std::vector<Object *> objects;
+    HostString name;
+    HostVector<Object *> objects;
 };
 
 // Free-standing vertices, in an arena of their own, kept until the next reset.
@@ -111,21 +113,45 @@ struct FreeVertices {
     long count = 0;
 };
 
+// What a transaction (transaction.cpp) needs to put the world back as it
+// was: the world, the undo history and the selection as they were, the
+// first id it could make, where the free-standing vertices stood, and the
+// allocation failures counted before it began.
+struct ZirkaTransaction {
+    HostVector<Object *> world;
+    HostVector<ZirkaUndoStep> undo;
+    size_t undo_done = 0;
+    HostVector<Object *> selection;
+    int first_id = 0;
+    long failures = 0;
+    bool had_free_vertices = false;
+    long free_vertex_count = 0;
+    ArenaMark free_vertex_mark{};
+    bool reset = false; // zirka_reset ran meanwhile: there is nothing to go back to
+};
+
+typedef std::unordered_map<int, Object *, std::hash<int>, std::equal_to<int>,
+                           HostAllocator<std::pair<const int, Object *>>>
+    ZirkaObjectTable;
+
 // Everything the host knows. Objects and surfaces are owned here from the
 // moment they are made, so an object a plug-in makes and never hands to the
-// world is still released by zirka_reset.
+// world is still released by zirka_reset (and, when a command made it, by
+// the command's transaction as the command returns).
 struct ZirkaState {
     NodePool nodes; // plug-ins' lists and the selection's
     long plugin_list_nodes = 0;
     Arenas arenas;
-    int next_object_id = 1; // ids are never reused within a run
-    std::unordered_map<int, std::unique_ptr<Object>> objects;
+    int next_object_id = 1; // ids in use are never reused; see transaction.cpp for those never seen
+    ZirkaObjectTable objects;
     FreeVertices free_vertices;
-    std::vector<Object *> world;
-    std::vector<Object *> selection;
+    HostVector<Object *> world;
+    HostVector<Object *> selection;
     List *selection_list = nullptr;
-    std::vector<ZirkaUndoStep> undo;
+    HostVector<ZirkaUndoStep> undo;
     size_t undo_done = 0; // steps [0, undo_done) are applied
+    ZirkaTransaction *transaction = nullptr; // the one running, outermost
+    uint32_t mark_epoch = 0;                  // for Object::mark
     std::vector<std::string> messages;
     std::vector<std::string> tcl_log;
     std::vector<std::string> tcl_errors;
@@ -158,6 +184,10 @@ void zirka_state_release(ZirkaState &state);
 void zirka_object_release(Object *object);
 // Releases every object and free-standing vertex.
 void zirka_objects_release_all(ZirkaState &state);
+// Gives back the ids from first_id up that no object holds any more, from
+// the top down to the first one in use: the next object made gets the
+// lowest of them.
+void zirka_ids_give_back(int first_id);
 
 // The entry's texture coordinates are 0, 0 and shared when it is its
 // vertex's default entry.
@@ -179,7 +209,9 @@ inline long zirka_vertex_index_in(const Vertex *vertex, const Object *object)
 // front end.
 void zirka_registry_truncate(size_t commands, size_t menu_items);
 
-// Rebuilds the host list of the selection after it changed.
-void zirka_selection_changed(void);
+// Rebuilds the host list of the selection after it changed. Never fails
+// when the selection has not grown; otherwise false, with the selection
+// emptied, when there is no memory for its nodes.
+bool zirka_selection_changed(void);
 
 #endif /* ZIRKA_CORE_STATE_H */

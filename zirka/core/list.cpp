@@ -25,6 +25,11 @@ ZIRKA_API List *ZIRKA_CALL list_clone(List *list)
     List **at = &head;
     for (; list; list = list->next) {
         *at = s.nodes.take(list->item);
+        if (!*at) {
+            // All or nothing.
+            s.plugin_list_nodes -= s.nodes.give_list(head);
+            return nullptr;
+        }
         at = &(*at)->next;
         s.plugin_list_nodes++;
     }
@@ -49,7 +54,10 @@ ZIRKA_API void ZIRKA_CALL list_add_item(List **list, void *item)
     while (*list)
         list = &(*list)->next;
     ZirkaState &s = zirka_state();
-    *list = s.nodes.take(item);
+    List *node = s.nodes.take(item);
+    if (!node)
+        return; // the list stays as it was
+    *list = node;
     s.plugin_list_nodes++;
 }
 

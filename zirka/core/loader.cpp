@@ -3,7 +3,8 @@
 // A plug-in is a shared library named *.p exporting ZIRKAPluginInit,
 // ZIRKAPluginExit, ZIRKAPluginAbout and ZIRKAPluginInfo. Every failure names
 // the file and, where one is missing or fails, the entry point, and unloads
-// the library. Loaded plug-ins stay loaded until the process ends (so leak
+// the library. A file that is not a whole library is not handed to the
+// platform's loader at all (library_check.cpp). Loaded plug-ins stay loaded until the process ends (so leak
 // reports can still name their functions); ZIRKAPluginExit runs at exit.
 #include "core_state.h"
 
@@ -60,6 +61,9 @@ bool zirka_load_plugin(const std::string &file, const std::string &folder_given,
     std::string dummy;
     std::string &why = error ? *error : dummy;
 
+    // A file cut short would bring the platform's loader down with it.
+    if (!zirka_library_complete(file, &why))
+        return false;
     LibraryHandle library = library_open(file);
     if (!library) {
         why = "cannot load plug-in \"" + file + "\": " + library_error();

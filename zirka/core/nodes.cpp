@@ -1,8 +1,6 @@
 // nodes.cpp -- the pool of list nodes.
 #include "nodes.h"
 
-#include <cstdlib>
-
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/asan_interface.h>
 #define NODES_POISON(p, size) ASAN_POISON_MEMORY_REGION((p), (size))
@@ -16,16 +14,22 @@ NodePool::~NodePool()
 {
     for (List *block : blocks_) {
         NODES_UNPOISON(block, block_nodes * sizeof(List));
-        std::free(block);
+        zirka_host_free(block);
     }
 }
 
-void NodePool::grow()
+bool NodePool::grow() noexcept
 {
-    List *block = static_cast<List *>(std::malloc(block_nodes * sizeof(List)));
+    List *block = static_cast<List *>(zirka_host_alloc(block_nodes * sizeof(List)));
     if (!block)
-        std::abort();
-    blocks_.push_back(block);
+        return false;
+    try {
+        blocks_.push_back(block);
+    } catch (const std::bad_alloc &e) {
+        zirka_host_free(block);
+        zirka_memory_caught(e);
+        return false;
+    }
     // Linked last to first, so that nodes are handed out in address order.
     for (size_t i = block_nodes; i-- > 0;) {
         block[i].item = nullptr;
@@ -33,12 +37,21 @@ void NodePool::grow()
         free_ = &block[i];
     }
     NODES_POISON(block, block_nodes * sizeof(List));
+    return true;
 }
 
-List *NodePool::take(void *item)
+bool NodePool::reserve(long n) noexcept
 {
-    if (!free_)
-        grow();
+    while (held() - in_use_ < n)
+        if (!grow())
+            return false;
+    return true;
+}
+
+List *NodePool::take(void *item) noexcept
+{
+    if (!free_ && !grow())
+        return nullptr;
     List *node = free_;
     NODES_UNPOISON(node, sizeof(List));
     free_ = node->next;

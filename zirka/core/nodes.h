@@ -6,12 +6,16 @@
  * command. The pool hands out nodes from blocks and takes them back on a
  * free list, so that churn costs no heap call and the blocks stay as hot
  * as the lists that use them. Under AddressSanitizer a node on the free
- * list is poisoned, so reading a released node is still reported.
+ * list is poisoned, so reading a released node is still reported. Blocks
+ * come from the host's allocator (memory.h): without memory for one, no
+ * node is handed out.
  */
 #ifndef ZIRKA_NODES_H
 #define ZIRKA_NODES_H
 
 #include "zirka_host.h"
+
+#include "memory.h"
 
 #include <cstddef>
 #include <vector>
@@ -23,8 +27,11 @@ public:
     NodePool &operator=(const NodePool &) = delete;
     ~NodePool();
 
-    // A node holding item, next NULL.
-    List *take(void *item);
+    // A node holding item, next NULL; NULL when there is no memory for it.
+    List *take(void *item) noexcept;
+    // Makes sure that the next n takes find their nodes; false when there is
+    // no memory for them.
+    bool reserve(long n) noexcept;
     // Puts the node back on the free list.
     void give(List *node);
     // Puts every node of the list back; returns how many there were.
@@ -38,9 +45,9 @@ public:
 
 private:
     List *free_ = nullptr;
-    std::vector<List *> blocks_;
+    HostVector<List *> blocks_;
     long in_use_ = 0;
-    void grow();
+    bool grow() noexcept;
 };
 
 #endif /* ZIRKA_NODES_H */

@@ -49,6 +49,8 @@ extern "C" ZIRKA_API void ZIRKA_CALL object_calc_normals_force(Object *object)
     // The sums are kept in double until every surface has added to them.
     size_t bytes = 3 * sizeof(double) * (object->vertices.size() + 1);
     double *sum = static_cast<double *>(zirka_block_alloc_zeroed(zirka_state().arenas, bytes));
+    if (!sum)
+        return; // counted: the normals stay as they were, and a running command fails
     object->surfaces.for_each_run([&](Surface *const *run, size_t n) {
         for (size_t k = 0; k < n; k++) {
             Surface *surface = run[k];

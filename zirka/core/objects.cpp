@@ -9,9 +9,14 @@
 
 /* ---- objects' lists, built when asked ------------------------------------------ */
 
-static void object_list_append(Object *object, ObjectList *list, void *item)
+// A node for an object's list, in the object's arena; NULL without memory.
+static List *object_list_node(Object *object)
 {
-    List *node = zirka_arena_new_of<List>(zirka_state().arenas, object->arena);
+    return zirka_arena_new_of<List>(zirka_state().arenas, object->arena);
+}
+
+static void object_list_link(ObjectList *list, List *node, void *item)
+{
     node->item = item;
     node->next = nullptr;
     if (list->tail)
@@ -22,12 +27,18 @@ static void object_list_append(Object *object, ObjectList *list, void *item)
     list->length++;
 }
 
+// Without memory for every node the list is short; the next request goes
+// on where it stopped.
 static List *object_vertex_list(Object *object)
 {
     ObjectList *list = &object->vertex_list;
     list->wanted = true;
-    while (list->length < object->vertices.size())
-        object_list_append(object, list, &object->vertices[list->length]);
+    while (list->length < object->vertices.size()) {
+        List *node = object_list_node(object);
+        if (!node)
+            break;
+        object_list_link(list, node, &object->vertices[list->length]);
+    }
     return list->head;
 }
 
@@ -35,14 +46,25 @@ static List *object_surface_list(Object *object)
 {
     ObjectList *list = &object->surface_list;
     list->wanted = true;
-    while (list->length < object->surfaces.size())
-        object_list_append(object, list, object->surfaces[list->length]);
+    while (list->length < object->surfaces.size()) {
+        List *node = object_list_node(object);
+        if (!node)
+            break;
+        object_list_link(list, node, object->surfaces[list->length]);
+    }
     return list->head;
+}
+
+// Whether an item added now goes into the list at once: the list is wanted
+// and holds every item before it.
+static bool object_list_follows(const ObjectList *list, size_t items)
+{
+    return list->wanted && list->length == items;
 }
 
 /* ---- release ------------------------------------------------------------------- */
 
-static void drop(std::vector<Object *> *objects, Object *object, bool *changed)
+static void drop(HostVector<Object *> *objects, Object *object, bool *changed)
 {
     auto it = std::remove(objects->begin(), objects->end(), object);
     if (it != objects->end()) {
@@ -60,8 +82,9 @@ void zirka_object_release(Object *object)
     if (selected)
         zirka_selection_changed();
     Arena *own = object->arena;
-    std::vector<Arena *> borrowed = std::move(object->borrowed);
-    s.objects.erase(object->id); // deletes the record
+    HostVector<Arena *> borrowed = std::move(object->borrowed);
+    s.objects.erase(object->id);
+    zirka_host_delete(object);
     for (Arena *arena : borrowed)
         zirka_arena_unref(s.arenas, arena);
     // Surfaces made from now on need not keep the object's memory alive.
@@ -74,6 +97,8 @@ void zirka_object_release(Object *object)
 
 void zirka_objects_release_all(ZirkaState &s)
 {
+    for (auto &entry : s.objects)
+        zirka_host_delete(entry.second);
     s.objects.clear();
     zirka_arenas_clear(s.arenas);
     s.free_vertices = FreeVertices{};
@@ -85,7 +110,7 @@ Object *zirka_object_by_id(int id)
 {
     ZirkaState &s = zirka_state();
     auto it = s.objects.find(id);
-    return it == s.objects.end() ? nullptr : it->second.get();
+    return it == s.objects.end() ? nullptr : it->second;
 }
 
 int zirka_object_id(const Object *object) { return object->id; }
@@ -137,6 +162,8 @@ Pos3 zirka_vertex_normal(const Vertex *vertex)
 
 long zirka_free_vertex_count(void) { return zirka_state().free_vertices.count; }
 
+long zirka_memory_blocks(void) { return static_cast<long>(zirka_state().arenas.blocks.size()); }
+
 /* ---- surfaces' entries --------------------------------------------------------------- */
 
 static const size_t first_overflow = 12;
@@ -159,7 +186,8 @@ static SurfaceOverflow *overflow_of(const Surface *surface)
                                                offsetof(SurfaceOverflow, nodes));
 }
 
-// The node for the surface's next entry, linked at the end of its list.
+// The node for the surface's next entry, linked at the end of its list;
+// NULL, linking nothing, when there is no memory for it.
 static List *surface_next_node(Surface *surface)
 {
     unsigned count = surface->count;
@@ -176,6 +204,8 @@ static List *surface_next_node(Surface *surface)
         Arena *arena = surface_arena(surface);
         size_t bytes = sizeof(SurfaceOverflow) + (first_overflow - 1) * sizeof(List);
         SurfaceOverflow *chunk = static_cast<SurfaceOverflow *>(zirka_arena_alloc(arenas, arena, bytes, alignof(SurfaceOverflow)));
+        if (!chunk)
+            return nullptr;
         chunk->arena = arena;
         chunk->room_end = chunk->nodes + first_overflow;
         chunk->next_size = 2 * first_overflow;
@@ -187,6 +217,8 @@ static List *surface_next_node(Surface *surface)
     List *node = chunk->tail + 1;
     if (node == chunk->room_end) {
         node = zirka_arena_new_of<List>(arenas, chunk->arena, chunk->next_size);
+        if (!node)
+            return nullptr;
         chunk->room_end = node + chunk->next_size;
         chunk->next_size = std::min(2 * chunk->next_size, largest_overflow);
     }
@@ -236,27 +268,43 @@ ZIRKA_API int ZIRKA_CALL surface_get_type(Surface *surface) { return surface->ty
 ZIRKA_API Object *ZIRKA_CALL new_object(int type)
 {
     ZirkaState &s = zirka_state();
-    auto object = std::make_unique<Object>();
-    object->id = s.next_object_id++;
+    Arena *arena = zirka_arena_new(s.arenas);
+    if (!arena)
+        return nullptr;
+    Object *object = zirka_host_new<Object>();
+    if (!object) {
+        zirka_arena_unref(s.arenas, arena);
+        return nullptr;
+    }
+    object->id = s.next_object_id;
     object->type = type;
-    object->name = "object" + std::to_string(object->id);
-    object->arena = zirka_arena_new(s.arenas);
+    object->arena = arena;
+    try {
+        object->name = "object" + std::to_string(object->id);
+        s.objects.emplace(object->id, object);
+    } catch (const std::bad_alloc &e) {
+        zirka_host_delete(object);
+        zirka_arena_unref(s.arenas, arena);
+        zirka_memory_caught(e);
+        return nullptr;
+    }
+    s.next_object_id++;
     // Surfaces made from now on are most likely this object's.
     if (s.arenas.current)
         zirka_arena_unref(s.arenas, s.arenas.current);
     s.arenas.current = object->arena;
     zirka_arena_ref(object->arena);
-    Object *made = object.get();
-    s.objects.emplace(made->id, std::move(object));
-    return made;
+    return object;
 }
 
 ZIRKA_API Surface *ZIRKA_CALL new_surface(void)
 {
     Arenas &arenas = zirka_state().arenas;
-    if (!arenas.current)
-        arenas.current = zirka_arena_new(arenas);
+    if (!arenas.current && !(arenas.current = zirka_arena_new(arenas)))
+        return nullptr;
     Surface *surface = zirka_arena_new_of<Surface>(arenas, arenas.current);
+    if (!surface)
+        return nullptr;
     surface->vertices = nullptr;
     surface->count = 0;
     surface->type = ZIRKA_SURFACE_POLYGON;
@@ -269,9 +317,11 @@ ZIRKA_API Surface *ZIRKA_CALL new_surface(void)
 ZIRKA_API Vertex *ZIRKA_CALL new_vertex_set(float x, float y, float z)
 {
     ZirkaState &s = zirka_state();
-    if (!s.free_vertices.arena)
-        s.free_vertices.arena = zirka_arena_new(s.arenas);
+    if (!s.free_vertices.arena && !(s.free_vertices.arena = zirka_arena_new(s.arenas)))
+        return nullptr;
     VertexHead *v = zirka_arena_new_of<VertexHead>(s.arenas, s.free_vertices.arena);
+    if (!v)
+        return nullptr;
     v->pos = Pos3{x, y, z};
     v->owner = 0;
     s.free_vertices.count++;
@@ -281,14 +331,21 @@ ZIRKA_API Vertex *ZIRKA_CALL new_vertex_set(float x, float y, float z)
 ZIRKA_API Vertex *ZIRKA_CALL object_add_new_vertex(Object *object, const Pos3 *position)
 {
     Pos3 p = *position;
+    // The list node first: once the vertex is there, nothing can fail.
+    bool follow = object_list_follows(&object->vertex_list, object->vertices.size());
+    List *node = follow ? object_list_node(object) : nullptr;
+    if (follow && !node)
+        return nullptr;
     Vertex *v = object->vertices.push(zirka_state().arenas, object->arena);
+    if (!v)
+        return nullptr;
     v->pos = p;
     v->owner = static_cast<uint32_t>(object->id);
     v->index = static_cast<uint32_t>(object->vertices.size() - 1);
     v->normal = Pos3{0.0f, 0.0f, 0.0f};
     v->self = v;
-    if (object->vertex_list.wanted)
-        object_list_append(object, &object->vertex_list, v);
+    if (node)
+        object_list_link(&object->vertex_list, node, v);
     return v;
 }
 
@@ -306,15 +363,22 @@ ZIRKA_API SurfaceVertex *ZIRKA_CALL surface_add_vertex(Surface *surface, Vertex 
     } else {
         Arena *arena = surface->count > 4 ? overflow_of(surface)->arena : surface_arena(surface);
         entry = zirka_arena_new_of<SurfaceVertex>(zirka_state().arenas, arena);
+        if (!entry)
+            return nullptr;
         *entry = SurfaceVertex{vertex, u, v};
     }
     List *node = surface_next_node(surface);
+    if (!node)
+        return nullptr; // an entry of its own stays unused in the arena
     node->item = entry;
     node->next = nullptr;
     surface->count++;
     return entry;
 }
 
+// Without memory the object still takes the surface over (it goes with the
+// object's memory) but may not list it; the failure is counted, so that a
+// running command fails.
 ZIRKA_API void ZIRKA_CALL object_add_surface(Object *object, Surface *surface)
 {
     assert(!surface->taken && "a surface belongs to one object");
@@ -324,13 +388,24 @@ ZIRKA_API void ZIRKA_CALL object_add_surface(Object *object, Surface *surface)
     assert(arena && "a surface lives in an arena");
     if (arena != object->arena &&
         std::find(object->borrowed.rbegin(), object->borrowed.rend(), arena) == object->borrowed.rend()) {
-        object->borrowed.push_back(arena);
+        try {
+            object->borrowed.push_back(arena);
+        } catch (const std::bad_alloc &e) {
+            // Not held: the surface stays loose, and its arena stays until a reset.
+            zirka_memory_caught(e);
+            return;
+        }
         zirka_arena_ref(arena);
     }
     arena->loose--;
-    *object->surfaces.push(arenas, object->arena) = surface;
-    if (object->surface_list.wanted)
-        object_list_append(object, &object->surface_list, surface);
+    // Without a node the list lags behind; the next request brings it up to date.
+    List *node = object_list_follows(&object->surface_list, object->surfaces.size()) ? object_list_node(object) : nullptr;
+    Surface **slot = object->surfaces.push(arenas, object->arena);
+    if (!slot)
+        return;
+    *slot = surface;
+    if (node)
+        object_list_link(&object->surface_list, node, surface);
 }
 
 } // extern "C"

@@ -77,16 +77,20 @@ Prefaulter::~Prefaulter()
     worker_->thread.join();
 }
 
-void Prefaulter::ahead(void *from, void *to)
+void Prefaulter::ahead(void *from, void *to) noexcept
 {
     if (!worker_) {
-        if (!prefault_wanted())
+        if (!prefault_wanted() || given_up_)
             return;
-        worker_ = std::make_unique<Worker>();
         try {
+            worker_ = std::make_unique<Worker>();
             worker_->thread = std::thread([w = worker_.get()] { w->run(); });
-        } catch (const std::system_error &) {
-            worker_->usable = false; // no thread: every fault stays where it happens
+        } catch (const std::exception &) {
+            // No memory or no thread: every fault stays where it happens.
+            given_up_ = true;
+            if (worker_)
+                worker_->usable = false;
+            return;
         }
     }
     if (!worker_->usable || !worker_->thread.joinable())
@@ -111,6 +115,6 @@ void Prefaulter::ahead(void *from, void *to)
 struct Prefaulter::Worker {};
 Prefaulter::Prefaulter() = default;
 Prefaulter::~Prefaulter() = default;
-void Prefaulter::ahead(void *, void *) {}
+void Prefaulter::ahead(void *, void *) noexcept {}
 
 #endif

@@ -28,13 +28,15 @@ public:
 
     // Asks for [from, to) to be faulted in soon: after the range being done
     // when it continues it, instead of it otherwise. The thread starts on
-    // the first request.
-    void ahead(void *from, void *to);
+    // the first request; without memory or a thread for it, nothing is
+    // faulted in ahead.
+    void ahead(void *from, void *to) noexcept;
 
     struct Worker;
 
 private:
     std::unique_ptr<Worker> worker_;
+    bool given_up_ = false;
 };
 
 #endif /* ZIRKA_PREFAULT_H */

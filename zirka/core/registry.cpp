@@ -64,15 +64,37 @@ const ZirkaCommand *zirka_command_find(const std::string &name)
     return nullptr;
 }
 
-bool zirka_command_call(const std::string &name, int argc, const char **argv)
+bool zirka_command_call(const std::string &name, int argc, const char **argv, ZirkaCommandOutcome *outcome)
 {
     const ZirkaCommand *command = zirka_command_find(name);
     if (!command)
         return false;
     // The handler may register commands, which moves the registry.
     ZirkaCommandHandler handler = command->handler;
-    handler(argc, argv);
+    ZirkaCommandOutcome run = zirka_command_run(name, [&] { handler(argc, argv); });
+    if (outcome)
+        *outcome = std::move(run);
     return true;
+}
+
+void zirka_message_show(const std::string &text) noexcept
+{
+    ZirkaState &s = zirka_state();
+    try {
+        s.messages.push_back(text);
+        std::fprintf(stdout, "%s\n", one_line(text).c_str());
+    } catch (const std::bad_alloc &e) {
+        // Said at least, if not recorded.
+        zirka_memory_caught(e);
+        std::fprintf(stdout, "%s\n", text.c_str());
+    }
+    std::fflush(stdout);
+    try {
+        if (s.has_front_end && s.front_end.message_shown)
+            s.front_end.message_shown(s.front_end.context, text);
+    } catch (const std::bad_alloc &e) {
+        zirka_memory_caught(e);
+    }
 }
 
 long zirka_redraw_count(void) { return zirka_state().redraws; }
@@ -109,21 +131,29 @@ const ZirkaMenuItem *zirka_menu_find(const std::string &label)
 
 extern "C" {
 
+// Without memory for the script, tcl_command returns this Tcl error code.
+static const int tcl_error = 1;
+
 ZIRKA_API int ZIRKA_CALL tcl_command(const char *format, ...)
 {
-    FORMAT_ARGS(script, format);
-    ZirkaState &s = zirka_state();
-    s.tcl_log.push_back(script);
-    if (!s.has_front_end || !s.front_end.eval)
-        return 0;
-    std::string error;
-    int code = s.front_end.eval(s.front_end.context, script.c_str(), &error);
-    if (code != 0) {
-        std::fprintf(stderr, "zirka: %s\n", one_line(error).c_str());
-        std::fflush(stderr);
-        s.tcl_errors.push_back(error);
+    try {
+        FORMAT_ARGS(script, format);
+        ZirkaState &s = zirka_state();
+        s.tcl_log.push_back(script);
+        if (!s.has_front_end || !s.front_end.eval)
+            return 0;
+        std::string error;
+        int code = s.front_end.eval(s.front_end.context, script.c_str(), &error);
+        if (code != 0) {
+            std::fprintf(stderr, "zirka: %s\n", one_line(error).c_str());
+            std::fflush(stderr);
+            s.tcl_errors.push_back(error);
+        }
+        return code;
+    } catch (const std::bad_alloc &e) {
+        zirka_memory_caught(e);
+        return tcl_error;
     }
-    return code;
 }
 
 ZIRKA_API int ZIRKA_CALL zirka_add_command_full(const char *name, ZirkaCommandHandler handler, int flags,
@@ -131,44 +161,57 @@ ZIRKA_API int ZIRKA_CALL zirka_add_command_full(const char *name, ZirkaCommandHa
                                                 const char *description)
 {
     ZirkaState &s = zirka_state();
-    ZirkaCommand command{name, handler, flags, arg_style ? arg_style : "", synopsis ? synopsis : "",
-                         description ? description : ""};
-    // Registering a name again replaces the command, as Tcl does.
-    bool replaced = false;
-    for (ZirkaCommand &old : s.commands)
-        if (old.name == command.name) {
-            old = command;
-            replaced = true;
-        }
-    if (!replaced)
-        s.commands.push_back(command);
-    if (s.has_front_end && s.front_end.command_added)
-        s.front_end.command_added(s.front_end.context, &command);
+    try {
+        ZirkaCommand command{name, handler, flags, arg_style ? arg_style : "", synopsis ? synopsis : "",
+                             description ? description : ""};
+        // Registering a name again replaces the command, as Tcl does.
+        bool replaced = false;
+        for (ZirkaCommand &old : s.commands)
+            if (old.name == command.name) {
+                old = command;
+                replaced = true;
+            }
+        if (!replaced)
+            s.commands.push_back(command);
+        if (s.has_front_end && s.front_end.command_added)
+            s.front_end.command_added(s.front_end.context, &command);
+    } catch (const std::bad_alloc &e) {
+        zirka_memory_caught(e);
+        return 1;
+    }
     return 0;
 }
 
 ZIRKA_API void ZIRKA_CALL zirka_add_tools_menu_item(const char *label, const char *command, const char *help)
 {
     ZirkaState &s = zirka_state();
-    ZirkaMenuItem item{label, command ? command : "", help ? help : ""};
-    // A label names one item, as a name names one command: registering it
-    // again replaces the item.
-    ZirkaMenuItem *at = nullptr;
-    for (ZirkaMenuItem &old : s.menu)
-        if (old.label == item.label)
-            at = &old;
-    if (at)
-        *at = item;
-    else
-        at = &*s.menu.insert(s.menu.end(), item);
-    if (s.has_front_end && s.front_end.menu_item_added)
-        s.front_end.menu_item_added(s.front_end.context, at);
+    try {
+        ZirkaMenuItem item{label, command ? command : "", help ? help : ""};
+        // A label names one item, as a name names one command: registering it
+        // again replaces the item.
+        ZirkaMenuItem *at = nullptr;
+        for (ZirkaMenuItem &old : s.menu)
+            if (old.label == item.label)
+                at = &old;
+        if (at)
+            *at = item;
+        else
+            at = &*s.menu.insert(s.menu.end(), item);
+        if (s.has_front_end && s.front_end.menu_item_added)
+            s.front_end.menu_item_added(s.front_end.context, at);
+    } catch (const std::bad_alloc &e) {
+        zirka_memory_caught(e); // the menu stays as it was
+    }
 }
 
 ZIRKA_API void ZIRKA_CALL redraw_all(void)
 {
     zirka_state().redraws++;
-    zirka_refresh_views();
+    try {
+        zirka_refresh_views();
+    } catch (const std::bad_alloc &e) {
+        zirka_memory_caught(e);
+    }
 }
 
 // A backslash is a separator only on Windows; elsewhere it is an ordinary
@@ -186,13 +229,14 @@ ZIRKA_API void ZIRKA_CALL zirka_unbackslash_string(char *path)
 
 ZIRKA_API void ZIRKA_CALL windows_message_dialog(const char *format, ...)
 {
-    FORMAT_ARGS(text, format);
-    ZirkaState &s = zirka_state();
-    s.messages.push_back(text);
-    std::fprintf(stdout, "%s\n", one_line(text).c_str());
-    std::fflush(stdout);
-    if (s.has_front_end && s.front_end.message_shown)
-        s.front_end.message_shown(s.front_end.context, text);
+    try {
+        FORMAT_ARGS(text, format);
+        zirka_message_show(text);
+    } catch (const std::bad_alloc &e) {
+        zirka_memory_caught(e);
+        std::fprintf(stdout, "%s\n", format); // unformatted, but shown
+        std::fflush(stdout);
+    }
 }
 
 } // extern "C"

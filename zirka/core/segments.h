@@ -5,12 +5,13 @@
  * Segment k holds 16 << k elements up to 65536, then every segment holds
  * 65536: a small object wastes little, a large one has few segments, and
  * an element's address never changes (surfaces and plug-ins point at
- * vertices).
+ * vertices). Without memory for a segment, push says so and nothing changes.
  */
 #ifndef ZIRKA_SEGMENTS_H
 #define ZIRKA_SEGMENTS_H
 
 #include "arena.h"
+#include "memory.h"
 
 #include <cstddef>
 #include <vector>
@@ -26,14 +27,23 @@ public:
         return table_[k][offset];
     }
 
-    // Room for one more element at the end, uninitialised.
-    T *push(Arenas &arenas, Arena *arena)
+    // Room for one more element at the end, uninitialised; NULL when there
+    // is no memory for it.
+    T *push(Arenas &arenas, Arena *arena) noexcept
     {
         if (size_ == capacity_) {
             size_t n = segment_size(table_.size());
-            table_.push_back(zirka_arena_new_of<T>(arenas, arena, n));
+            T *segment = zirka_arena_new_of<T>(arenas, arena, n);
+            if (!segment)
+                return nullptr;
+            try {
+                table_.push_back(segment);
+            } catch (const std::bad_alloc &e) {
+                zirka_memory_caught(e); // the segment stays unused in the arena
+                return nullptr;
+            }
             capacity_ += n;
-            room_ = table_.back();
+            room_ = segment;
         }
         size_++;
         return room_++;
@@ -77,7 +87,7 @@ private:
         }
     }
 
-    std::vector<T *> table_;
+    HostVector<T *> table_;
     size_t size_ = 0, capacity_ = 0;
     T *room_ = nullptr; // the next free element of the last segment
 };

@@ -8,6 +8,8 @@ ZirkaState::~ZirkaState() { zirka_state_release(*this); }
 
 void zirka_state_release(ZirkaState &s)
 {
+    if (s.transaction)
+        s.transaction->reset = true;
     s.world.clear();
     s.selection.clear();
     s.nodes.give_list(s.selection_list);

@@ -21,12 +21,29 @@
  * only as good as that object. Free-standing vertices stay until
  * zirka_reset. Nothing here is thread-safe: the host has one thread (the
  * prefaulter's, prefault.h, only asks the kernel for pages).
+ *
+ * Commands: a plug-in command runs as one transaction (zirka_command_run).
+ * When it returns, every object it made that is neither in the world nor
+ * in an undo step is released, so a plug-in must not keep an object it
+ * made from one command to the next without handing it to the world; ids
+ * of objects released so are given back when no later id is in use, so a
+ * refused command uses up no id that anyone could see.
+ *
+ * Memory: no host operation throws or aborts when memory runs out. One that
+ * makes something returns NULL (list_add_item leaves the list as it was),
+ * one that cannot say so leaves its work undone, and either way the failure
+ * is counted (zirka_memory_failures). A command during which an allocation
+ * failed is undone whole when it returns: the world, the undo history and
+ * the selection are put back as they were, everything it made is released,
+ * and "out of memory: NAME was cancelled, nothing changed" is shown as a
+ * message dialog's text. The host goes on running.
  */
 #ifndef ZIRKA_CORE_H
 #define ZIRKA_CORE_H
 
 #include "zirka_heads.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,15 +63,35 @@ void zirka_reset(void);
 long zirka_plugin_list_nodes(void);
 
 // The number of free-standing vertices (new_vertex_set) the host holds now:
-// they are kept until the next zirka_reset.
+// they are kept until the next zirka_reset (or, made by a command that ran
+// out of memory, until the command returns).
 long zirka_free_vertex_count(void);
+
+// The blocks of memory the host's records take from the system now (blocks
+// kept for reuse not counted): a command undone whole gives back what it took.
+long zirka_memory_blocks(void);
+
+/* ---- memory ---------------------------------------------------------------- */
+
+// The allocation failures the host has met since it started: every one a
+// host operation could not do. A command during which this number moves is
+// undone whole (see Memory above).
+long zirka_memory_failures(void);
+
+// For tests: the n-th allocation of the host from now fails (1: the next
+// one), and with every_after each one after it as well; 0 fails none. Each
+// call starts the count of allocations again.
+void zirka_memory_fail_at(long n, bool every_after);
+// The host's allocations since the last zirka_memory_fail_at.
+long zirka_memory_allocations(void);
 
 /* ---- objects -------------------------------------------------------------- */
 
 // Returns the object with that id (in the world or not), or NULL (also once
 // it has been released).
 Object *zirka_object_by_id(int id);
-// Returns the object's id: small integers in creation order, never reused.
+// Returns the object's id: small integers in creation order. An id is
+// never used twice for objects that anyone could see (see Commands above).
 int zirka_object_id(const Object *object);
 const std::string &zirka_object_name(const Object *object);
 void zirka_object_set_name(Object *object, const std::string &name);
@@ -82,10 +119,12 @@ Pos3 zirka_vertex_normal(const Vertex *vertex);
 std::vector<Object *> zirka_world_objects(void);
 // Adds the objects to the world as one undoable step called name; a step
 // after an undo drops the steps that could have been redone and releases
-// their objects (see Ownership above). The world takes the objects over.
-void zirka_world_add_objects(const std::string &name, const std::vector<Object *> &objects);
-// Undoes (redoes) the last step. Returns false when there is none. Undone
-// objects also leave the selection.
+// their objects (see Ownership above; during a transaction, when it ends).
+// The world takes the objects over. Returns false, changing nothing, when
+// there is no memory for the step.
+bool zirka_world_add_objects(const std::string &name, const std::vector<Object *> &objects);
+// Undoes (redoes) the last step. Returns false when there is none (redo:
+// or no memory for it). Undone objects also leave the selection.
 bool zirka_undo(void);
 bool zirka_redo(void);
 // Returns the names of the applied undo steps, oldest first.
@@ -94,13 +133,17 @@ std::vector<std::string> zirka_undo_names(void);
 std::vector<std::string> zirka_redo_names(void);
 
 // Sets the ordered selection. Returns false, and changes nothing, when an id
-// names no object in the world.
+// names no object in the world or there is no memory for the selection.
 bool zirka_select(const std::vector<int> &ids);
 std::vector<Object *> zirka_selection(void);
 
 /* ---- messages, Tcl, commands, menu ------------------------------------------ */
 
-const std::vector<std::string> &zirka_messages(void); // windows_message_dialog texts
+// Shows a message of the host's own as windows_message_dialog shows a
+// plug-in's: recorded, printed on standard output as one line, and handed
+// to the front end.
+void zirka_message_show(const std::string &text) noexcept;
+const std::vector<std::string> &zirka_messages(void); // windows_message_dialog texts, and the host's own
 void zirka_messages_clear(void);
 const std::vector<std::string> &zirka_tcl_log(void);    // what tcl_command was asked to evaluate
 const std::vector<std::string> &zirka_tcl_errors(void); // error messages of those evaluations
@@ -121,11 +164,29 @@ struct ZirkaMenuItem {
     std::string label, command, help;
 };
 
+// What became of a command run through zirka_command_run.
+struct ZirkaCommandOutcome {
+    bool out_of_memory = false; // an allocation failed: the command was undone whole
+    std::vector<int> added;     // ids of the objects it added to the world, in world order
+};
+
+// Runs call (a plug-in command's handler, and whatever the caller wraps
+// round it) as one transaction (see Commands and Memory above): releases
+// what it made and left out of the world, and when memory ran out, puts
+// everything back and shows "out of memory: NAME was cancelled, nothing
+// changed". Within a transaction already running it only runs call, and
+// the outer one puts things back.
+ZirkaCommandOutcome zirka_command_run(const std::string &name, const std::function<void()> &call);
+// The same transaction without the message: false when an allocation failed
+// during body (everything is then as it was before).
+bool zirka_transaction(const std::function<void()> &body);
+
 const std::vector<ZirkaCommand> &zirka_commands(void);
 const ZirkaCommand *zirka_command_find(const std::string &name);
-// Calls a registered command's handler with argc strings, the name first.
+// Calls a registered command's handler with argc strings, the name first,
+// through zirka_command_run; *outcome (may be NULL) says what became of it.
 // Returns false when no command has that name.
-bool zirka_command_call(const std::string &name, int argc, const char **argv);
+bool zirka_command_call(const std::string &name, int argc, const char **argv, ZirkaCommandOutcome *outcome = nullptr);
 // The Tools menu in registration order. A label names one item: adding a
 // label again replaces its item (in place) and tells the front end again.
 const std::vector<ZirkaMenuItem> &zirka_menu_items(void);
@@ -163,11 +224,17 @@ struct ZirkaPlugin {
 int zirka_load_plugin_folder(const std::string &folder);
 // Loads one plug-in file and calls its ZIRKAPluginInit with folder (trailing
 // separators removed). Returns false, with the reason in *error (may be
-// NULL), when it cannot be loaded, lacks an entry point or fails to
-// initialise; the library is then unloaded again, and the commands and menu
-// items it registered while failing are removed (their handlers and the
-// commands behind the items go with the library).
+// NULL), when it is not a complete library (zirka_library_complete: the
+// platform's loader never sees it), cannot be loaded, lacks an entry point
+// or fails to initialise; the library is then unloaded again, and the
+// commands and menu items it registered while failing are removed (their
+// handlers and the commands behind the items go with the library).
 bool zirka_load_plugin(const std::string &file, const std::string &folder, std::string *error);
+// Whether file, when it is an ELF or PE library, holds every part its
+// headers name; false with "plug-in "FILE" is not a complete library: ..."
+// in *why (may be NULL) when it was cut short. Files of other kinds, and
+// files that cannot be opened, are left to the platform's loader (true).
+bool zirka_library_complete(const std::string &file, std::string *why);
 const std::vector<ZirkaPlugin> &zirka_plugins(void);
 const std::vector<std::string> &zirka_plugin_errors(void);
 // Calls ZIRKAPluginExit of every loaded plug-in, last loaded first, once.
@@ -176,23 +243,31 @@ void zirka_plugins_exit(void);
 
 /* ---- Wavefront OBJ ------------------------------------------------------------ */
 
-// Reads an OBJ file. Each "o NAME" starts an object holding the vertices
-// declared after it; statements before the first "o" form an object named
-// after the file's root name (when there are any). Elements use global
+// Reads an OBJ file by the rules of the README ("Reading OBJ files"). Each
+// "o NAME" starts an object holding the vertices declared after it;
+// statements before the first "o" form an object named after the file's
+// root name; an object without vertices is not made. Elements use global
 // 1-based (or negative, relative) indices and may only name vertices of
 // their own object. "f" makes a polygon, "l" an open line, an "l" whose
-// last index repeats its first a closed line (repeat dropped). vt, vn, g,
-// s, usemtl, mtllib and comments are ignored. Returns true with the new
-// objects (not in the world) in *objects; on error returns false with
-// "FILE:LINE: message" in *error and makes nothing.
+// last index repeats its first a closed line (repeat dropped); an object of
+// two-point open lines that make one chain becomes one polyline. vt, vn,
+// vp, g, s, usemtl, mtllib and comments are ignored. Returns true with the
+// new objects (not in the world) in *objects, none for a file without
+// vertices; on error returns false with "FILE:LINE: message" (without
+// memory: "FILE: out of memory: nothing was loaded") in *error, having made
+// nothing and used up no id.
 bool zirka_obj_read(const std::string &path, std::vector<Object *> *objects, std::string *error);
 // Returns the OBJ text of the objects: "o NAME", "v x y z" with the
 // shortest text that reads back to the same float, then one "f" per polygon,
 // "l" per open line and "l a ... a" per closed line. Surface entries whose
-// vertex is not the object's cannot be written and are left out.
+// vertex is not the object's cannot be written and are left out. Throws
+// std::bad_alloc without memory for the text.
 std::string zirka_obj_format(const std::vector<Object *> &objects);
-// Writes the same text to path as it is made, through a fixed buffer.
-// Returns false with a message in *error.
+// Writes the same text, through a fixed buffer, to a new file beside path,
+// syncs it and renames it over path (over the file a symbolic link names,
+// keeping that file's permissions): path is the old file or the whole new
+// one, whatever happens. Returns false with "cannot write "PATH": CAUSE" in
+// *error, having left path as it was and removed the new file.
 bool zirka_obj_write(const std::string &path, const std::vector<Object *> &objects, std::string *error);
 
 #endif /* ZIRKA_CORE_H */

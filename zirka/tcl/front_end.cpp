@@ -2,10 +2,12 @@
 // plug-in commands as Tcl commands, message boxes and redraws under Tk.
 #include "zirka_tcl.h"
 
+#include "tcl_values.h"
 #include "zirka_core.h"
 
-#include <algorithm>
 #include <cstdio>
+#include <memory>
+#include <new>
 #include <unistd.h>
 
 namespace {
@@ -81,32 +83,87 @@ static std::string call_keeping_stderr(ZirkaCommandHandler handler, int argc, co
     return text;
 }
 
+int zirka_tcl_guarded(ClientData proc, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
+{
+    try {
+        return reinterpret_cast<Tcl_ObjCmdProc *>(proc)(nullptr, interp, objc, objv);
+    } catch (const std::bad_alloc &) {
+        return zirka_tcl_out_of_memory(interp);
+    }
+}
+
+namespace {
+// A command wrapped by zirka_tcl_guard_command: what it was.
+struct GuardedCommand {
+    Tcl_ObjCmdProc *proc;
+    ClientData data;
+};
+} // namespace
+
+static int guarded_command(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
+{
+    const GuardedCommand *command = static_cast<const GuardedCommand *>(data);
+    try {
+        return command->proc(command->data, interp, objc, objv);
+    } catch (const std::bad_alloc &) {
+        return zirka_tcl_out_of_memory(interp);
+    }
+}
+
+int zirka_tcl_guard_command(Tcl_Interp *interp, const char *name)
+{
+    // Kept for the life of the process: a handful, one per guarded command.
+    static std::vector<std::unique_ptr<GuardedCommand>> kept;
+    Tcl_CmdInfo info;
+    if (!Tcl_GetCommandInfo(interp, name, &info) || !info.objProc)
+        return TCL_ERROR;
+    if (info.objProc == guarded_command)
+        return TCL_OK;
+    kept.push_back(std::make_unique<GuardedCommand>(GuardedCommand{info.objProc, info.objClientData}));
+    info.objProc = guarded_command;
+    info.objClientData = kept.back().get();
+    Tcl_SetCommandInfo(interp, name, &info);
+    return TCL_OK;
+}
+
+static Tcl_Obj *id_list(const std::vector<int> &ids)
+{
+    Tcl_Obj *list = Tcl_NewListObj(0, nullptr);
+    for (int id : ids)
+        Tcl_ListObjAppendElement(nullptr, list, Tcl_NewIntObj(id));
+    return list;
+}
+
 /*
  * plugin_command --
  *   A plug-in's command: calls its handler with the argument strings, the
- *   command's name first. With the window, under a busy cursor, and what the
- *   handler wrote to standard error and the objects it made are shown there.
- * Results: TCL_OK with an empty result.
+ *   command's name first, as one transaction of the host (zirka_command_run:
+ *   what it made and left out of the world goes, and when memory runs out
+ *   everything is put back and the user is told). With the window, under a
+ *   busy cursor, and what the handler wrote to standard error and the
+ *   objects it made are shown there.
+ * Results: TCL_OK with the ids of the objects the command added to the
+ *   world (empty when it added none).
  * Side effects: whatever the handler does.
  */
 static int plugin_command(ClientData handler, Tcl_Interp *interp, int argc, const char *argv[])
 {
     ZirkaCommandHandler call = reinterpret_cast<ZirkaCommandHandler>(handler);
-    if (!front.gui || front.interp != interp) {
-        call(argc, argv);
-        Tcl_ResetResult(interp);
+    try {
+        ZirkaCommandOutcome outcome;
+        if (!front.gui || front.interp != interp) {
+            outcome = zirka_command_run(argv[0], [&] { call(argc, argv); });
+        } else {
+            zirka_gui_command_begin(interp);
+            std::string errors;
+            outcome = zirka_command_run(argv[0], [&] { errors = call_keeping_stderr(call, argc, argv); });
+            zirka_gui_command_end(interp, errors, outcome.added);
+        }
+        Tcl_SetObjResult(interp, id_list(outcome.added));
         return TCL_OK;
+    } catch (const std::bad_alloc &) {
+        return zirka_tcl_out_of_memory(interp);
     }
-    std::vector<Object *> before = zirka_world_objects();
-    zirka_gui_command_begin(interp);
-    std::string errors = call_keeping_stderr(call, argc, argv);
-    std::vector<int> made;
-    for (Object *object : zirka_world_objects())
-        if (std::find(before.begin(), before.end(), object) == before.end())
-            made.push_back(zirka_object_id(object));
-    zirka_gui_command_end(interp, errors, made);
-    Tcl_ResetResult(interp);
-    return TCL_OK;
 }
 
 static void create_plugin_command(Tcl_Interp *interp, const ZirkaCommand *command)
@@ -173,6 +230,8 @@ int zirka_tcl_init(Tcl_Interp *interp, bool gui)
     int rc = zirka_tcl_host_commands(interp);
     if (rc == TCL_OK)
         rc = zirka_tcl_render_command(interp);
+    if (rc == TCL_OK)
+        rc = zirka_tcl_guard_command(interp, "::host::render");
     if (rc != TCL_OK)
         return rc;
     if (front.interp && front.interp != interp) {

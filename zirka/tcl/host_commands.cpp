@@ -19,8 +19,11 @@ static Tcl_Obj *new_id_list(const std::vector<Object *> &objects)
 
 /*
  * load_cmd --  host::load FILE
- * Results: the ids of the file's objects.
- * Side effects: the objects enter the world as one undoable step.
+ * Results: the ids of the file's objects (empty for a file that holds no
+ *   vertex).
+ * Side effects: the objects enter the world as one undoable step; a file
+ *   that holds nothing adds no step and says so in a message. Without
+ *   memory for all of it, nothing is loaded.
  */
 static int load_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
 {
@@ -31,12 +34,20 @@ static int load_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const obj
     std::string path = Tcl_GetString(objv[1]);
     std::vector<Object *> objects;
     std::string error;
-    if (!zirka_obj_read(path, &objects, &error)) {
-        Tcl_SetObjResult(interp, zirka_tcl_string(error));
+    bool read = false;
+    bool whole = zirka_transaction([&] {
+        read = zirka_obj_read(path, &objects, &error);
+        if (read && !objects.empty())
+            zirka_world_add_objects("Load " + std::filesystem::u8path(path).filename().u8string(), objects);
+    });
+    if (!read || !whole) {
+        // Not whole: memory ran out, perhaps before the file was even opened.
+        Tcl_SetObjResult(interp, zirka_tcl_string(whole ? error : path + ": out of memory: nothing was loaded"));
         Tcl_SetErrorCode(interp, "ZIRKA", "OBJ", nullptr);
         return TCL_ERROR;
     }
-    zirka_world_add_objects("Load " + std::filesystem::u8path(path).filename().u8string(), objects);
+    if (objects.empty())
+        zirka_message_show(path + ": nothing to load, the file holds no vertices");
     zirka_refresh_views();
     Tcl_SetObjResult(interp, new_id_list(objects));
     return TCL_OK;
@@ -183,7 +194,9 @@ static int select_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const o
                 ids.push_back(zirka_object_id(object));
             }
         }
-        zirka_select(ids);
+        // Every id is good: only memory can be missing.
+        if (!zirka_select(ids))
+            return zirka_tcl_out_of_memory(interp);
         zirka_refresh_views();
     }
     Tcl_SetObjResult(interp, new_id_list(zirka_selection()));
@@ -201,11 +214,10 @@ static int step_cmd(Tcl_Interp *interp, int objc, Tcl_Obj *const objv[], bool re
         Tcl_SetErrorCode(interp, "ZIRKA", "UNDO", nullptr);
         return TCL_ERROR;
     }
+    // There is a step: only memory can be missing.
+    if (!(redo ? zirka_redo() : zirka_undo()))
+        return zirka_tcl_out_of_memory(interp);
     Tcl_SetObjResult(interp, zirka_tcl_string(redo ? names.front() : names.back()));
-    if (redo)
-        zirka_redo();
-    else
-        zirka_undo();
     zirka_refresh_views();
     return TCL_OK;
 }

@@ -1,7 +1,7 @@
 // probe_commands.cpp -- the host:: probes that tests use to look inside the
 // host: reset, list node and redraw counts, the Tcl log and errors, normals,
 // the undo history, registered commands, plug-ins and free-standing
-// vertices.
+// vertices; and the hook that makes the host's allocations fail.
 #include "zirka_tcl.h"
 
 #include "tcl_values.h"
@@ -148,6 +148,40 @@ static int plugins_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const 
     return TCL_OK;
 }
 
+/*
+ * memory_fail_at_cmd --  host::memory_fail_at N ?EVERY_AFTER?
+ *   The host's N-th allocation from now fails (and with EVERY_AFTER true,
+ *   every one after it); 0 fails none (zirka_memory_fail_at).
+ * Results: the allocation failures the host has met so far.
+ */
+static int memory_fail_at_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
+{
+    long n;
+    int every_after = 0;
+    if (objc != 2 && objc != 3) {
+        Tcl_WrongNumArgs(interp, 1, objv, "n ?every_after?");
+        return TCL_ERROR;
+    }
+    if (Tcl_GetLongFromObj(interp, objv[1], &n) != TCL_OK ||
+        (objc == 3 && Tcl_GetBooleanFromObj(interp, objv[2], &every_after) != TCL_OK))
+        return TCL_ERROR;
+    zirka_memory_fail_at(n, every_after != 0);
+    Tcl_SetObjResult(interp, Tcl_NewWideIntObj(zirka_memory_failures()));
+    return TCL_OK;
+}
+
+/*
+ * memory_allocations_cmd --  host::memory_allocations
+ * Results: the host's allocations since the last host::memory_fail_at.
+ */
+static int memory_allocations_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
+{
+    if (zirka_tcl_no_arguments(interp, objc, objv) != TCL_OK)
+        return TCL_ERROR;
+    Tcl_SetObjResult(interp, Tcl_NewWideIntObj(zirka_memory_allocations()));
+    return TCL_OK;
+}
+
 int zirka_tcl_probe_commands(Tcl_Interp *interp)
 {
     static const ZirkaTclCommand commands[] = {
@@ -161,6 +195,8 @@ int zirka_tcl_probe_commands(Tcl_Interp *interp)
         {"::host::history", history_cmd},
         {"::host::commands", commands_cmd},
         {"::host::plugins", plugins_cmd},
+        {"::host::memory_fail_at", memory_fail_at_cmd},
+        {"::host::memory_allocations", memory_allocations_cmd},
     };
     zirka_tcl_create(interp, commands);
     return TCL_OK;

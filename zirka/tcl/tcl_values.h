@@ -84,7 +84,25 @@ inline Tcl_Obj *zirka_tcl_vertex_list(Object *object, bool normals)
     return list;
 }
 
-// Creates each {name, proc} command in interp.
+// The error of a command that ran out of memory: "out of memory", error
+// code ZIRKA MEMORY.
+inline int zirka_tcl_out_of_memory(Tcl_Interp *interp)
+{
+    Tcl_SetObjResult(interp, Tcl_NewStringObj("out of memory", -1));
+    Tcl_SetErrorCode(interp, "ZIRKA", "MEMORY", nullptr);
+    return TCL_ERROR;
+}
+
+// Runs the command proc given as client data (with no client data of its
+// own): a std::bad_alloc it lets out becomes zirka_tcl_out_of_memory, for
+// an exception must never cross Tcl's C frames.
+int zirka_tcl_guarded(ClientData proc, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[]);
+
+// Wraps the existing command name in the same guard, whatever client data
+// it has. Returns TCL_ERROR when there is no such command.
+int zirka_tcl_guard_command(Tcl_Interp *interp, const char *name);
+
+// Creates each {name, proc} command in interp, guarded.
 struct ZirkaTclCommand {
     const char *name;
     Tcl_ObjCmdProc *proc;
@@ -92,7 +110,7 @@ struct ZirkaTclCommand {
 template <size_t N> void zirka_tcl_create(Tcl_Interp *interp, const ZirkaTclCommand (&commands)[N])
 {
     for (const ZirkaTclCommand &c : commands)
-        Tcl_CreateObjCommand(interp, c.name, c.proc, nullptr, nullptr);
+        Tcl_CreateObjCommand(interp, c.name, zirka_tcl_guarded, reinterpret_cast<ClientData>(c.proc), nullptr);
 }
 
 #endif /* ZIRKA_TCL_VALUES_H */

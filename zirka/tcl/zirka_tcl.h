@@ -40,6 +40,14 @@
  *   host::redraws                redraw_all calls since the last reset
  *   host::tcl_log                scripts handed to tcl_command since the reset
  *   host::tcl_errors             error messages of those scripts
+ *   host::memory_fail_at N ?EVERY_AFTER?  the host's N-th allocation from now
+ *                                fails (and every one after it); 0: none.
+ *                                Returns the failures met so far
+ *   host::memory_allocations     the host's allocations since memory_fail_at
+ *
+ * A plug-in command's Tcl result is the list of ids of the objects it added
+ * to the world. A host:: command that runs out of memory fails with "out of
+ * memory" (error code ZIRKA MEMORY) and changes nothing.
  */
 #ifndef ZIRKA_TCL_H
 #define ZIRKA_TCL_H
@@ -69,7 +77,8 @@ int zirka_tcl_host_commands(Tcl_Interp *interp);
 int zirka_tcl_render_command(Tcl_Interp *interp);
 
 // Creates the probes: reset, lists, free_vertices, redraws, tcl_log,
-// tcl_errors, normals, history, commands, plugins.
+// tcl_errors, normals, history, commands, plugins, memory_fail_at,
+// memory_allocations.
 int zirka_tcl_probe_commands(Tcl_Interp *interp);
 
 // Evaluates words as one command at global level, each word as it is
