@@ -13,10 +13,9 @@
 #include <string>
 #include <vector>
 
-// What one run of the command did.
-struct Outcome {
-    int code = 0;                      // Tcl completion code
-    std::string out, err;              // standard output and error
+// What one run of the command did: what it produced, and what it did to the
+// host.
+struct Outcome : RunRecord {
     std::vector<std::string> messages; // message-dialog texts
     std::vector<int> made;             // ids of new objects in the world
     long list_nodes = 0;               // plug-in list nodes left allocated
@@ -49,11 +48,8 @@ protected:
         std::vector<int> before = world_ids();
         long nodes = zirka_plugin_list_nodes();
         size_t messages = zirka_messages().size();
-        ZirkaScriptRun r = zirka_capture_eval(script);
         Outcome o;
-        o.code = r.code;
-        o.out = r.out;
-        o.err = r.err;
+        static_cast<RunRecord &>(o) = zirka_capture_eval(script);
         o.messages.assign(zirka_messages().begin() + messages, zirka_messages().end());
         for (int id : world_ids())
             if (std::find(before.begin(), before.end(), id) == before.end())

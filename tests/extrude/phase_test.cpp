@@ -46,7 +46,7 @@ protected:
         ASSERT_TRUE(zirka_select({zirka_object_id(t), zirka_object_id(p)}));
         const char *argv[] = {"kvx_extrude_along_path_scale", amount};
         int rc = -1;
-        Captured c = capture_output([&] { rc = extrude_validate(&w, 2, argv); });
+        RunRecord c = capture_output([&] { rc = extrude_validate(&w, 2, argv); });
         ASSERT_EQ(rc, 0) << c.err;
         ASSERT_EQ(c.err, "\n\n");
     }
@@ -214,7 +214,7 @@ TEST_F(PhaseTest, ProfileThatReachesZeroEarlyRefuses)
     validated(kSquare, true, kPath, false, "-100");
     ASSERT_EQ(extrude_align_template(&w), 0);
     int rc = 0;
-    Captured c = capture_output([&] { rc = extrude_scale_profile(&w); });
+    RunRecord c = capture_output([&] { rc = extrude_scale_profile(&w); });
     EXPECT_EQ(rc, 1);
     EXPECT_EQ(c.err, "extrude_along_path(): scale reaches 0 before the end of the path!\n");
     EXPECT_NE(w.scale, nullptr) << "the table is left for the handler to release";
@@ -318,7 +318,7 @@ TEST_F(PhaseTest, SkinOfAClosedPathJoinsTheLastRingToTheFirst)
     profiled({{0, 0, 1}, {0, 0, -1}}, true, {{0, 0, 0}, {4, 0, 0}, {4, 4, 0}}, true, "100");
     ASSERT_EQ(extrude_sweep(&w), 0);
     ASSERT_EQ(w.ring_count, 3);
-    Captured c = capture_output([&] { EXPECT_EQ(extrude_skin_commit(&w), 0); });
+    RunRecord c = capture_output([&] { EXPECT_EQ(extrude_skin_commit(&w), 0); });
     std::vector<std::vector<int>> quads;
     for (Surface *s : zirka_object_surfaces(w.result))
         quads.push_back(zirka_surface_vertex_indices(w.result, s));

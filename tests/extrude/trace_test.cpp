@@ -15,7 +15,7 @@ protected:
         select(place(tmpl, tmpl_closed, path, path_closed));
         const char *argv[] = {"kvx_extrude_along_path_scale", amount};
         kvx_debug = 1;
-        ZirkaCaptured c = zirka_capture([&] { extrude_along_path(2, argv); });
+        RunRecord c = zirka_capture([&] { extrude_along_path(2, argv); });
         kvx_debug = 0;
         return c.err;
     }
@@ -97,7 +97,7 @@ TEST_F(TraceTest, SwitchOffWritesOnlyTheBareNewlines)
 {
     select(place(kSquare, true, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}, false));
     const char *argv[] = {"kvx_extrude_along_path_scale", "100"};
-    ZirkaCaptured c = zirka_capture([&] { extrude_along_path(2, argv); });
+    RunRecord c = zirka_capture([&] { extrude_along_path(2, argv); });
     EXPECT_EQ(c.err, "\n\n");
 }
 

@@ -257,7 +257,7 @@ TEST_F(ValidationTest, AllocationFailureIsRefused)
     long nodes = zirka_plugin_list_nodes();
     const char *argv[] = {"kvx_extrude_along_path_scale", "50"};
     extrude_table_alloc = no_memory;
-    ZirkaCaptured c = zirka_capture([&] { extrude_along_path(2, argv); });
+    RunRecord c = zirka_capture([&] { extrude_along_path(2, argv); });
     extrude_table_alloc = malloc;
     EXPECT_EQ(c.err, after_both(kNoMemory));
     EXPECT_EQ(world_ids(), ids);

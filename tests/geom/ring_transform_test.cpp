@@ -119,7 +119,7 @@ TEST_F(RingTransform, EmptyListStillTracesTheTurn)
 {
     const Pos3 centre = {1, 2, 3};
     kvx_debug = 1;
-    Captured on = capture_output([&] {
+    RunRecord on = capture_output([&] {
         EXPECT_EQ(kvx_vtx_list_scale_rotate(NULL, &centre, &z_axis, -0.5, 1.0, NULL), nullptr);
         EXPECT_EQ(kvx_vtx_list_scale(NULL, &centre, 2.0, NULL), nullptr);
         keep(kvx_vtx_list_scale(ring({{1, 1, 1}}), &centre, 2.0, NULL)); // the plain scale never traces
@@ -127,7 +127,7 @@ TEST_F(RingTransform, EmptyListStillTracesTheTurn)
     kvx_debug = 0;
     EXPECT_EQ(on.err, "extrude_along_path(): rotating with center (1.000000,2.000000,3.000000) with S=-5.000000e-01\n");
 
-    Captured off =
+    RunRecord off =
         capture_output([&] { EXPECT_EQ(kvx_vtx_list_scale_rotate(NULL, &centre, &z_axis, -0.5, 1.0, NULL), nullptr); });
     EXPECT_EQ(off.err, "");
 }

@@ -126,14 +126,14 @@ TEST_F(VtxList, TracesOnlyWhenDebugIsOn)
 {
     VertexList *square = ring({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}});
     Pos3 c, n;
-    Captured off = capture_output([&] {
+    RunRecord off = capture_output([&] {
         kvx_vtx_list_get_centre(square, &c);
         kvx_vtx_list_get_normal(square, &c, &n);
     });
     EXPECT_EQ(off.err, "");
 
     kvx_debug = 1;
-    Captured on = capture_output([&] {
+    RunRecord on = capture_output([&] {
         kvx_vtx_list_get_centre(square, &c);
         kvx_vtx_list_get_normal(square, &c, &n);
         keep(kvx_vtx_list_translate(square, &c, NULL));

@@ -110,7 +110,7 @@ TEST_F(PluginTest, MissingScriptLeavesTheCommandUsable)
     std::string obj = write_file("case.obj", "o t\nv 0 0 0\nv 0 1 0\nv 0 1 1\nl 1 2 3 1\n"
                                              "o p\nv 0 0 0\nv 1 0 0\nv 2 0 0\nl 4 5 6\n");
     eval("host::select {*}[host::load " + obj + "]");
-    ZirkaScriptRun r = zirka_capture_eval("kvx_extrude_along_path_scale 50");
+    RunRecord r = zirka_capture_eval("kvx_extrude_along_path_scale 50");
     EXPECT_EQ(r.code, TCL_OK) << r.result;
     EXPECT_EQ(zirka_world_objects().size(), 3u);
 }

@@ -40,7 +40,7 @@ std::string restore(Redirect &r)
 
 } // namespace
 
-Captured capture_output(const std::function<void()> &fn, const std::function<void()> &flush)
+RunRecord capture_output(const std::function<void()> &fn, const std::function<void()> &flush)
 {
     auto flush_all = [&] {
         if (flush)
@@ -52,7 +52,7 @@ Captured capture_output(const std::function<void()> &fn, const std::function<voi
     Redirect out = redirect(1), err = redirect(2);
     fn();
     flush_all();
-    Captured captured;
+    RunRecord captured;
     captured.err = restore(err);
     captured.out = restore(out);
     return captured;

@@ -6,14 +6,17 @@
 #include <functional>
 #include <string>
 
-struct Captured {
-    std::string out; // every byte written to file descriptor 1
-    std::string err; // every byte written to file descriptor 2
+// What a run produced, whatever ran: a function, a Tcl script, a program.
+struct RunRecord {
+    int code = 0;        // its completion code: a Tcl code, an exit status, 0 for a function
+    std::string result;  // a script's result or error message ("" for the others)
+    std::string out;     // every byte written to file descriptor 1 (standard output)
+    std::string err;     // every byte written to file descriptor 2 (standard error)
 };
 
 // Runs fn with file descriptors 1 and 2 sent to temporary files and returns
-// what reached them. C stdio is flushed before and after, and so is whatever
+// what reached them (code 0). C stdio is flushed before and after, and so is whatever
 // flush flushes (another library's buffered streams). Captures do not nest.
-Captured capture_output(const std::function<void()> &fn, const std::function<void()> &flush = nullptr);
+RunRecord capture_output(const std::function<void()> &fn, const std::function<void()> &flush = nullptr);
 
 #endif

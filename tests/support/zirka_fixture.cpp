@@ -22,11 +22,12 @@
 // The process's test interpreter, once booted.
 static Tcl_Interp *test_interp = nullptr;
 
-Tcl_Interp *zirka_test_interp(const char *plugin_dir)
+Tcl_Interp *zirka_test_interp(void)
 {
     Tcl_Interp *&interp = test_interp;
     if (interp)
         return interp;
+    const char *plugin_dir = zirka_test_boot_plugins;
     Tcl_FindExecutable(nullptr);
     Tcl_Interp *fresh = Tcl_CreateInterp();
     if (Tcl_Init(fresh) != TCL_OK || zirka_tcl_init(fresh, false) != TCL_OK) {
@@ -46,21 +47,20 @@ static void flush_tcl(void)
         Tcl_EvalEx(test_interp, "catch {flush stdout}; catch {flush stderr}", -1, TCL_EVAL_GLOBAL);
 }
 
-ZirkaCaptured zirka_capture(const std::function<void()> &fn)
+RunRecord zirka_capture(const std::function<void()> &fn)
 {
-    Captured c = capture_output(fn, flush_tcl);
-    return ZirkaCaptured{c.out, c.err};
+    return capture_output(fn, flush_tcl);
 }
 
-ZirkaScriptRun zirka_capture_eval_in(Tcl_Interp *interp, const std::string &script)
+RunRecord zirka_capture_eval_in(Tcl_Interp *interp, const std::string &script)
 {
-    ZirkaScriptRun run{TCL_OK, "", "", ""};
+    RunRecord run;
     if (!interp) {
         run.code = TCL_ERROR;
         run.result = "no test interpreter";
         return run;
     }
-    ZirkaCaptured captured = zirka_capture([&] {
+    RunRecord captured = zirka_capture([&] {
         run.code = Tcl_EvalEx(interp, script.c_str(), -1, TCL_EVAL_GLOBAL);
         run.result = Tcl_GetStringResult(interp);
     });

@@ -15,9 +15,9 @@
  *
  * The interpreter is booted once per test process, on the first SetUp
  * (Tcl_FindExecutable, Tcl_CreateInterp, Tcl_Init, host:: commands and front
- * end), and the plug-ins in PIRREL_PLUGIN_DIR (a compile definition that
- * pirrel_test gives every test; no plug-ins when it is undefined) are loaded
- * then, once. The interpreter lives until the process ends; Tcl procedures
+ * end), and the plug-ins of the build's plug-in folder are loaded then,
+ * once, in test binaries made with pirrel_test(... TCL PLUGINS); binaries
+ * made without PLUGINS boot with no plug-in at all. The interpreter lives until the process ends; Tcl procedures
  * and variables that a test defines stay for later tests, so use names of
  * your own.
  *
@@ -32,6 +32,7 @@
 #ifndef ZIRKA_FIXTURE_H
 #define ZIRKA_FIXTURE_H
 
+#include "capture.h"
 #include "zirka_core.h"
 
 #include <gtest/gtest.h>
@@ -40,43 +41,29 @@
 #include <functional>
 #include <string>
 
-#ifdef PIRREL_PLUGIN_DIR
-#define ZIRKA_TEST_PLUGIN_DIR PIRREL_PLUGIN_DIR
-#else
-#define ZIRKA_TEST_PLUGIN_DIR ""
-#endif
+// The plug-in folder this test binary boots its interpreter with, "" for
+// none: the build's own in binaries made with pirrel_test(... PLUGINS), none
+// otherwise (boot_plugins.cpp or boot_none.cpp, which pirrel_test links in).
+extern const char *const zirka_test_boot_plugins;
 
 // Returns the process's interpreter, booting it on the first call and then
-// loading the plug-ins of plugin_dir ("" loads none). Later calls return the
-// same interpreter and ignore plugin_dir.
-Tcl_Interp *zirka_test_interp(const char *plugin_dir);
-
-// What a piece of code wrote to standard output and standard error.
-struct ZirkaCaptured {
-    std::string out; // everything written to stdout (C stdio and Tcl's stdout)
-    std::string err; // everything written to stderr
-};
+// loading the plug-ins of zirka_test_boot_plugins.
+Tcl_Interp *zirka_test_interp(void);
 
 // Runs fn with stdout and stderr captured (both C streams and Tcl's
 // channels are flushed before the capture ends). Captures do not nest.
-ZirkaCaptured zirka_capture(const std::function<void()> &fn);
-
-// Outcome of a script run with zirka_capture_eval.
-struct ZirkaScriptRun {
-    int code;           // the Tcl completion code (TCL_OK, TCL_ERROR, ...)
-    std::string result; // the result, or the error message
-    std::string out, err;
-};
+RunRecord zirka_capture(const std::function<void()> &fn);
 
 // Evaluates script at global level in interp with stdout and stderr
-// captured. Never fails the test by itself.
-ZirkaScriptRun zirka_capture_eval_in(Tcl_Interp *interp, const std::string &script);
+// captured: the Tcl code, the result or error message, the output. Never
+// fails the test by itself.
+RunRecord zirka_capture_eval_in(Tcl_Interp *interp, const std::string &script);
 
 // The same in the test interpreter (booted with the build's plug-ins if no
 // test has booted it yet).
-inline ZirkaScriptRun zirka_capture_eval(const std::string &script)
+inline RunRecord zirka_capture_eval(const std::string &script)
 {
-    return zirka_capture_eval_in(zirka_test_interp(ZIRKA_TEST_PLUGIN_DIR), script);
+    return zirka_capture_eval_in(zirka_test_interp(), script);
 }
 
 class ZirkaTest : public ::testing::Test {
@@ -85,7 +72,7 @@ protected:
     void TearDown() override;
 
     // The process's interpreter.
-    Tcl_Interp *interp() const { return zirka_test_interp(ZIRKA_TEST_PLUGIN_DIR); }
+    Tcl_Interp *interp() const { return zirka_test_interp(); }
 
     // Evaluates script at global level. Returns its result; an error fails
     // the test (ADD_FAILURE with the script and the error message) and

@@ -13,24 +13,19 @@
 
 namespace {
 
-struct ExeRun {
-    int status; // exit status
-    std::string out, err;
-};
-
 class Executable : public ZirkaTest {
 protected:
     // Runs zirka with args (already quoted for the shell), no input; limits
     // are ulimit options for it ("-v 262144").
-    ExeRun zirka(const std::string &args, const std::string &limits = "")
+    RunRecord zirka(const std::string &args, const std::string &limits = "")
     {
         std::string out = temp_dir() + "/out.txt", err = temp_dir() + "/err.txt";
         std::string command = "'" ZIRKA_EXE "' " + args + " </dev/null >'" + out + "' 2>'" + err + "'";
         if (!limits.empty())
             command = "ulimit " + limits + " && exec " + command;
         int rc = std::system(command.c_str());
-        ExeRun run;
-        run.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+        RunRecord run;
+        run.code = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
         run.out = read_file(out);
         run.err = read_file(err);
         return run;
@@ -45,32 +40,32 @@ protected:
 
 TEST_F(Executable, ScriptRunsWithArgumentsAndExitsZero)
 {
-    ExeRun run = zirka("--plugins " + empty_folder() + " " +
+    RunRecord run = zirka("--plugins " + empty_folder() + " " +
                     script("puts [list [file tail $argv0] $argc $argv [host::plugins]]") + " one 'two words'");
-    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.code, 0);
     EXPECT_EQ(run.out, "script.tcl 2 {one {two words}} {}\n");
     EXPECT_EQ(run.err, "");
 }
 
 TEST_F(Executable, ExitStatusComesFromTheScript)
 {
-    ExeRun run = zirka("--plugins " + empty_folder() + " " + script("puts -nonewline bye; exit 3"));
-    EXPECT_EQ(run.status, 3);
+    RunRecord run = zirka("--plugins " + empty_folder() + " " + script("puts -nonewline bye; exit 3"));
+    EXPECT_EQ(run.code, 3);
     EXPECT_EQ(run.out, "bye");
 }
 
 TEST_F(Executable, ScriptErrorExitsOneWithTheMessage)
 {
-    ExeRun run = zirka("--plugins " + empty_folder() + " " + script("host::undo"));
-    EXPECT_EQ(run.status, 1);
+    RunRecord run = zirka("--plugins " + empty_folder() + " " + script("host::undo"));
+    EXPECT_EQ(run.code, 1);
     EXPECT_EQ(run.err.rfind("nothing to undo\n", 0), 0u) << run.err;
 }
 
 TEST_F(Executable, PluginsOptionLoadsThatFolder)
 {
-    ExeRun run = zirka("--plugins '" ZIRKA_FIXTURE_PLUGINS "/good' " +
+    RunRecord run = zirka("--plugins '" ZIRKA_FIXTURE_PLUGINS "/good' " +
                     script("puts [dict get [lindex [host::plugins] 0] about]; fixture_good x; puts [host::messages]"));
-    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.code, 0) << run.err;
     // The plug-in's exit entry runs at exit.
     EXPECT_EQ(run.out, "Good fixture\n2: fixture_good|x\n{2: fixture_good|x}\nfixture_good: exit\n");
     EXPECT_EQ(run.err, "");
@@ -78,8 +73,8 @@ TEST_F(Executable, PluginsOptionLoadsThatFolder)
 
 TEST_F(Executable, FailingPluginIsReportedAndTheScriptStillRuns)
 {
-    ExeRun run = zirka("--plugins '" ZIRKA_FIXTURE_PLUGINS "/init_fails' " + script("puts [llength [host::plugins]]"));
-    EXPECT_EQ(run.status, 0);
+    RunRecord run = zirka("--plugins '" ZIRKA_FIXTURE_PLUGINS "/init_fails' " + script("puts [llength [host::plugins]]"));
+    EXPECT_EQ(run.code, 0);
     EXPECT_EQ(run.out, "0\n");
     EXPECT_EQ(run.err, "zirka: ZIRKAPluginInit of plug-in \"" ZIRKA_FIXTURE_PLUGINS
                        "/init_fails/init_fails.p\" failed with code 7\n");
@@ -91,9 +86,9 @@ TEST_F(Executable, TruncatedPluginIsReportedAndTheOthersLoad)
     std::string whole = read_file(ZIRKA_FIXTURE_PLUGINS "/good/good.p");
     std::string cut = write_file("plugins/a_cut.p", whole.substr(0, whole.size() / 3));
     fs::copy_file(ZIRKA_FIXTURE_PLUGINS "/good/good.p", temp_dir() + "/plugins/b_good.p");
-    ExeRun run = zirka("--plugins '" + temp_dir() + "/plugins' " +
+    RunRecord run = zirka("--plugins '" + temp_dir() + "/plugins' " +
                        script("puts [llength [host::plugins]]; fixture_good started"));
-    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(run.out, "1\n2: fixture_good|started\nfixture_good: exit\n");
     EXPECT_EQ(run.err.rfind("zirka: plug-in \"" + cut + "\" is not a complete library: its headers need ", 0), 0u)
         << run.err;
@@ -130,11 +125,11 @@ TEST_F(Executable, SaveCutShortByAFileSizeLimitLeavesTheOldFile)
         old_text += "v 1 2 3\n";
     std::string target = write_file("out/kept.obj", old_text);
     std::string big = write_file("big.obj", ring_and_path(500, 20000)); // far over 128 KiB when saved
-    ExeRun run = zirka("--plugins " + empty_folder() + " " +
+    RunRecord run = zirka("--plugins " + empty_folder() + " " +
                            script("host::load " + big + "; puts [catch {host::save " + target + "} m]; puts $m; "
                                   "puts [llength [host::objects]]"),
                        "-f 128");
-    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(run.out, "1\ncannot write \"" + target + "\": File too large\n2\n");
     EXPECT_TRUE(read_file(target) == old_text) << "the old file changed";
     EXPECT_EQ(std::distance(fs::directory_iterator(temp_dir() + "/out"), fs::directory_iterator()), 1)
@@ -151,10 +146,10 @@ TEST_F(Executable, DevZeroIsRefusedWithinAMemoryLimit)
 {
     if (!ZIRKA_ADDRESS_SPACE_LIMITS)
         GTEST_SKIP() << "no address-space limit under AddressSanitizer";
-    ExeRun run = zirka("--plugins " + empty_folder() + " " +
+    RunRecord run = zirka("--plugins " + empty_folder() + " " +
                            script("puts [catch {host::load /dev/zero} m]; puts $m; puts [host::objects]"),
                        "-v 131072");
-    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(run.out, "1\n/dev/zero:1: line longer than 4194304 bytes\n\n");
 }
 
@@ -166,7 +161,7 @@ TEST_F(Executable, CommandThatCannotFitIsCancelledAndTheHostGoesOn)
         GTEST_SKIP() << "no address-space limit under AddressSanitizer";
     std::string huge = write_file("huge.obj", ring_and_path(1000, 5000));
     std::string small = write_file("small.obj", ring_and_path(8, 4));
-    ExeRun run = zirka("--plugins '" PIRREL_PLUGIN_DIR "' " +
+    RunRecord run = zirka("--plugins '" PIRREL_PLUGIN_DIR "' " +
                            script("lassign [host::load " + huge + "] t p; host::select $t $p\n"
                                   "puts \"made {[kvx_extrude_along_path_scale 50]}\"\n"
                                   "puts \"world [expr {[host::objects] eq [list $t $p]}] [host::history]\"\n"
@@ -174,7 +169,7 @@ TEST_F(Executable, CommandThatCannotFitIsCancelledAndTheHostGoesOn)
                                   "set made [kvx_extrude_along_path_scale 50]\n"
                                   "puts \"then [expr {$made - $b}] [dict get [host::info $made] vertices]\"\n"),
                        "-v 524288");
-    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(run.out, "out of memory: kvx_extrude_along_path_scale was cancelled, nothing changed\n"
                        "made {}\n"
                        "world 1 {Load huge.obj}\n"
@@ -195,7 +190,7 @@ TEST_F(Executable, OverflowingInputsAreRefusedLeavingNothing)
     std::string wide = write_file("wide.obj", "o template\nv 0 -1e3 -1e3\nv 0 1e3 -1e3\nv 0 1e3 1e3\n"
                                               "v 0 -1e3 1e3\nl 1 2 3 4 1\n"
                                               "o path\nv 0 0 0\nv 2 0 0\nv 2 2 0\nl 5 6 7\n");
-    ExeRun run = zirka("--plugins '" PIRREL_PLUGIN_DIR "' " +
+    RunRecord run = zirka("--plugins '" PIRREL_PLUGIN_DIR "' " +
                        script("foreach {f amount} [list " + far_path + " 50 " + huge_template + " 50 " + wide +
                               " 3e38] {\n"
                               "  host::reset\n"
@@ -204,7 +199,7 @@ TEST_F(Executable, OverflowingInputsAreRefusedLeavingNothing)
                               "  puts \"[list $made] [expr {[host::objects] eq [list $t $p]}] [host::history] "
                               "[host::lists] [expr {[host::load $f] eq [list [incr p] [incr p]]}]\"\n"
                               "}\n"));
-    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(run.out, "{} 1 {Load far_path.obj} 0 1\n"
                        "{} 1 {Load huge_template.obj} 0 1\n"
                        "{} 1 {Load wide.obj} 0 1\n");
@@ -218,12 +213,12 @@ TEST_F(Executable, LoadsOfNothingAndOfNoFile)
 {
     write_file("folder/keep.txt", "");
     std::string mac = write_file("mac.obj", "o classic\rv 1 2 3\rl 1\r");
-    ExeRun run = zirka("--plugins " + empty_folder() + " " +
+    RunRecord run = zirka("--plugins " + empty_folder() + " " +
                        script("foreach f [list " + temp_dir() + "/folder /dev/null " + mac + "] {\n"
                               "  puts [list [catch {host::load $f} m] $m]\n"
                               "}\n"
                               "puts [list [host::history] [dict get [host::info [lindex [host::objects] 0]] name]]\n"));
-    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(run.out, "1 {" + temp_dir() + "/folder:0: cannot open: Is a directory}\n"
                        "/dev/null: nothing to load, the file holds no vertices\n"
                        "0 {}\n"
@@ -234,8 +229,8 @@ TEST_F(Executable, LoadsOfNothingAndOfNoFile)
 TEST_F(Executable, UnknownOptionPrintsUsageAndExitsTwo)
 {
     for (const char *args : {"--frob", "--plugins", "-x script.tcl"}) {
-        ExeRun run = zirka(args);
-        EXPECT_EQ(run.status, 2) << args;
+        RunRecord run = zirka(args);
+        EXPECT_EQ(run.code, 2) << args;
         EXPECT_EQ(run.err, "usage: zirka [--plugins DIR] [--gui] [SCRIPT [ARGS...]]\n") << args;
         EXPECT_EQ(run.out, "");
     }

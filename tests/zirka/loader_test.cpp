@@ -132,7 +132,7 @@ TEST_F(Loader, TruncatedWindowsLibraryIsRefused)
 TEST_F(Loader, MissingOrEmptyFolderLoadsNothing)
 {
     size_t errors = zirka_plugin_errors().size();
-    ZirkaCaptured out = zirka_capture([&] {
+    RunRecord out = zirka_capture([&] {
         EXPECT_EQ(zirka_load_plugin_folder(temp_dir() + "/nowhere"), 0);
         write_file("readme.txt", "plug-ins end in .p");
         EXPECT_EQ(zirka_load_plugin_folder(temp_dir()), 0);
@@ -153,7 +153,7 @@ TEST_F(Loader, FolderLoadsTheGoodPluginDespiteTheBadOnes)
     size_t plugins = zirka_plugins().size();
 
     int loaded = 0;
-    ZirkaCaptured out = zirka_capture([&] { loaded = zirka_load_plugin_folder(folder + "/"); });
+    RunRecord out = zirka_capture([&] { loaded = zirka_load_plugin_folder(folder + "/"); });
     EXPECT_EQ(loaded, 1);
     EXPECT_EQ(out.err, "zirka: plug-in \"" + a + "\" has no entry point ZIRKAPluginInit\n"
                        "zirka: ZIRKAPluginInit of plug-in \"" + b + "\" failed with code 7\n");
@@ -171,7 +171,7 @@ TEST_F(Loader, FolderLoadsTheGoodPluginDespiteTheBadOnes)
               "synopsis {?arg ...?} description {Shows its arguments} arg_style argv flags 0");
 
     // Its command runs, releases its list, and shows a message; so does its menu item.
-    ZirkaScriptRun run = zirka_capture_eval("fixture_good a {b c}; host::menu invoke {Fixture good}");
+    RunRecord run = zirka_capture_eval("fixture_good a {b c}; host::menu invoke {Fixture good}");
     EXPECT_EQ(run.code, TCL_OK) << run.result;
     EXPECT_EQ(run.out, "3: fixture_good|a|b c\n2: fixture_good|from-menu\n");
     EXPECT_EQ(eval("host::lists"), "0");

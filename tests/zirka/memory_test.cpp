@@ -82,12 +82,12 @@ protected:
         const long failures = zirka_memory_failures();
         zirka_memory_fail_at(k, every_after);
         ZirkaCommandOutcome outcome;
-        ZirkaScriptRun run{TCL_OK, "", "", ""};
+        RunRecord run{TCL_OK, "", "", ""};
         if (through_tcl) {
             run = zirka_capture_eval("kvx_extrude_along_path_scale 50");
         } else {
             const char *argv[] = {"kvx_extrude_along_path_scale", "50"};
-            ZirkaCaptured out = zirka_capture([&] { zirka_command_call(argv[0], 2, argv, &outcome); });
+            RunRecord out = zirka_capture([&] { zirka_command_call(argv[0], 2, argv, &outcome); });
             run.out = out.out;
             run.err = out.err;
             run.result = outcome.added.empty() ? "" : std::to_string(outcome.added[0]);
@@ -149,7 +149,7 @@ TEST_F(OutOfMemory, EveryAllocationOfALoad)
             eval("host::reset");
             const long failures = zirka_memory_failures();
             zirka_memory_fail_at(k, every_after);
-            ZirkaScriptRun run = zirka_capture_eval("host::load " + input_file);
+            RunRecord run = zirka_capture_eval("host::load " + input_file);
             zirka_memory_fail_at(0, false);
             if (zirka_memory_failures() == failures) {
                 EXPECT_EQ(run.code, TCL_OK) << run.result;
@@ -179,7 +179,7 @@ TEST_F(OutOfMemory, EveryAllocationOfASave)
             SCOPED_TRACE("allocation " + std::to_string(k) + (every_after ? " and every one after it" : ""));
             const long failures = zirka_memory_failures();
             zirka_memory_fail_at(k, every_after);
-            ZirkaScriptRun run = zirka_capture_eval("host::save " + target);
+            RunRecord run = zirka_capture_eval("host::save " + target);
             zirka_memory_fail_at(0, false);
             int files = 0;
             for (const auto &entry : fs::directory_iterator(fs::u8path(temp_dir() + "/out")))

@@ -82,7 +82,7 @@ TEST_F(ObjFiles, FileWithoutVerticesLoadsNothingAndSaysSo)
     for (const std::string &text : {std::string(), std::string("# nothing\n"), std::string("o a\no b\nvt 0 0\n\r\n")}) {
         SCOPED_TRACE(text);
         std::string obj = write_file("empty.obj", text);
-        ZirkaScriptRun run = zirka_capture_eval("host::load " + obj);
+        RunRecord run = zirka_capture_eval("host::load " + obj);
         EXPECT_EQ(run.code, TCL_OK) << run.result;
         EXPECT_EQ(run.result, "");
         EXPECT_EQ(run.out, obj + ": nothing to load, the file holds no vertices\n");
@@ -90,7 +90,7 @@ TEST_F(ObjFiles, FileWithoutVerticesLoadsNothingAndSaysSo)
         EXPECT_EQ(eval("host::messages"), "{" + obj + ": nothing to load, the file holds no vertices}");
         eval("host::messages clear");
     }
-    ZirkaScriptRun run = zirka_capture_eval("host::load /dev/null");
+    RunRecord run = zirka_capture_eval("host::load /dev/null");
     EXPECT_EQ(run.result, "");
     EXPECT_EQ(run.out, "/dev/null: nothing to load, the file holds no vertices\n");
     EXPECT_EQ(eval("host::load " + probe), std::to_string(next));
@@ -307,27 +307,6 @@ TEST_F(ObjFiles, TwoPointLinesOfOneChainBecomeOnePolyline)
                        "] { lappend out [dict get $s type] [dict get $s vertices] }; set out"),
                   c.type_and_vertices);
     }
-}
-
-TEST_F(ObjFiles, BlenderStylePolylinesExtrude)
-{
-    // A square outline and a path of three edges, each written edge by edge.
-    std::string obj = write_file("blender.obj", "# Blender 3.6 OBJ File\n"
-                                                "o Outline\n"
-                                                "v 0 -1 -1\nv 0 1 -1\nv 0 1 1\nv 0 -1 1\n"
-                                                "l 1 2\nl 2 3\nl 3 4\nl 4 1\n"
-                                                "o Path\n"
-                                                "v 0 0 0\nv 2 0 0\nv 2 2 0\nv 4 2 0\n"
-                                                "l 5 6\nl 6 7\nl 7 8\n");
-    eval("lassign [host::load " + obj + "] t p; host::select $t $p");
-    std::string made = eval("kvx_extrude_along_path_scale 100");
-    ASSERT_NE(made, "");
-    EXPECT_EQ(eval("dict get [host::info " + made + "] vertices"), "16");
-    EXPECT_EQ(eval("dict get [host::info " + made + "] surfaces"), "12");
-    std::string out = temp_dir() + "/joined.obj";
-    eval("host::save " + out + " $t $p");
-    EXPECT_EQ(read_file(out), "o Outline\nv 0 -1 -1\nv 0 1 -1\nv 0 1 1\nv 0 -1 1\nl 1 2 3 4 1\n"
-                              "o Path\nv 0 0 0\nv 2 0 0\nv 2 2 0\nv 4 2 0\nl 5 6 7 8\n");
 }
 
 // Two-point lines that make no one polyline are refused, saying what they

@@ -47,7 +47,7 @@ TEST_F(HostTcl, TclCommandHasNoLengthLimit)
 TEST_F(HostTcl, TclCommandErrorIsOneLineOnStderrAndRecorded)
 {
     int code = 0;
-    ZirkaCaptured out = zirka_capture([&] { code = tcl_command("error {first\nsecond}"); });
+    RunRecord out = zirka_capture([&] { code = tcl_command("error {first\nsecond}"); });
     EXPECT_EQ(code, TCL_ERROR);
     EXPECT_EQ(out.err, "zirka: first second\n");
     EXPECT_EQ(eval("host::tcl_errors"), "{first\nsecond}");
@@ -57,7 +57,7 @@ TEST_F(HostTcl, TclCommandErrorIsOneLineOnStderrAndRecorded)
 TEST_F(HostTcl, FailingTclCommandLeavesTheCallersResultAlone)
 {
     zirka_add_command_full("tcl_test_cmd", tcl_test_handler, 0, "argv", "<script>", "Runs a script");
-    ZirkaScriptRun run = zirka_capture_eval("list [catch {tcl_test_cmd {no_such_command_here}} r] $r");
+    RunRecord run = zirka_capture_eval("list [catch {tcl_test_cmd {no_such_command_here}} r] $r");
     EXPECT_EQ(run.result, "0 {}") << "the handler's command succeeds with an empty result";
     EXPECT_EQ(seen_tcl_code, TCL_ERROR);
     EXPECT_EQ(run.err, "zirka: invalid command name \"no_such_command_here\"\n");
@@ -102,7 +102,7 @@ TEST_F(HostTcl, MessageDialogTextsAreRecordedAndPrinted)
 {
     zirka_add_command_full("tcl_test_dialog", tcl_test_dialog, 0, "argv", "?arg ...?", "Shows a message");
     // The text is data: brackets and braces are not evaluated.
-    ZirkaScriptRun run = zirka_capture_eval("tcl_test_dialog {[exit 9]} \\{");
+    RunRecord run = zirka_capture_eval("tcl_test_dialog {[exit 9]} \\{");
     EXPECT_EQ(run.code, TCL_OK);
     EXPECT_EQ(run.out, "2 argument(s), last \"{\"\n");
     EXPECT_EQ(eval("llength [host::messages]"), "1");

@@ -3,6 +3,7 @@
 // steps it made unreachable go then too, and a command that runs out of
 // memory is undone whole, with the world, the undo history, the selection
 // and the free-standing vertices as they were, and a message.
+#include "capture.h"
 #include "zirka_core.h"
 
 #include <gtest/gtest.h>
@@ -182,9 +183,8 @@ TEST_F(Transaction, OutOfMemoryAtEveryAllocationPutsEverythingBack)
 
             SCOPED_TRACE("allocation " + std::to_string(k) + (every_after ? " and every one after it" : ""));
             zirka_memory_fail_at(k, every_after);
-            testing::internal::CaptureStdout();
-            ZirkaCommandOutcome outcome = call("tx_small");
-            std::string out = testing::internal::GetCapturedStdout();
+            ZirkaCommandOutcome outcome;
+            std::string out = capture_output([&] { outcome = call("tx_small"); }).out;
             zirka_memory_fail_at(0, false);
 
             if (zirka_memory_failures() == failures) {

@@ -1,6 +1,7 @@
 // world_test.cpp -- the world, undo history and ordered selection, and the
 // host's recording of Tcl, commands, menu and messages when no front end
 // is installed (the core alone, as on a build without Tcl).
+#include "capture.h"
 #include "zirka_core.h"
 
 #include <gtest/gtest.h>
@@ -134,10 +135,11 @@ TEST_F(World, RedrawAllCounts)
 
 TEST_F(World, MessageDialogFormatsRecordsAndPrintsOneLine)
 {
-    testing::internal::CaptureStdout();
-    windows_message_dialog("Scale %g%% of %s", 12.5, "path");
-    windows_message_dialog("Error parsing scale amount (%s)", "1\n2");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Scale 12.5% of path\nError parsing scale amount (1 2)\n");
+    RunRecord shown = capture_output([] {
+        windows_message_dialog("Scale %g%% of %s", 12.5, "path");
+        windows_message_dialog("Error parsing scale amount (%s)", "1\n2");
+    });
+    EXPECT_EQ(shown.out, "Scale 12.5% of path\nError parsing scale amount (1 2)\n");
     ASSERT_EQ(zirka_messages().size(), 2u);
     EXPECT_EQ(zirka_messages()[0], "Scale 12.5% of path");
     EXPECT_EQ(zirka_messages()[1], "Error parsing scale amount (1\n2)");

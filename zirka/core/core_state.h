@@ -212,6 +212,6 @@ void zirka_registry_truncate(size_t commands, size_t menu_items);
 // Rebuilds the host list of the selection after it changed. Never fails
 // when the selection has not grown; otherwise false, with the selection
 // emptied, when there is no memory for its nodes.
-bool zirka_selection_changed(void);
+bool zirka_selection_list_rebuild(void);
 
 #endif /* ZIRKA_CORE_STATE_H */

@@ -80,7 +80,7 @@ void zirka_object_release(Object *object)
     drop(&s.world, object, &in_world);
     drop(&s.selection, object, &selected);
     if (selected)
-        zirka_selection_changed();
+        zirka_selection_list_rebuild();
     Arena *own = object->arena;
     HostVector<Arena *> borrowed = std::move(object->borrowed);
     s.objects.erase(object->id);

@@ -58,7 +58,7 @@ void roll_back(ZirkaTransaction &t)
     s.undo.swap(t.undo);
     s.undo_done = t.undo_done;
     s.selection.swap(t.selection);
-    zirka_selection_changed(); // without nodes for it, the selection is empty
+    zirka_selection_list_rebuild(); // without nodes for it, the selection is empty
     FreeVertices &free = s.free_vertices;
     if (t.had_free_vertices) {
         zirka_arena_rewind(s.arenas, free.arena, t.free_vertex_mark);

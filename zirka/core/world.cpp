@@ -76,7 +76,7 @@ bool zirka_undo(void)
         }
     }
     if (selection_changed)
-        zirka_selection_changed();
+        zirka_selection_list_rebuild();
     return true;
 }
 
@@ -118,7 +118,7 @@ std::vector<std::string> zirka_redo_names(void)
     return out;
 }
 
-bool zirka_selection_changed(void)
+bool zirka_selection_list_rebuild(void)
 {
     ZirkaState &s = zirka_state();
     s.nodes.give_list(s.selection_list);
@@ -155,7 +155,7 @@ bool zirka_select(const std::vector<int> &ids)
     if (!s.nodes.reserve(static_cast<long>(chosen.size()) - static_cast<long>(s.selection.size())))
         return false;
     s.selection.swap(chosen);
-    return zirka_selection_changed();
+    return zirka_selection_list_rebuild();
 }
 
 std::vector<Object *> zirka_selection(void)
