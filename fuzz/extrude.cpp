@@ -58,6 +58,7 @@
 
 namespace {
 
+// The fuzzer's bytes, taken from the front; zeros once they run out.
 struct Input {
     const uint8_t *at, *end;
 

@@ -44,6 +44,9 @@ select_objects() {
   done
 }
 square() { p 0 -1 -1; p 0 1 -1; p 0 1 1; p 0 -1 1; }
+# The usual outline and path: a closed square, two steps along +x.
+square_outline() { object 0 0 1 4; square; }
+straight_path() { object 0 0 0 3; p 0 0 0; p 1 0 0; p 2 0 0; }
 # seed NAME: writes the bytes gathered so far and starts again.
 seed() {
   local hex=""
@@ -53,12 +56,12 @@ seed() {
 }
 
 b 0; amount_table 0; objects 2
-object 0 0 1 4; square
-object 0 0 0 3; p 0 0 0; p 1 0 0; p 2 0 0
+square_outline
+straight_path
 select_objects 0 1; seed square_straight_50
 
 b 0; amount_table 1; objects 2
-object 0 0 1 4; square
+square_outline
 object 0 0 0 3; p 0 0 0; p 1 0 0; p 1 1 0
 select_objects 0 1; seed square_corner_100
 
@@ -78,7 +81,7 @@ object 0 0 0 4; p 0 0 0; p 0 0 4; p 2 0 7; p 2 5 9
 select_objects 0 1; seed polygon_away_from_path_250
 
 b 0; amount_table 2; objects 2
-object 0 0 1 4; square
+square_outline
 object 0 0 0 5; p 0 0 0; p 2 0 0; p 2 2 0; p 2 2 2; p 4 2 2
 select_objects 0 1; seed square_to_zero
 
@@ -88,55 +91,55 @@ object 0 0 0 3; p 0 0 0; p 3 0 0; p 3 0 3
 select_objects 0 1; seed l_negative
 
 b 0; amount_table 0; objects 2
-object 0 0 1 4; square
+square_outline
 object 0 0 0 3; p 0 0 0; p 2 0 0; p 1 0 0
 select_objects 0 1; seed path_turns_back
 
 b 0; amount_table 0; objects 2
-object 0 0 1 4; square
+square_outline
 object 0 0 0 4; p 0 0 0; p 0 0 0; p 1 0 0; p 1 0 0
 select_objects 0 1; seed path_two_distinct_points
 
 b 0; amount_table 0; objects 2
-object 0 0 1 4; square
-object 0 0 0 3; p 0 0 0; p 1 0 0; p 2 0 0
+square_outline
+straight_path
 select_objects 1 0; seed path_selected_first
 
 b 0; amount_table 0; objects 2
-object 0 0 1 4; square
-object 0 0 0 3; p 0 0 0; p 1 0 0; p 2 0 0
+square_outline
+straight_path
 select_objects 0; seed one_selected
 
 b 0; amount_table 0; objects 3
-object 0 0 1 4; square
-object 0 0 0 3; p 0 0 0; p 1 0 0; p 2 0 0
-object 0 0 0 3; p 0 0 0; p 1 0 0; p 2 0 0
+square_outline
+straight_path
+straight_path
 select_objects 0 1 2; seed three_selected
 
 b 0; amount_table 0; objects 2
 object 1 0 1 4; square
 b 0 4 0 1 2 3
-object 0 0 0 3; p 0 0 0; p 1 0 0; p 2 0 0
+straight_path
 select_objects 0 1; seed template_two_surfaces
 
 b 0; amount_table 0; objects 2
 object 4 0 1 4; square
-object 0 0 0 3; p 0 0 0; p 1 0 0; p 2 0 0
+straight_path
 select_objects 0 1; seed template_not_ordinary
 
 b 0; amount_text "abc"; objects 2
-object 0 0 1 4; square
-object 0 0 0 3; p 0 0 0; p 1 0 0; p 2 0 0
+square_outline
+straight_path
 select_objects 0 1; seed amount_not_a_number
 
 b 1; amount_table 0; objects 2
-object 0 0 1 4; square
-object 0 0 0 3; p 0 0 0; p 1 0 0; p 2 0 0
+square_outline
+straight_path
 select_objects 0 1; seed no_amount
 
 b 0; amount_table 7; objects 2
-object 0 0 1 4; square
-object 0 0 0 3; p 0 0 0; p 1 0 0; p 2 0 0
+square_outline
+straight_path
 select_objects 0 1; seed amount_infinite
 
 b 0; amount_table 1; objects 2
@@ -146,7 +149,7 @@ select_objects 0 1; seed huge_overflows
 
 b 0; amount_table 0; objects 2
 object 0 0 1 4; p 0 -1 -1; b 2 13 1 1; p 0 1 1; p 0 -1 1
-object 0 0 0 3; p 0 0 0; p 1 0 0; p 2 0 0
+straight_path
 select_objects 0 1; seed template_nan
 
 b 0; amount_table 0; objects 2
@@ -155,15 +158,15 @@ object 0 0 0 3; p 0 0 0; p 1 0 0; p 1 1 0
 select_objects 0 1; seed special_values
 
 b 4; amount_table 5; objects 2
-object 0 0 1 4; square
+square_outline
 object 0 0 0 4; p 0 0 0; p 1 0 0; p 1 1 0; p 1 1 1
 select_objects 0 1; seed traced
 
 b 24; amount_table 0; objects 2
-object 0 0 1 4; square
+square_outline
 object 0 0 1 4; p 0 0 0; p 2 0 0; p 2 2 0; p 0 2 0
 select_objects 0 1; seed twice_after_undo
 
 b 8; amount_table 0; objects 1
-object 0 0 1 4; square
+square_outline
 select_objects 0 0; seed same_object_twice
