@@ -11,7 +11,8 @@
 //   - at most one object is new in the world, with exactly one new undo step
 //     "Extrude along path", every vertex finite, its vertices whole rings of
 //     the outline and its surfaces quads of its own vertices; or nothing is
-//     new, and the command said why: one message dialog, or one refusal line;
+//     new, and the command said why: one message dialog, or one refusal line
+//     (out of memory too, when the fuzzer has a table allocation fail);
 //   - standard error holds only the command's lines: bare newlines, its
 //     refusals and its warnings (with tracing on: its traces too), and
 //     standard output one line per message dialog;
@@ -25,7 +26,8 @@
 //
 //   byte   run: bits 0-1 the arguments (0, 3: name amount; 1: name only;
 //          2: name amount extra), bit 2 tracing (kvx_debug), bit 3 run the
-//          command a second time, bit 4 undo the last step before it
+//          command a second time, bit 4 undo the last step before it, bits
+//          5-6 which of the command's first two table allocations fail
 //   amount byte kind % 4: 0 text (byte length % 33, then its bytes);
 //          1 a float's bits (4 bytes) as %.9g; 2 one of kAmounts (byte);
 //          3 a whole number (2 bytes, signed)
@@ -44,7 +46,7 @@
 //          byte per entry: which of the object's vertices
 //   byte   selected: (byte + 2) % 5, then a byte per selected object: object
 //          (byte + i) % objects, so that zeros select in order
-#include "extrude.h"
+#include "extrude_work.h"
 #include "shapes.h"
 
 #include <algorithm>
@@ -307,6 +309,17 @@ void check_lines(const std::string &err, bool tracing, bool made, size_t message
         fault("the command warned of a result it did not make", err);
 }
 
+// The command's table allocations: those whose bit is set in
+// failing_tables (the first is bit 0) get no memory.
+unsigned failing_tables, tables_asked;
+
+void *table_alloc(size_t size)
+{
+    bool fail = tables_asked < 8 && (failing_tables >> tables_asked & 1);
+    tables_asked++;
+    return fail ? nullptr : std::malloc(size);
+}
+
 // EXTRUDE_FUZZ_SHOW=1 in the environment: every run says what the command
 // made and wrote, for looking at seeds and findings.
 const bool show_runs = std::getenv("EXTRUDE_FUZZ_SHOW") != nullptr;
@@ -334,6 +347,7 @@ void run_command(int argc, const char **argv, bool tracing)
     FILE *saved_err = stderr, *saved_out = stdout;
     stderr = err;
     stdout = out;
+    tables_asked = 0;
     extrude_along_path(argc, argv);
     stderr = saved_err;
     stdout = saved_out;
@@ -387,6 +401,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     int argc = (run & 3) == 1 ? 1 : (run & 3) == 2 ? 3 : 2;
     bool tracing = run & 4;
     kvx_debug = tracing;
+    failing_tables = run >> 5 & 3;
+    extrude_table_alloc = table_alloc;
     run_command(argc, argv, tracing);
     if (run & 8) {
         if (run & 16)
@@ -394,6 +410,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         run_command(argc, argv, tracing);
     }
     kvx_debug = 0;
+    extrude_table_alloc = std::malloc;
     zirka_reset();
     return 0;
 }

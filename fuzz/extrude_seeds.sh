@@ -167,6 +167,16 @@ square_outline
 object 0 0 1 4; p 0 0 0; p 2 0 0; p 2 2 0; p 0 2 0
 select_objects 0 1; seed twice_after_undo
 
+b 32; amount_table 0; objects 2
+square_outline
+straight_path
+select_objects 0 1; seed first_table_no_memory
+
+b 64; amount_table 0; objects 2
+square_outline
+straight_path
+select_objects 0 1; seed second_table_no_memory
+
 b 8; amount_table 0; objects 1
 square_outline
 select_objects 0 0; seed same_object_twice
