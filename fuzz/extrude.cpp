@@ -21,8 +21,8 @@
 // EXTRUDE_FUZZ_SHOW=1 in the environment shows each run's outcome.
 //
 // The input is read front to back; past its end every read gives 0, so a
-// short input reads as the plainest case (two objects, each one open line,
-// selected in order). Layout:
+// short input reads as the plainest case (two objects, each an open line of
+// no points, selected in order). Layout:
 //
 //   byte   run: bits 0-1 the arguments (0, 3: name amount; 1: name only;
 //          2: name amount extra), bit 2 tracing (kvx_debug), bit 3 run the
