@@ -51,7 +51,7 @@ straight_path() { object 0 0 0 3; p 0 0 0; p 1 0 0; p 2 0 0; }
 seed() {
   local hex=""
   for n in "${bytes[@]}"; do hex+=$(printf '\\x%02x' "$n"); done
-  printf "$hex" >"$out/seed_$1"
+  printf "%b" "$hex" >"$out/seed_$1"
   bytes=()
 }
 

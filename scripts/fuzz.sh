@@ -64,7 +64,7 @@ for t in "${targets[@]}"; do
   touch "$stamp"
   status=0
   # shellcheck disable=SC2046 # the options are words
-  build-fuzz/fuzz/fuzz_$t -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+  "build-fuzz/fuzz/fuzz_$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$findings/" $(options "$t") "$corpus" "fuzz/corpus/$t" >"$log" 2>&1 || status=$?
   # The figures: libFuzzer's final statistics and its last status line.
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
