@@ -38,6 +38,7 @@ tests=(
   g++-mingw-w64-i686-posix # the Windows cross-build of pirrel.p and zirka.exe
   binutils-mingw-w64-i686  # its objdump and nm, which read the DLLs' tables
   wine wine64 wine32:i386  # zirka.exe run under Wine
+  clang libfuzzer-14-dev libclang-rt-14-dev llvm-14 # scripts/fuzz.sh: libFuzzer, clang's sanitizer runtimes, llvm-symbolizer
 )
 
 usage() {

@@ -2,7 +2,8 @@
 # Installs what the tests need (scripts/setup.sh), builds and runs every
 # test: the normal build with the Windows cross-build and its Wine tests,
 # then the whole suite again under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# UndefinedBehaviorSanitizer, and last the fuzz targets for a minute each
+# (scripts/fuzz.sh).
 #
 # Where the kernel cannot run 32-bit programs, which Wine needs for
 # zirka.exe, it first has qemu-user run them
@@ -29,3 +30,6 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPIRREL_SANITIZE=ON -DPIRREL_
   -DPIRREL_BENCH=OFF
 cmake --build build-asan -j2
 (cd build-asan && ctest --output-on-failure -j2 --timeout 600)
+
+echo "test.sh: the fuzz targets, a minute each"
+scripts/fuzz.sh 60

@@ -50,7 +50,7 @@ grep -q 'would run: build/bin/zirka examples/run_example.tcl examples/star_along
 # setup.sh's full set on a fresh machine: the minimal set and the tests'.
 dry_run 0 env DPKG_ADMINDIR="$fresh" "$scripts/setup.sh" --dry-run
 full=$(installs)
-for p in $minimal wine wine64 wine32:i386 g++-mingw-w64-i686-posix binutils-mingw-w64-i686 xvfb xauth libgtest-dev; do
+for p in $minimal wine wine64 wine32:i386 g++-mingw-w64-i686-posix binutils-mingw-w64-i686 xvfb xauth libgtest-dev clang libfuzzer-14-dev; do
   grep -qx "$p" <<<"$full" || fail "setup.sh would not install $p: $full"
 done
 grep -q 'would run: dpkg --add-architecture i386' <<<"$out" || fail "setup.sh would not add i386 for wine32: $out"
