@@ -11,8 +11,10 @@
 //     puts in a file, and reading that file back gives the same text again;
 //   - after zirka_reset nothing is left behind (LeakSanitizer looks).
 //
-// The files live in memory (memfd), named by their /proc/self/fd path, so
-// that the reader opens them as it opens any file.
+// The input lives in memory (memfd), named by its /proc/self/fd path, so
+// that the reader opens it as it opens any file; the saved file is a real
+// one in a folder of its own (in /dev/shm where there is one), since a save
+// writes a file beside its target and renames it over it.
 #include "zirka_core.h"
 
 #include <sys/mman.h>
@@ -50,16 +52,6 @@ void put(const MemFile &f, const uint8_t *data, size_t size)
         std::perror("writing the input file");
         std::abort();
     }
-}
-
-std::string contents(const MemFile &f)
-{
-    std::string text;
-    char buffer[1 << 16];
-    ssize_t n;
-    for (off_t at = 0; (n = pread(f.fd, buffer, sizeof buffer, at)) > 0; at += n)
-        text.append(buffer, static_cast<size_t>(n));
-    return text;
 }
 
 [[noreturn]] void fault(const char *what, const std::string &detail)
@@ -112,14 +104,44 @@ void check_objects(const std::vector<Object *> &objects, int first_id)
         fault("the reader made more objects than it handed back", "");
 }
 
-MemFile input, output;
+// The text of the file at path ("" when it cannot be read).
+std::string file_text(const std::string &path)
+{
+    std::string text;
+    if (std::FILE *f = std::fopen(path.c_str(), "rb")) {
+        char buffer[1 << 16];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
+            text.append(buffer, n);
+        std::fclose(f);
+    }
+    return text;
+}
+
+MemFile input;
+std::string output_folder, output;
+
+void remove_output(void)
+{
+    std::remove(output.c_str());
+    rmdir(output_folder.c_str());
+}
 
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     input = mem_file("obj_read_input");
-    output = mem_file("obj_read_output");
+    char folder[] = "/dev/shm/obj_read.XXXXXX", fallback[] = "/tmp/obj_read.XXXXXX";
+    const char *made = mkdtemp(folder);
+    if (!made)
+        made = mkdtemp(fallback);
+    if (!made) {
+        std::perror("mkdtemp");
+        std::abort();
+    }
+    output_folder = made;
+    output = output_folder + "/saved.obj";
+    std::atexit(remove_output);
     return 0;
 }
 
@@ -140,14 +162,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     check_objects(objects, first_id);
 
     std::string text = zirka_obj_format(objects);
-    if (!zirka_obj_write(output.path, objects, &error))
+    if (!zirka_obj_write(output, objects, &error))
         fault("the writer failed", error);
-    if (contents(output) != text)
+    if (file_text(output) != text)
         fault("zirka_obj_write wrote other text than zirka_obj_format makes", text);
 
     first_id = next_object_id();
     std::vector<Object *> again;
-    if (!zirka_obj_read(output.path, &again, &error))
+    if (!zirka_obj_read(output, &again, &error))
         fault("the reader refused what the writer wrote", error + "\n--- the text:\n" + text);
     check_objects(again, first_id);
     std::string text_again = zirka_obj_format(again);
