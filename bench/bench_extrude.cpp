@@ -3,6 +3,7 @@
 // fixed number of passes over the ring, so the time per result vertex must
 // stay flat as either grows.
 #include "extrude.h"
+#include "shapes.h"
 #include "zirka_core.h"
 
 #include <benchmark/benchmark.h>
@@ -11,18 +12,6 @@
 #include <cstdio>
 
 #include <unistd.h>
-
-// An ordinary object with one line surface through the points.
-static Object *line_object(const std::vector<Pos3> &points, int type)
-{
-    Object *object = new_object(ZIRKA_OBJECT_NORMAL);
-    Surface *surface = new_surface();
-    for (const Pos3 &p : points)
-        surface_add_vertex(surface, object_add_new_vertex(object, &p), 0, 0);
-    zirka_surface_set_type(surface, type);
-    object_add_surface(object, surface);
-    return object;
-}
 
 static void extrude(benchmark::State &state)
 {

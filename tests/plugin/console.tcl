@@ -14,10 +14,7 @@ if {$runs eq ""} {
 }
 set obj [file join [file dirname [info script]] .. .. examples star_along_path.obj]
 
-proc fail {message} {
-    puts stderr "FAIL: $message"
-    exit 1
-}
+source [file join [file dirname [info script]] expect.tcl]
 
 # What the prompt writes, kept for the checks below.
 set said ""
@@ -41,15 +38,7 @@ if {$expect eq "cancel"} {
         fail "end of input ran the command"
     }
 } else {
-    if {[llength $made] != 1} {
-        fail "expected one new object, got [llength $made]"
-    }
-    set got [host::vertices [lindex $made 0]]
-    host::undo
-    kvx_extrude_along_path_scale $expect
-    if {$got ne [host::vertices [lindex [host::objects] end]]} {
-        fail "the prompt did not run the command with $expect"
-    }
+    expect_ran_with $made $expect "the prompt"
 }
 if {![string match "Scale at the end of the path in percent \\\[100\\\]: *" $said]} {
     fail "the first prompt offers 100: $said"

@@ -38,10 +38,7 @@ array set scenarios [list \
     trailing   [list [list {type 50abc} ok [list open $not_a_number] return [list open $not_a_number] cancel] {}] \
 ]
 
-proc fail {message} {
-    puts stderr "FAIL: $message"
-    exit 1
-}
+source [file join [file dirname [info script]] expect.tcl]
 
 # Answers the dialog with the steps, once it is on the screen; expects its
 # entry to start with start.
@@ -102,16 +99,7 @@ proc expect_made {made amount} {
         }
         return
     }
-    if {[llength $made] != 1} {
-        fail "expected one new object, got [llength $made]; messages: [host::messages]"
-    }
-    set got [host::vertices [lindex $made 0]]
-    host::undo
-    kvx_extrude_along_path_scale $amount
-    if {$got ne [host::vertices [lindex [host::objects] end]]} {
-        fail "the dialog did not run the command with $amount"
-    }
-    host::undo
+    expect_ran_with $made $amount "the dialog"
 }
 
 set ids [host::load $obj]
