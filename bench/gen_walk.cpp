@@ -1,4 +1,4 @@
-// gen_walk -- the benchmark's input: a regular m-gon and an n-point seeded
+// gen_walk -- the benchmark's input: a regular m-gon and an n-point random
 // walk, as OBJ polylines.
 //
 //   gen_walk M N OUTDIR
@@ -11,7 +11,7 @@
 // The walk: from the origin heading +x, each step turns the heading by an
 // angle between 10 and 80 degrees about a random axis across it, then goes
 // 0.5 to 2 along it; the random numbers come from a 32-bit linear
-// congruential generator (1664525, 1013904223) seeded with 20240601. Only
+// congruential generator (1664525, 1013904223) started at 20240601. Only
 // + - * / and sqrt are used, all in double, so the points are the same bit
 // for bit wherever the same generator runs.
 #include <cmath>
@@ -24,12 +24,12 @@
 
 namespace {
 
-const uint32_t seed = 20240601u;
+const uint32_t start = 20240601u;
 const double cos10 = 0.984807753012208;   // cos(10 degrees)
 const double cos80 = 0.17364817766693041; // cos(80 degrees)
 
 struct Random {
-    uint32_t state = seed;
+    uint32_t state = start;
     double next()
     {
         state = 1664525u * state + 1013904223u;

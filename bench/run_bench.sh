@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The command's benchmark: the whole command through the real zirka, and the
-# host's part alone (bench_host), on the seeded walk.
+# host's part alone (bench_host), on the benchmark's random walk.
 #
 #   bench/run_bench.sh                         # 16x1000 64x10000 256x10000 1000x10000
 #   CASES="256x10000" REPS=3 bench/run_bench.sh

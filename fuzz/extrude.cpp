@@ -321,7 +321,7 @@ void *table_alloc(size_t size)
 }
 
 // EXTRUDE_FUZZ_SHOW=1 in the environment: every run says what the command
-// made and wrote, for looking at seeds and findings.
+// made and wrote, for looking at the starting inputs and findings.
 const bool show_runs = std::getenv("EXTRUDE_FUZZ_SHOW") != nullptr;
 
 // Runs the command once with argv on the current selection, and checks.

@@ -5,9 +5,9 @@
 #
 #   scripts/fuzz.sh [SECONDS [TARGET...]]
 #
-# TARGET is obj_read or extrude (default: both). Each starts from its seed
+# TARGET is obj_read or extrude (default: both). Each starts from its starting
 # corpus, fuzz/corpus/TARGET/, and from what earlier runs here found,
-# build-fuzz/corpus/TARGET/, where new inputs go (the seeds in the
+# build-fuzz/corpus/TARGET/, where new inputs go (the starting inputs in the
 # repository are never written). Fails on any finding: a crash, a failed
 # check, a sanitizer report, a leak, an input that runs longer than 10 s,
 # more than 2 GiB of memory. The input that shows it is written to
