@@ -157,9 +157,11 @@ static std::string run_case(const ZirkaCase &c, const std::string &output_folder
     for (size_t i = steps_before; i < steps.size(); i++)
         log += "undo: " + steps[i] + "\n";
 
-    error = zirka_cases_write_file(output_folder + "/" + c.name + ".obj", zirka_obj_format(made));
-    if (error.empty())
-        error = zirka_cases_write_file(output_folder + "/" + c.name + ".log", log);
+    // Written as it is formatted: a result of millions of vertices would not
+    // fit in memory twice over in a 32-bit process.
+    if (!zirka_obj_write(output_folder + "/" + c.name + ".obj", made, &error))
+        return "case " + c.name + ": " + error;
+    error = zirka_cases_write_file(output_folder + "/" + c.name + ".log", log);
     return error.empty() ? "" : "case " + c.name + ": " + error;
 }
 

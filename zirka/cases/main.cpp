@@ -5,6 +5,7 @@
 #include "zirka_core.h"
 
 #include <cstdio>
+#include <new>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -35,7 +36,13 @@ int main(int argc, char **argv)
         std::printf("zirka: no plug-in registered %s\n", zirka_cases_command);
         return 1;
     }
-    error = zirka_cases_run(list, output);
+    // The host's own operations never throw; the driver's strings and lists
+    // can, when a case's files are too large for the process.
+    try {
+        error = zirka_cases_run(list, output);
+    } catch (const std::bad_alloc &) {
+        error = "out of memory";
+    }
     if (!error.empty()) {
         std::printf("zirka: %s\n", error.c_str());
         return 1;
