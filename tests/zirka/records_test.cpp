@@ -2,6 +2,7 @@
 // leading fields through the *Head records, vertex indices, contents, the
 // free-vertex arena, the 16-bit surface count, and normals.
 #include "capture.h"
+#include "pos3.h"
 #include "zirka_core.h"
 
 #include <gtest/gtest.h>
@@ -200,6 +201,61 @@ TEST_F(Records, NormalsOfDegenerateSurfacesAreZero)
     EXPECT_EQ(n.y, 0.0f);
     EXPECT_EQ(n.z, 0.0f);
     EXPECT_EQ(zirka_vertex_normal(a).z, 0.0f);
+}
+
+// A warped 3 x 3 patch of quads over a 4 x 4 grid of vertices, added to
+// object with its vertices first: the patch's surfaces in a row.
+static std::vector<Surface *> add_patch(Object *object, std::vector<Vertex *> *vertices)
+{
+    Vertex *v[4][4];
+    for (int i = 0; i < 4; i++)
+        for (int j = 0; j < 4; j++) {
+            Pos3 p{float(i), float(j), 0.375f * float(i * i) - 0.3f * float(i * j) + 0.125f * float(j)};
+            v[i][j] = object_add_new_vertex(object, &p);
+            vertices->push_back(v[i][j]);
+        }
+    std::vector<Surface *> surfaces;
+    for (int i = 0; i < 3; i++)
+        for (int j = 0; j < 3; j++) {
+            Surface *quad = new_surface();
+            for (Vertex *corner : {v[i][j], v[i + 1][j], v[i + 1][j + 1], v[i][j + 1]})
+                surface_add_vertex(quad, corner, 0, 0);
+            object_add_surface(object, quad);
+            surfaces.push_back(quad);
+        }
+    return surfaces;
+}
+
+// A large object has its normals found on two cores; they must be those of
+// one core to the bit. Each of 5,000 separate copies of the patch (45,000
+// surfaces, 80,000 vertices, either half of each split across copies and
+// segments) has the normals of the patch alone.
+TEST_F(Records, NormalsOfALargeObjectAreThoseOfItsPartsAlone)
+{
+    std::vector<Vertex *> alone_vertices;
+    Object *alone = new_object(ZIRKA_OBJECT_NORMAL);
+    std::vector<Surface *> alone_surfaces = add_patch(alone, &alone_vertices);
+    object_calc_normals_force(alone);
+    // The patch is warped: its normals differ from each other.
+    ASSERT_NE(zirka_vertex_normal(alone_vertices[0]), zirka_vertex_normal(alone_vertices[15]));
+    ASSERT_NE(zirka_surface_normal(alone_surfaces[0]), zirka_surface_normal(alone_surfaces[8]));
+
+    const int copies = 5000;
+    std::vector<Vertex *> vertices;
+    std::vector<Surface *> surfaces;
+    Object *large = new_object(ZIRKA_OBJECT_NORMAL);
+    for (int c = 0; c < copies; c++) {
+        std::vector<Surface *> s = add_patch(large, &vertices);
+        surfaces.insert(surfaces.end(), s.begin(), s.end());
+    }
+    object_calc_normals_force(large);
+    int wrong_vertices = 0, wrong_surfaces = 0;
+    for (size_t k = 0; k < vertices.size(); k++)
+        wrong_vertices += zirka_vertex_normal(vertices[k]) != zirka_vertex_normal(alone_vertices[k % 16]);
+    for (size_t k = 0; k < surfaces.size(); k++)
+        wrong_surfaces += zirka_surface_normal(surfaces[k]) != zirka_surface_normal(alone_surfaces[k % 9]);
+    EXPECT_EQ(wrong_vertices, 0);
+    EXPECT_EQ(wrong_surfaces, 0);
 }
 
 } // namespace

@@ -9,6 +9,8 @@
 #include "core_state.h"
 
 #include <cmath>
+#include <exception>
+#include <thread>
 
 // Inline: the square root and the division are long, and the loops that call
 // this have independent work to do meanwhile.
@@ -44,17 +46,55 @@ static Pos3 newell_normal(const Surface *surface)
     return unit_or_zero(nx, ny, nz);
 }
 
-extern "C" ZIRKA_API void ZIRKA_CALL object_calc_normals_force(Object *object)
+// Objects this large have their normals found on two cores: a second
+// thread takes the face normals of the later half of the surfaces, and then
+// the vertex normals of the later half of the vertices. Every normal is
+// found by the same arithmetic as on one core, and every vertex adds its
+// surfaces' normals in the same order, so the results are the same to the
+// bit; only the time differs.
+static const size_t two_cores_from = size_t(1) << 15;
+
+// Runs work on another thread and waits for it at the end of its scope.
+// Without a thread for it the work runs at once, here.
+class Alongside {
+public:
+    template <class Fn> explicit Alongside(Fn work)
+    {
+        try {
+            thread_ = std::thread(work);
+        } catch (const std::exception &) { // no thread, or no memory for one
+            work();
+        }
+    }
+    Alongside(const Alongside &) = delete;
+    Alongside &operator=(const Alongside &) = delete;
+    ~Alongside()
+    {
+        if (thread_.joinable())
+            thread_.join();
+    }
+
+private:
+    std::thread thread_;
+};
+
+static void face_normals(const Object *object, size_t from, size_t to)
 {
-    // The sums are kept in double until every surface has added to them.
-    size_t bytes = 3 * sizeof(double) * (object->vertices.size() + 1);
-    double *sum = static_cast<double *>(zirka_block_alloc_zeroed(zirka_state().arenas, bytes));
-    if (!sum)
-        return; // counted: the normals stay as they were, and a running command fails
-    object->surfaces.for_each_run([&](Surface *const *run, size_t n) {
+    object->surfaces.for_each_run_in(from, to, [](Surface *const *run, size_t n) {
+        for (size_t k = 0; k < n; k++)
+            run[k]->normal = newell_normal(run[k]);
+    });
+}
+
+// Adds the normals of the polygons among surfaces from .. to - 1 to their
+// vertices' sums, finding them first when find is set.
+static void add_to_vertices(const Object *object, double *sum, size_t from, size_t to, bool find)
+{
+    object->surfaces.for_each_run_in(from, to, [&](Surface *const *run, size_t n) {
         for (size_t k = 0; k < n; k++) {
             Surface *surface = run[k];
-            surface->normal = newell_normal(surface);
+            if (find)
+                surface->normal = newell_normal(surface);
             // Only polygons have a side to face; lines add nothing to a vertex.
             if (surface->type != ZIRKA_SURFACE_POLYGON)
                 continue;
@@ -69,10 +109,41 @@ extern "C" ZIRKA_API void ZIRKA_CALL object_calc_normals_force(Object *object)
             }
         }
     });
-    size_t i = 0;
-    object->vertices.for_each_run([&](Vertex *run, size_t n) {
-        for (size_t k = 0; k < n; k++, i++)
-            run[k].normal = unit_or_zero(sum[3 * i], sum[3 * i + 1], sum[3 * i + 2]);
+}
+
+static void vertex_normals(const Object *object, const double *sum, size_t from, size_t to)
+{
+    object->vertices.for_each_run_in(from, to, [&](Vertex *run, size_t n) {
+        for (size_t k = 0; k < n; k++, from++)
+            run[k].normal = unit_or_zero(sum[3 * from], sum[3 * from + 1], sum[3 * from + 2]);
     });
+}
+
+extern "C" ZIRKA_API void ZIRKA_CALL object_calc_normals_force(Object *object)
+{
+    // The sums are kept in double until every surface has added to them.
+    size_t vertices = object->vertices.size();
+    size_t bytes = 3 * sizeof(double) * (vertices + 1);
+    double *sum = static_cast<double *>(zirka_block_alloc_zeroed(zirka_state().arenas, bytes));
+    if (!sum)
+        return; // counted: the normals stay as they were, and a running command fails
+    size_t surfaces = object->surfaces.size();
+    if (surfaces < two_cores_from) {
+        add_to_vertices(object, sum, 0, surfaces, true);
+    } else {
+        size_t half = surfaces / 2;
+        {
+            Alongside later([=] { face_normals(object, half, surfaces); });
+            add_to_vertices(object, sum, 0, half, true);
+        }
+        add_to_vertices(object, sum, half, surfaces, false);
+    }
+    if (vertices < two_cores_from) {
+        vertex_normals(object, sum, 0, vertices);
+    } else {
+        size_t half = vertices / 2;
+        Alongside later([=] { vertex_normals(object, sum, half, vertices); });
+        vertex_normals(object, sum, 0, half);
+    }
     zirka_block_free(zirka_state().arenas, sum, bytes);
 }

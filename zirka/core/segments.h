@@ -50,12 +50,19 @@ public:
     }
 
     // Calls fn(first, count) for each run of consecutive elements, in order.
-    template <class Fn> void for_each_run(Fn fn) const
+    template <class Fn> void for_each_run(Fn fn) const { for_each_run_in(0, size_, fn); }
+
+    // The same for the elements from .. to - 1 alone (to <= size()).
+    template <class Fn> void for_each_run_in(size_t from, size_t to, Fn fn) const
     {
-        size_t left = size_;
-        for (size_t k = 0; left > 0; k++) {
-            size_t n = segment_size(k) < left ? segment_size(k) : left;
-            fn(table_[k], n);
+        if (from >= to)
+            return;
+        size_t k, offset;
+        locate(from, &k, &offset);
+        for (size_t left = to - from; left > 0; k++, offset = 0) {
+            size_t room = segment_size(k) - offset;
+            size_t n = room < left ? room : left;
+            fn(table_[k] + offset, n);
             left -= n;
         }
     }
