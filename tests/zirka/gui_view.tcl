@@ -182,6 +182,7 @@ host::select $star $path
 settle
 proc dismiss {tries} {
     if {[winfo exists .__tk__messagebox]} {
+        set ::message_icon [.__tk__messagebox.bitmap cget -image]
         .__tk__messagebox.ok invoke
         return
     }
@@ -203,6 +204,7 @@ check "result when out of memory" $result {}
 check "out of memory shown" [string trim [.messages get 1.0 end]] \
     "out of memory: kvx_extrude_along_path_scale was cancelled, nothing changed\nextrude_along_path(): out of memory!"
 check "nothing made when out of memory" [llength [host::objects]] 3
+check "the message box has the error icon" $message_icon ::tk::icons::error
 check "history when out of memory" [lindex [host::history] end] "Extrude along path"
 
 .menubar.edit invoke Undo

@@ -190,6 +190,8 @@ static void front_menu_item_added(void *context, const ZirkaMenuItem *item)
 }
 
 // The text goes to tk_messageBox as one argument word: never parsed as script.
+// What comes this way reports trouble (a plug-in's message dialog, the
+// host's own out-of-memory notice), so the box has the error icon.
 static void front_message_shown(void *context, const std::string &text)
 {
     TclFrontEnd *fe = static_cast<TclFrontEnd *>(context);
@@ -199,6 +201,7 @@ static void front_message_shown(void *context, const std::string &text)
         zirka_gui_message(fe->interp, text);
     zirka_tcl_eval_words(fe->interp, {Tcl_NewStringObj("tk_messageBox", -1), Tcl_NewStringObj("-message", -1),
                                       Tcl_NewStringObj(text.data(), static_cast<int>(text.size())),
+                                      Tcl_NewStringObj("-icon", -1), Tcl_NewStringObj("error", -1),
                                       Tcl_NewStringObj("-type", -1), Tcl_NewStringObj("ok", -1)});
 }
 
