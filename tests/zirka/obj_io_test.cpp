@@ -474,14 +474,24 @@ TEST_F(ObjFiles, SaveWritesTheShortestTextOfEachFloat)
                               "f 1 2 3 4\n");
 }
 
-TEST_F(ObjFiles, SaveOfManyVerticesGoesThroughTheBufferWhole)
+TEST_F(ObjFiles, SaveOfManyVerticesGoesThroughEveryPieceInOrder)
 {
-    // Far more text than the writer buffers at once; every line checked.
+    // The writer formats pieces of about 1 MiB, on two cores from 8 MiB of
+    // text on: 200,000 vertices, a polyline of 65,535 (a piece of its own,
+    // longer than the rest) and a second object after them. Every line checked.
     std::string text = "o many\n";
-    for (int i = 0; i < 40000; i++)
-        text += "v " + std::to_string(i) + " -" + std::to_string(i) + ".5 0.25\n";
-    for (int i = 1; i + 3 <= 40000; i += 3)
+    for (int i = 0; i < 200000; i++) // (not 100000: its shortest text is 1e+05)
+        text += "v " + std::to_string(i) + ".5 -" + std::to_string(i) + ".25 0.25\n";
+    for (int i = 1; i + 3 <= 100000; i += 3)
         text += "f " + std::to_string(i) + " " + std::to_string(i + 1) + " " + std::to_string(i + 2) + "\n";
+    text += "l";
+    for (int i = 1; i <= 65535; i++)
+        text += " " + std::to_string(i + 100000);
+    text += "\n";
+    for (int i = 100001; i + 3 <= 200000; i += 3)
+        text += "f " + std::to_string(i) + " " + std::to_string(i + 1) + " " + std::to_string(i + 2) + "\n";
+    text += "o few\nv 1 2 3\nv 4 5 6\nv 7 8 9\nf 200001 200002 200003\n";
+    ASSERT_GT(text.size(), size_t(6) << 20);
     std::string obj = write_file("many.obj", text);
     eval("host::load " + obj);
     std::string out = temp_dir() + "/many_out.obj";
