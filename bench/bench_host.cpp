@@ -6,8 +6,10 @@
 //
 // Per ring: SCRATCH free-standing vertices per ring vertex (new_vertex_set,
 // held in a plug-in list that is released a ring later, as the sweep's
-// scratch rings are) and m object_add_new_vertex. Then per quad new_surface,
-// four zirka_object_get_vertex_at_index + surface_add_vertex(..., 0, 0) and
+// scratch rings were before the command reused them; 0 by default, as the
+// command now makes only a few rings of them in all) and m
+// object_add_new_vertex. Then per quad new_surface, four
+// zirka_object_get_vertex_at_index + surface_add_vertex(..., 0, 0) and
 // object_add_surface; then object_calc_normals_force and
 // add_undoable_world_add_object. With CYCLES > 1 the whole is repeated
 // after an undo, in the same process, and the resident memory after each
@@ -91,7 +93,7 @@ int main(int argc, char **argv)
         return 2;
     }
     int m = std::atoi(argv[1]), n = std::atoi(argv[2]);
-    int scratch = argc > 3 ? std::atoi(argv[3]) : 3;
+    int scratch = argc > 3 ? std::atoi(argv[3]) : 0;
     int cycles = argc > 4 ? std::atoi(argv[4]) : 1;
     double vertices = double(m) * n;
     double best = 1e300;

@@ -17,7 +17,7 @@
 # an older build to compare with; it loads the plug-ins beside it), CASES,
 # REPS (3), WARM (2), AMOUNT (50), OUT (default a new temporary folder),
 # BASELINE, SCRATCH (free-standing vertices per result vertex for
-# bench_host, default 3 as the command makes them today), HOST_PART (1; 0
+# bench_host, default 0: the command reuses a few rings of them), HOST_PART (1; 0
 # leaves bench_host out), CYCLE_CASE (256x10000; "" leaves it out) and
 # CYCLES (20) for bench/cycles.tcl: run + undo CYCLES times in one process.
 set -euo pipefail
@@ -27,7 +27,7 @@ CASES=${CASES:-"16x1000 64x10000 256x10000 1000x10000"}
 REPS=${REPS:-3}
 WARM=${WARM:-2}
 AMOUNT=${AMOUNT:-50}
-SCRATCH=${SCRATCH:-3}
+SCRATCH=${SCRATCH:-0}
 OUT=${OUT:-$(mktemp -d /tmp/zirka-bench.XXXXXX)}
 zirka=${ZIRKA:-$BUILD/bin/zirka}
 gen=$BUILD/bench/gen_walk
