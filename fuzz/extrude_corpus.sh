@@ -155,7 +155,7 @@ select_objects 0 1; input template_nan
 b 0; amount_table 0; objects 2
 object 0 0 1 4; b 2 1 4 6  2 5 7 9  2 8 2 1  2 3 14 15
 object 0 0 0 3; p 0 0 0; p 1 0 0; p 1 1 0
-select_objects 0 1; input special_values
+select_objects 0 1; input unusual_values
 
 b 4; amount_table 5; objects 2
 square_outline
