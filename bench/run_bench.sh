@@ -15,7 +15,7 @@
 #
 # Environment: BUILD (default build), ZIRKA (default BUILD/bin/zirka, e.g.
 # an older build to compare with; it loads the plug-ins beside it), CASES,
-# REPS (3), WARM (2), AMOUNT (50), OUT (default a new temporary folder),
+# REPS (3), WARM (5), AMOUNT (50), OUT (default a new temporary folder),
 # BASELINE, SCRATCH (free-standing vertices per result vertex for
 # bench_host, default 0: the command reuses a few rings of them), HOST_PART (1; 0
 # leaves bench_host out), CYCLE_CASE (256x10000; "" leaves it out) and
@@ -25,7 +25,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${BUILD:-$root/build}
 CASES=${CASES:-"16x1000 64x10000 256x10000 1000x10000"}
 REPS=${REPS:-3}
-WARM=${WARM:-2}
+WARM=${WARM:-5}
 AMOUNT=${AMOUNT:-50}
 SCRATCH=${SCRATCH:-0}
 OUT=${OUT:-$(mktemp -d /tmp/zirka-bench.XXXXXX)}
