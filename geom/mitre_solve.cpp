@@ -7,7 +7,6 @@
 #include <cassert>
 #include <cmath>
 #include <cstring>
-#include <utility>
 
 // The pivot row for column i: among the rows that have not pivoted yet, the
 // one whose entry is the smallest non-zero candidate, the lowest row on
@@ -103,15 +102,16 @@ struct Row {
     double c[4];
 };
 
-// Of the rows from first on, the one whose entry in column i is the
-// smallest non-zero candidate, the first on ties, as choose_pivot chooses
-// among the rows not yet used (which stand here in their first order).
-// -1 when none qualifies.
-static inline __attribute__((always_inline)) int pick(const Row (&r)[3], int first, int i)
+// Of the rows not in used (a bit per row), the one whose entry in column i
+// is the smallest non-zero candidate, the first on ties, as choose_pivot
+// chooses. -1 when none qualifies.
+template <int Used> static inline __attribute__((always_inline)) int pick(const Row (&r)[3], int i)
 {
     int p = -1;
     double best = 0.0;
-    for (int k = first; k < 3; ++k) {
+    for (int k = 0; k < 3; ++k) {
+        if (Used & (1 << k))
+            continue;
         const double v = std::fabs(r[k].c[i]);
         if (v > 0.0 && (p == -1 || v < best)) {
             p = k;
@@ -121,50 +121,67 @@ static inline __attribute__((always_inline)) int pick(const Row (&r)[3], int fir
     return p;
 }
 
-// Eliminates column i with the row at position i as eliminate does, on the
-// columns from i + 1 on, which are all that is read afterwards.
-static inline __attribute__((always_inline)) void eliminate_row(Row (&r)[3], int i)
+// Eliminates column I with row P as eliminate does, on the columns from I
+// on of row P and from I + 1 on of the others, which are all that is read
+// afterwards.
+template <int P, int I> static inline __attribute__((always_inline)) void eliminate_row(Row (&r)[3])
 {
-    Row &pr = r[i];
-    const double f = -1.0 / pr.c[i];
-    for (int c = i; c < 4; ++c)
+    Row &pr = r[P];
+    const double f = -1.0 / pr.c[I];
+    for (int c = I; c < 4; ++c)
         pr.c[c] *= f;
-    const double q = pr.c[i];
+    const double q = pr.c[I];
     for (int k = 0; k < 3; ++k) {
-        if (k == i)
+        if (k == P)
             continue;
-        const double a = r[k].c[i];
-        for (int c = i + 1; c < 4; ++c)
+        const double a = r[k].c[I];
+        for (int c = I + 1; c < 4; ++c)
             r[k].c[c] = q * r[k].c[c] - a * pr.c[c];
+    }
+}
+
+// Columns I on, the rows in Used having pivoted already, row T the pivot
+// of column 0. Every row and column is named by a constant, so that the
+// rows stay in registers: each order of pivots has a path of its own.
+template <int I, int Used, int T> static inline __attribute__((always_inline)) int solve_columns(Row (&r)[3], double *t)
+{
+    if constexpr (I == 3) {
+        *t = -r[T].c[3];
+        return 1;
+    } else {
+        switch (pick<Used>(r, I)) {
+        case 0:
+            if constexpr (!(Used & 1)) {
+                eliminate_row<0, I>(r);
+                return solve_columns<I + 1, Used | 1, I == 0 ? 0 : T>(r, t);
+            }
+            break;
+        case 1:
+            if constexpr (!(Used & 2)) {
+                eliminate_row<1, I>(r);
+                return solve_columns<I + 1, Used | 2, I == 0 ? 1 : T>(r, t);
+            }
+            break;
+        case 2:
+            if constexpr (!(Used & 4)) {
+                eliminate_row<2, I>(r);
+                return solve_columns<I + 1, Used | 4, I == 0 ? 2 : T>(r, t);
+            }
+            break;
+        }
+        return 0;
     }
 }
 
 // Variable 0 of the system as kvx_solve3 leaves it (-m[3] afterwards),
 // made with the very operations kvx_solve3 makes, but only on the entries
 // the answer depends on: once column i has found its pivot, no entry of it
-// or before it is read again. The rows are kept in the order kvx_solve3's
-// record would give them, the pivot rows first: the unused rows keep their
-// first order, so ties go as they do there. Returns 0 when a column finds
-// no pivot; the full solver then decides where the rows go.
+// or before it is read again. Returns 0 when a column finds no pivot; the
+// full solver then decides where the rows go.
 static int solve_for_t(const double m[12], double *t)
 {
     Row r[3] = {{{m[0], m[1], m[2], m[3]}}, {{m[4], m[5], m[6], m[7]}}, {{m[8], m[9], m[10], m[11]}}};
-#pragma GCC unroll 3
-    for (int i = 0; i < 3; ++i) {
-        const int p = pick(r, i, i);
-        if (p == -1)
-            return 0;
-        // Bring the pivot row to position i; the rows between keep their order.
-        if (p == i + 1) {
-            std::swap(r[i], r[i + 1]);
-        } else if (p == i + 2) {
-            std::swap(r[i + 1], r[i + 2]);
-            std::swap(r[i], r[i + 1]);
-        }
-        eliminate_row(r, i);
-    }
-    *t = -r[0].c[3];
-    return 1;
+    return solve_columns<0, 0, 0>(r, t);
 }
 
 // The mitre point of line A (p1, p2) and line B (p3, p4).
@@ -214,10 +231,18 @@ int kvx_vtx_list_intersect_to_object(Object *object, const VertexList *l1, const
                                      const VertexList *l3, const VertexList *l4)
 {
     assert(object && "kvx_vtx_list_intersect_to_object adds to an object");
-    for (; l1 && l2 && l3 && l4; l1 = l1->next, l2 = l2->next, l3 = l3->next, l4 = l4->next) {
-        const Pos3 r = mitre_point(item_pos(l1), item_pos(l2), item_pos(l3), item_pos(l4));
-        if (!object_add_new_vertex(object, &r))
-            return 1;
+    // In batches: the points of a batch are solved with no call in between,
+    // so that the processor works on several of them at once (each one is a
+    // long chain of divisions), and then handed to the host.
+    enum { batch = 32 };
+    Pos3 points[batch];
+    while (l1 && l2 && l3 && l4) {
+        int n = 0;
+        for (; n < batch && l1 && l2 && l3 && l4; n++, l1 = l1->next, l2 = l2->next, l3 = l3->next, l4 = l4->next)
+            points[n] = mitre_point(item_pos(l1), item_pos(l2), item_pos(l3), item_pos(l4));
+        for (int k = 0; k < n; k++)
+            if (!object_add_new_vertex(object, &points[k]))
+                return 1;
     }
     return 0;
 }
