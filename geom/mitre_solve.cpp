@@ -102,7 +102,7 @@ struct Row {
     double c[4];
 };
 
-// Of the rows not in used (a bit per row), the one whose entry in column i
+// Of the rows not in Used (a bit per row), the one whose entry in column i
 // is the smallest non-zero candidate, the first on ties, as choose_pivot
 // chooses. -1 when none qualifies.
 template <int Used> static inline __attribute__((always_inline)) int pick(const Row (&r)[3], int i)
