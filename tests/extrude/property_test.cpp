@@ -166,10 +166,17 @@ TEST_F(PropertyTest, ARunMakesAFewRingsWorthOfScratchVertices)
         std::vector<Pos3> path = {{0, 0, 0}, {1, c.aligned ? 0.0f : 1.0f, 0}};
         for (int i = 2; i < c.n; i++)
             path.push_back({float(i), float(i % 2 == 0), 0});
-        long before = zirka_free_vertex_count();
-        int id = extrude(circle, true, path, false, "50");
+        // Within an outer transaction the command's scratch vertices stay
+        // until the outer one ends, so that they can be counted.
+        long before = zirka_free_vertex_count(), made = -1;
+        int id = -1;
+        zirka_transaction([&] {
+            id = extrude(circle, true, path, false, "50");
+            made = zirka_free_vertex_count() - before;
+        });
         ASSERT_EQ(vertices(id).size(), size_t(c.n) * m);
-        EXPECT_EQ(zirka_free_vertex_count() - before, c.rings * m);
+        EXPECT_EQ(made, c.rings * m);
+        EXPECT_EQ(zirka_free_vertex_count(), before) << "released as the command returns";
     }
 }
 

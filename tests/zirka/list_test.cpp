@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace {
 
 class Lists : public ::testing::Test {
@@ -97,6 +99,26 @@ TEST_F(Lists, FreeSetsVariableToNullAndCountsNodes)
     EXPECT_EQ(zirka_plugin_list_nodes(), 0);
 }
 
+TEST_F(Lists, ReleasedNodesAreReused)
+{
+    // A ring built again after one was released takes the same nodes.
+    List *list = nullptr;
+    List **tail = &list;
+    std::set<List *> first;
+    for (int i = 0; i < 3000; i++, tail = &(*tail)->next) {
+        list_add_item(tail, &items[0]);
+        first.insert(*tail);
+    }
+    list_free(&list);
+    tail = &list;
+    for (int i = 0; i < 3000; i++, tail = &(*tail)->next) {
+        list_add_item(tail, &items[0]);
+        EXPECT_EQ(first.count(*tail), 1u) << "node " << i;
+    }
+    list_free(&list);
+    EXPECT_EQ(zirka_plugin_list_nodes(), 0);
+}
+
 TEST_F(Lists, HostListsAreNotCounted)
 {
     Object *object = new_object(ZIRKA_OBJECT_NORMAL);
@@ -117,3 +139,27 @@ TEST_F(Lists, HostListsAreNotCounted)
 }
 
 } // namespace
+
+#if defined(__SANITIZE_ADDRESS__)
+namespace {
+
+// A node back in the pool is poisoned: reading it through a stale pointer
+// is reported as surely as reading freed heap memory.
+TEST(ListsDeathTest, ReadingAReleasedNodeIsReported)
+{
+    zirka_reset();
+    int item = 0;
+    List *list = nullptr;
+    list_add_item(&list, &item);
+    List *stale = list;
+    list_free(&list);
+    EXPECT_DEATH(
+        {
+            volatile void *read = stale->item;
+            (void)read;
+        },
+        "use-after-poison");
+}
+
+} // namespace
+#endif

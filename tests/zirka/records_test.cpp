@@ -1,12 +1,14 @@
 // records_test.cpp -- objects, surfaces and vertices as plug-ins read them:
-// leading fields through the *Head records, vertex indices, contents, the
-// free-vertex arena, the 16-bit surface count, and normals.
+// leading fields through the *Head records, vertex indices, contents and
+// the lists that follow later additions, entries with their own texture
+// coordinates, long surfaces, the 16-bit surface count, and normals.
 #include "capture.h"
 #include "pos3.h"
 #include "zirka_core.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -118,6 +120,100 @@ TEST_F(Records, VertexAtIndexIsTheAddedVertexAndStaysPut)
     EXPECT_EQ(zirka_object_get_vertex_at_index(new_object(0), 0), nullptr);
 }
 
+TEST_F(Records, ObjectListsFollowLaterAdditions)
+{
+    Object *object = new_object(ZIRKA_OBJECT_NORMAL);
+    for (int i = 0; i < 3; i++) {
+        Pos3 p{float(i), 0, 0};
+        object_add_new_vertex(object, &p);
+    }
+    object_add_surface(object, new_surface());
+    int vertex_count, surface_count, child_count;
+    List *vertices, *surfaces, *children;
+    zirka_object_get_contents(object, &vertex_count, &surface_count, &child_count, &vertices, &surfaces, &children);
+    ASSERT_EQ(list_count(vertices), 3);
+    ASSERT_EQ(list_count(surfaces), 1);
+
+    // The lists already handed out grow with the object.
+    for (int i = 3; i < 40; i++) {
+        Pos3 p{float(i), 0, 0};
+        object_add_new_vertex(object, &p);
+    }
+    Surface *second = new_surface();
+    object_add_surface(object, second);
+    EXPECT_EQ(list_count(vertices), 40);
+    for (int i = 0; i < 40; i++)
+        EXPECT_EQ(list_get_item(vertices, i), zirka_object_get_vertex_at_index(object, i)) << i;
+    EXPECT_EQ(list_count(surfaces), 2);
+    EXPECT_EQ(list_get_item(surfaces, 1), second);
+    EXPECT_EQ(zirka_object_get_surfacelist(object), surfaces);
+    EXPECT_EQ(zirka_plugin_list_nodes(), 0) << "an object's lists are the host's";
+}
+
+// Vertices come in chunks of 16, 32, 64, ... then 65536: indices on either
+// side of each kind of boundary, and back from a surface entry.
+TEST_F(Records, VerticesKeepTheirIndexAcrossChunks)
+{
+    const int n = 200000;
+    Object *object = new_object(ZIRKA_OBJECT_NORMAL);
+    for (int i = 0; i < n; i++) {
+        Pos3 p{float(i), 0.5f, -float(i)};
+        object_add_new_vertex(object, &p);
+    }
+    for (int i : {0, 15, 16, 47, 48, 111, 112, 65519, 65520, 131055, 131056, 196591, 196592, n - 1})
+        EXPECT_EQ(zirka_head_vertex_pos(zirka_object_get_vertex_at_index(object, i))->x, float(i)) << i;
+    Surface *surface = new_surface();
+    for (int i : {131055, 131056, 16, 0})
+        surface_add_vertex(surface, zirka_object_get_vertex_at_index(object, i), 0, 0);
+    object_add_surface(object, surface);
+    EXPECT_EQ(zirka_surface_vertex_indices(object, surface), (std::vector<int>{131055, 131056, 16, 0}));
+}
+
+// Every entry holds the coordinates it was given, -0.0 and the smallest
+// subnormal included; two entries of one vertex are two entries.
+TEST_F(Records, EntriesKeepTheirOwnTextureCoordinates)
+{
+    Object *object = new_object(ZIRKA_OBJECT_NORMAL);
+    Pos3 p{0, 0, 0};
+    Vertex *v = object_add_new_vertex(object, &p);
+    Surface *surface = new_surface();
+    const std::vector<std::pair<float, float>> uv = {{0.0f, 0.0f}, {-0.0f, 0.0f}, {0.25f, 0x1p-149f}, {1.0f, 3.5f}};
+    std::vector<SurfaceVertex *> entries;
+    for (const auto &c : uv)
+        entries.push_back(surface_add_vertex(surface, v, c.first, c.second));
+    object_add_surface(object, surface);
+    EXPECT_EQ(zirka_surface_uvs(surface), uv);
+    EXPECT_TRUE(std::signbit(zirka_surface_uvs(surface)[1].first)) << "-0.0 is a coordinate of its own";
+    EXPECT_NE(entries[0], entries[1]);
+    for (SurfaceVertex *entry : entries)
+        EXPECT_EQ(zirka_head_entry_vertex(entry), v);
+}
+
+TEST_F(Records, LongSurfacesKeepOrderAndCount)
+{
+    Object *object = new_object(ZIRKA_OBJECT_NORMAL);
+    for (int i = 0; i < 5000; i++) {
+        Pos3 p{float(i), 0, 0};
+        object_add_new_vertex(object, &p);
+    }
+    Vertex *loose = new_vertex_set(7, 8, 9);
+    Surface *surface = new_surface();
+    // Every seventh entry a free-standing vertex, which is not the object's.
+    std::vector<SurfaceVertex *> entries;
+    for (int i = 0; i < 5000; i++)
+        entries.push_back(surface_add_vertex(surface, i % 7 == 6 ? loose : zirka_object_get_vertex_at_index(object, i), 0, 0));
+    object_add_surface(object, surface);
+    EXPECT_EQ(zirka_head_surface_count(surface), 5000u);
+    int i = 0;
+    for (List *node = zirka_head_surface_vertices(surface); node; node = node->next, i++)
+        ASSERT_EQ(node->item, entries[i]) << i;
+    EXPECT_EQ(i, 5000);
+    std::vector<int> indices = zirka_surface_vertex_indices(object, surface);
+    EXPECT_EQ(indices[5], 5);
+    EXPECT_EQ(indices[6], -1);
+    EXPECT_EQ(indices[4999], 4999);
+}
+
 TEST_F(Records, SurfaceCountStopsAt65535)
 {
     Vertex *v = new_vertex_set(0, 0, 0);
@@ -201,61 +297,6 @@ TEST_F(Records, NormalsOfDegenerateSurfacesAreZero)
     EXPECT_EQ(n.y, 0.0f);
     EXPECT_EQ(n.z, 0.0f);
     EXPECT_EQ(zirka_vertex_normal(a).z, 0.0f);
-}
-
-// A warped 3 x 3 patch of quads over a 4 x 4 grid of vertices, added to
-// object with its vertices first: the patch's surfaces in a row.
-static std::vector<Surface *> add_patch(Object *object, std::vector<Vertex *> *vertices)
-{
-    Vertex *v[4][4];
-    for (int i = 0; i < 4; i++)
-        for (int j = 0; j < 4; j++) {
-            Pos3 p{float(i), float(j), 0.375f * float(i * i) - 0.3f * float(i * j) + 0.125f * float(j)};
-            v[i][j] = object_add_new_vertex(object, &p);
-            vertices->push_back(v[i][j]);
-        }
-    std::vector<Surface *> surfaces;
-    for (int i = 0; i < 3; i++)
-        for (int j = 0; j < 3; j++) {
-            Surface *quad = new_surface();
-            for (Vertex *corner : {v[i][j], v[i + 1][j], v[i + 1][j + 1], v[i][j + 1]})
-                surface_add_vertex(quad, corner, 0, 0);
-            object_add_surface(object, quad);
-            surfaces.push_back(quad);
-        }
-    return surfaces;
-}
-
-// A large object has its normals found on two cores; they must be those of
-// one core to the bit. Each of 5,000 separate copies of the patch (45,000
-// surfaces, 80,000 vertices, either half of each split across copies and
-// segments) has the normals of the patch alone.
-TEST_F(Records, NormalsOfALargeObjectAreThoseOfItsPartsAlone)
-{
-    std::vector<Vertex *> alone_vertices;
-    Object *alone = new_object(ZIRKA_OBJECT_NORMAL);
-    std::vector<Surface *> alone_surfaces = add_patch(alone, &alone_vertices);
-    object_calc_normals_force(alone);
-    // The patch is warped: its normals differ from each other.
-    ASSERT_NE(zirka_vertex_normal(alone_vertices[0]), zirka_vertex_normal(alone_vertices[15]));
-    ASSERT_NE(zirka_surface_normal(alone_surfaces[0]), zirka_surface_normal(alone_surfaces[8]));
-
-    const int copies = 5000;
-    std::vector<Vertex *> vertices;
-    std::vector<Surface *> surfaces;
-    Object *large = new_object(ZIRKA_OBJECT_NORMAL);
-    for (int c = 0; c < copies; c++) {
-        std::vector<Surface *> s = add_patch(large, &vertices);
-        surfaces.insert(surfaces.end(), s.begin(), s.end());
-    }
-    object_calc_normals_force(large);
-    int wrong_vertices = 0, wrong_surfaces = 0;
-    for (size_t k = 0; k < vertices.size(); k++)
-        wrong_vertices += zirka_vertex_normal(vertices[k]) != zirka_vertex_normal(alone_vertices[k % 16]);
-    for (size_t k = 0; k < surfaces.size(); k++)
-        wrong_surfaces += zirka_surface_normal(surfaces[k]) != zirka_surface_normal(alone_surfaces[k % 9]);
-    EXPECT_EQ(wrong_vertices, 0);
-    EXPECT_EQ(wrong_surfaces, 0);
 }
 
 } // namespace

@@ -71,6 +71,24 @@ TEST_F(World, NewStepAfterUndoDropsRedo)
     EXPECT_TRUE(zirka_object_in_world(a));
 }
 
+TEST_F(World, DroppedStepsObjectEnteringAgainIsKept)
+{
+    Object *a = new_object(0), *b = new_object(0), *c = new_object(0), *d = new_object(0);
+    add_undoable_world_add_object("a", a);
+    zirka_world_add_objects("b c", {b, c});
+    add_undoable_world_add_object("d", d);
+    const int b_id = id(b), c_id = id(c);
+    ASSERT_TRUE(zirka_undo());
+    ASSERT_TRUE(zirka_undo());
+    // d's step is dropped but d itself enters the world again.
+    add_undoable_world_add_object("d again", d);
+    EXPECT_EQ(zirka_object_by_id(b_id), nullptr);
+    EXPECT_EQ(zirka_object_by_id(c_id), nullptr);
+    EXPECT_EQ(zirka_object_by_id(id(d)), d);
+    EXPECT_EQ(world_ids(), (std::vector<int>{id(a), id(d)}));
+    EXPECT_EQ(zirka_undo_names(), (std::vector<std::string>{"a", "d again"}));
+}
+
 TEST_F(World, SelectionKeepsSelectionOrder)
 {
     Object *a = new_object(0), *b = new_object(0), *c = new_object(0);

@@ -8,6 +8,24 @@
 
 long zirka_plugin_list_nodes(void) { return zirka_state().plugin_list_nodes; }
 
+List *zirka_node_take(void *item)
+{
+    List *node = zirka_state().storage.nodes.take();
+    if (node)
+        *node = List{item, nullptr};
+    return node;
+}
+
+long zirka_nodes_give(List *head)
+{
+    long n = 0;
+    for (List *next; head; head = next, n++) {
+        next = head->next;
+        zirka_state().storage.nodes.give(head);
+    }
+    return n;
+}
+
 extern "C" {
 
 ZIRKA_API int ZIRKA_CALL list_count(List *list)
@@ -24,10 +42,8 @@ ZIRKA_API List *ZIRKA_CALL list_clone(List *list)
     List *head = nullptr;
     List **at = &head;
     for (; list; list = list->next) {
-        *at = s.nodes.take(list->item);
-        if (!*at) {
-            // All or nothing.
-            s.plugin_list_nodes -= s.nodes.give_list(head);
+        if (!(*at = zirka_node_take(list->item))) {
+            s.plugin_list_nodes -= zirka_nodes_give(head); // all or nothing
             return nullptr;
         }
         at = &(*at)->next;
@@ -53,19 +69,17 @@ ZIRKA_API void ZIRKA_CALL list_add_item(List **list, void *item)
     assert(list && "list_add_item takes the address of a list variable");
     while (*list)
         list = &(*list)->next;
-    ZirkaState &s = zirka_state();
-    List *node = s.nodes.take(item);
+    List *node = zirka_node_take(item);
     if (!node)
         return; // the list stays as it was
     *list = node;
-    s.plugin_list_nodes++;
+    zirka_state().plugin_list_nodes++;
 }
 
 ZIRKA_API void ZIRKA_CALL list_free(List **list)
 {
     assert(list && "list_free takes the address of a list variable");
-    ZirkaState &s = zirka_state();
-    s.plugin_list_nodes -= s.nodes.give_list(*list);
+    zirka_state().plugin_list_nodes -= zirka_nodes_give(*list);
     *list = nullptr;
 }
 

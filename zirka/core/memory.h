@@ -27,13 +27,8 @@
 void *zirka_host_alloc(size_t size) noexcept;
 void zirka_host_free(void *block) noexcept;
 
-// Whether the allocation about to be made elsewhere (a block mapped from the
-// system) is one the test hook wants to fail: counts it as an allocation,
-// and when it fails, as a failure.
-bool zirka_host_alloc_planned_failure(void) noexcept;
-
 // Counts a failure met outside zirka_host_alloc: a std::bad_alloc from the
-// C++ library, or a block the system would not map.
+// C++ library.
 void zirka_memory_failed(void) noexcept;
 
 // What HostAllocator throws: a failure zirka_host_alloc has counted already.

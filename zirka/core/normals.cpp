@@ -9,12 +9,9 @@
 #include "core_state.h"
 
 #include <cmath>
-#include <exception>
-#include <thread>
+#include <algorithm>
 
-// Inline: the square root and the division are long, and the loops that call
-// this have independent work to do meanwhile.
-static inline __attribute__((always_inline)) Pos3 unit_or_zero(double x, double y, double z)
+static Pos3 unit_or_zero(double x, double y, double z)
 {
     double length = std::sqrt(x * x + y * y + z * z);
     if (!(length > 0.0) || !std::isfinite(length))
@@ -46,104 +43,34 @@ static Pos3 newell_normal(const Surface *surface)
     return unit_or_zero(nx, ny, nz);
 }
 
-// Objects this large have their normals found on two cores: a second
-// thread takes the face normals of the later half of the surfaces, and then
-// the vertex normals of the later half of the vertices. Every normal is
-// found by the same arithmetic as on one core, and every vertex adds its
-// surfaces' normals in the same order, so the results are the same to the
-// bit; only the time differs.
-static const size_t two_cores_from = size_t(1) << 15;
-
-// Runs work on another thread and waits for it at the end of its scope.
-// Without a thread for it the work runs at once, here.
-class Alongside {
-public:
-    template <class Fn> explicit Alongside(Fn work)
-    {
-        try {
-            thread_ = std::thread(work);
-        } catch (const std::exception &) { // no thread, or no memory for one
-            work();
-        }
-    }
-    Alongside(const Alongside &) = delete;
-    Alongside &operator=(const Alongside &) = delete;
-    ~Alongside()
-    {
-        if (thread_.joinable())
-            thread_.join();
-    }
-
-private:
-    std::thread thread_;
-};
-
-static void face_normals(const Object *object, size_t from, size_t to)
-{
-    object->surfaces.for_each_run_in(from, to, [](Surface *const *run, size_t n) {
-        for (size_t k = 0; k < n; k++)
-            run[k]->normal = newell_normal(run[k]);
-    });
-}
-
-// Adds the normals of the polygons among surfaces from .. to - 1 to their
-// vertices' sums, finding them first when find is set.
-static void add_to_vertices(const Object *object, double *sum, size_t from, size_t to, bool find)
-{
-    object->surfaces.for_each_run_in(from, to, [&](Surface *const *run, size_t n) {
-        for (size_t k = 0; k < n; k++) {
-            Surface *surface = run[k];
-            if (find)
-                surface->normal = newell_normal(surface);
-            // Only polygons have a side to face; lines add nothing to a vertex.
-            if (surface->type != ZIRKA_SURFACE_POLYGON)
-                continue;
-            for (const List *e = surface->vertices; e; e = e->next) {
-                long index = zirka_vertex_index_in(static_cast<const SurfaceVertex *>(e->item)->vertex, object);
-                if (index < 0)
-                    continue;
-                double *at = &sum[3 * static_cast<size_t>(index)];
-                at[0] += surface->normal.x;
-                at[1] += surface->normal.y;
-                at[2] += surface->normal.z;
-            }
-        }
-    });
-}
-
-static void vertex_normals(const Object *object, const double *sum, size_t from, size_t to)
-{
-    object->vertices.for_each_run_in(from, to, [&](Vertex *run, size_t n) {
-        for (size_t k = 0; k < n; k++, from++)
-            run[k].normal = unit_or_zero(sum[3 * from], sum[3 * from + 1], sum[3 * from + 2]);
-    });
-}
-
 extern "C" ZIRKA_API void ZIRKA_CALL object_calc_normals_force(Object *object)
 {
+    const uint32_t owner = static_cast<uint32_t>(object->id);
     // The sums are kept in double until every surface has added to them.
-    size_t vertices = object->vertices.size();
-    size_t bytes = 3 * sizeof(double) * (vertices + 1);
-    double *sum = static_cast<double *>(zirka_block_alloc_zeroed(zirka_state().arenas, bytes));
+    size_t vertices = object->records.vertices.size();
+    double *sum = static_cast<double *>(zirka_host_alloc(3 * sizeof(double) * (vertices + 1)));
     if (!sum)
         return; // counted: the normals stay as they were, and a running command fails
-    size_t surfaces = object->surfaces.size();
-    if (surfaces < two_cores_from) {
-        add_to_vertices(object, sum, 0, surfaces, true);
-    } else {
-        size_t half = surfaces / 2;
-        {
-            Alongside later([=] { face_normals(object, half, surfaces); });
-            add_to_vertices(object, sum, 0, half, true);
+    std::fill(sum, sum + 3 * vertices, 0.0);
+    object->records.surfaces.for_each([&](Surface *surface) {
+        surface->normal = newell_normal(surface);
+        // Only polygons have a side to face; lines add nothing to a vertex.
+        if (surface->type != ZIRKA_SURFACE_POLYGON)
+            return;
+        for (const List *e = surface->vertices; e; e = e->next) {
+            long index = storage_vertex_index(static_cast<const SurfaceVertex *>(e->item)->vertex, owner);
+            if (index < 0)
+                continue;
+            double *at = &sum[3 * static_cast<size_t>(index)];
+            at[0] += surface->normal.x;
+            at[1] += surface->normal.y;
+            at[2] += surface->normal.z;
         }
-        add_to_vertices(object, sum, half, surfaces, false);
-    }
-    if (vertices < two_cores_from) {
-        vertex_normals(object, sum, 0, vertices);
-    } else {
-        size_t half = vertices / 2;
-        Alongside later([=] { vertex_normals(object, sum, half, vertices); });
-        vertex_normals(object, sum, 0, half);
-    }
-    zirka_block_free(zirka_state().arenas, sum, bytes);
+    });
+    const double *at = sum;
+    object->records.vertices.for_each([&](Vertex &v) {
+        v.normal = unit_or_zero(at[0], at[1], at[2]);
+        at += 3;
+    });
+    zirka_host_free(sum);
 }

@@ -592,12 +592,12 @@ static Object *make_object(const ObjObject &in)
             break;
         surface->type = static_cast<int8_t>(element.type);
         for (size_t i = element.first; i < element.first + element.count; i++)
-            if (!surface_add_vertex(surface, &object->vertices[static_cast<size_t>(in.indices[i])], 0.0f, 0.0f))
+            if (!surface_add_vertex(surface, zirka_object_get_vertex_at_index(object, static_cast<int>(in.indices[i])), 0.0f, 0.0f))
                 break;
         object_add_surface(object, surface);
     }
     if (zirka_memory_failures() != failures) {
-        zirka_object_release(object);
+        zirka_objects_discard({object});
         return nullptr;
     }
     return object;
@@ -662,7 +662,6 @@ bool zirka_obj_read(const std::string &path, std::vector<Object *> *objects, std
         return false;
     }
     // Objects without vertices are not made; a file of none loads nothing.
-    const int first_id = zirka_state().next_object_id;
     bool made = true;
     try {
         objects->reserve(static_cast<size_t>(std::count_if(r.objects.begin(), r.objects.end(),
@@ -680,10 +679,8 @@ bool zirka_obj_read(const std::string &path, std::vector<Object *> *objects, std
             objects->push_back(object); // room reserved
     }
     if (!made) {
-        for (Object *object : *objects)
-            zirka_object_release(object);
+        zirka_objects_discard(*objects);
         objects->clear();
-        zirka_ids_give_back(first_id);
         *error = out_of_memory(path);
         return false;
     }

@@ -78,7 +78,7 @@ void plan_pieces(const std::vector<Object *> &objects, Plan *plan)
     const size_t vertices_per_piece = piece_budget / vertex_bound;
     long base = 1; // OBJ numbers vertices from 1 across the file
     for (const Object *object : objects) {
-        size_t count = object->vertices.size();
+        size_t count = object->records.vertices.size();
         size_t header = 3 + object->name.size();
         size_t from = 0;
         do {
@@ -87,14 +87,15 @@ void plan_pieces(const std::vector<Object *> &objects, Plan *plan)
             from = to;
         } while (from < count);
         Piece piece{object, true, 0, 0, base, 0};
-        object->surfaces.for_each_run([&](Surface *const *run, size_t n) {
-            for (size_t i = 0; i < n; i++, piece.to++) {
-                size_t bound = surface_bound(run[i]);
+        object->records.surfaces.for_each([&](Surface *surface) {
+            {
+                size_t bound = surface_bound(surface);
                 if (piece.bound > 0 && piece.bound + bound > piece_budget) {
                     plan_add(plan, piece);
                     piece = Piece{object, true, piece.to, piece.to, base, 0};
                 }
                 piece.bound += bound;
+                piece.to++;
             }
         });
         if (piece.to > piece.from)
@@ -118,13 +119,13 @@ char *put_surface(char *at, const Object *object, const Surface *surface, long b
     long first = -1;
     const List *node = surface->vertices;
     for (; node && first < 0; node = node->next)
-        first = zirka_vertex_index_in(static_cast<const SurfaceVertex *>(node->item)->vertex, object);
+        first = storage_vertex_index(static_cast<const SurfaceVertex *>(node->item)->vertex, static_cast<uint32_t>(object->id));
     if (first < 0)
         return at;
     *at++ = surface->type == ZIRKA_SURFACE_LINE || surface->type == ZIRKA_SURFACE_CLOSED_LINE ? 'l' : 'f';
     at = put_index(at, base + first);
     for (; node; node = node->next) {
-        long index = zirka_vertex_index_in(static_cast<const SurfaceVertex *>(node->item)->vertex, object);
+        long index = storage_vertex_index(static_cast<const SurfaceVertex *>(node->item)->vertex, static_cast<uint32_t>(object->id));
         if (index >= 0)
             at = put_index(at, base + index);
     }
@@ -139,10 +140,8 @@ char *put_piece(char *at, const Piece &piece)
 {
     const Object *object = piece.object;
     if (piece.surfaces) {
-        object->surfaces.for_each_run_in(piece.from, piece.to, [&](Surface *const *run, size_t n) {
-            for (size_t i = 0; i < n; i++)
-                at = put_surface(at, object, run[i], piece.base);
-        });
+        for (size_t i = piece.from; i < piece.to; i++)
+            at = put_surface(at, object, object->records.surfaces[i], piece.base);
         return at;
     }
     if (piece.from == 0) {
@@ -151,9 +150,9 @@ char *put_piece(char *at, const Piece &piece)
         at = std::copy(object->name.begin(), object->name.end(), at);
         *at++ = '\n';
     }
-    object->vertices.for_each_run_in(piece.from, piece.to, [&](const Vertex *run, size_t n) {
-        for (size_t i = 0; i < n; i++) {
-            const Pos3 &p = run[i].pos;
+    {
+        for (size_t i = piece.from; i < piece.to; i++) {
+            const Pos3 &p = object->records.vertices[i].pos;
             *at++ = 'v';
             *at++ = ' ';
             at = put_float(at, p.x);
@@ -163,7 +162,7 @@ char *put_piece(char *at, const Piece &piece)
             at = put_float(at, p.z);
             *at++ = '\n';
         }
-    });
+    }
     return at;
 }
 

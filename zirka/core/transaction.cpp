@@ -1,22 +1,21 @@
 // transaction.cpp -- a command as one transaction: all of it, or, when
 // memory ran out on the way, nothing of it; and what it made but left out of
-// the world released as it returns.
+// the world freed as it returns.
 //
-// The world, the undo history and the selection are copied before the body
-// runs (a few pointers each), the free-standing vertices' arena is marked,
-// and the allocation failures are counted. While the body runs, an undo step
-// that a new step makes unreachable keeps its objects (world.cpp), so that
-// the copy can be put back. When the body returns:
+// Before the body runs, the world, the undo history and the selection are
+// copied (pointers), and the allocation failures counted. While it runs,
+// every object it makes is recorded (world.cpp), and the objects of steps
+// that a new step makes unreachable stay, so that the copy can be put back.
+// When the body returns:
 //
-//  - when the count moved, the copies are put back and the free-standing
-//    vertices made since are freed; nothing reaches what the body made any
-//    more, so the next point releases all of it, and then the blocks kept
-//    for reuse go back to the system;
-//  - every object made during the body that is neither in the world nor in
-//    an undo step is released, and so is every object of the steps the
-//    body made unreachable;
-//  - the ids of released objects at the top are given back, so that the
-//    next object is numbered as if they had never been made.
+//  - when the count moved, the copies are put back;
+//  - the objects it made that are in no undo step are freed, and so are
+//    those of the steps it made unreachable (or, put back, none of them);
+//  - the free-standing vertices and the surfaces it made and handed to no
+//    object are released: the plug-in keeps nothing from one call to the
+//    next;
+//  - the ids of freed objects at the top are given back, so that the next
+//    object is numbered as if they had never been made.
 #include "core_state.h"
 
 #include <algorithm>
@@ -24,79 +23,49 @@
 
 namespace {
 
-// Releases what nothing reaches any more: objects made since first_id, and
-// the objects of the history as it was (the steps that the body dropped).
-void release_unreachable(ZirkaTransaction &t, bool history_kept)
+void roll_back(ZirkaState &s, ZirkaTransaction &t)
 {
-    ZirkaState &s = zirka_state();
-    uint32_t epoch = ++s.mark_epoch;
-    for (const ZirkaUndoStep &step : s.undo)
-        for (Object *object : step.objects)
-            object->mark = epoch;
-    auto unreachable = [&](const Object *object) { return object->mark != epoch && !object->in_world; };
-    if (history_kept && !t.reset)
-        for (const ZirkaUndoStep &step : t.undo)
-            for (Object *object : step.objects)
-                if (unreachable(object))
-                    zirka_object_release(object); // an object is in one step only
-    for (int id = t.first_id; id < s.next_object_id; id++) {
-        Object *object = zirka_object_by_id(id);
-        if (object && unreachable(object))
-            zirka_object_release(object);
-    }
-    zirka_ids_give_back(t.first_id);
-}
-
-void roll_back(ZirkaTransaction &t)
-{
-    ZirkaState &s = zirka_state();
-    for (Object *object : s.world)
-        object->in_world = false;
     s.world.swap(t.world);
-    for (Object *object : s.world)
-        object->in_world = true;
     s.undo.swap(t.undo);
     s.undo_done = t.undo_done;
     s.selection.swap(t.selection);
+    zirka_world_mark_all();
     zirka_selection_list_rebuild(); // without nodes for it, the selection is empty
-    FreeVertices &free = s.free_vertices;
-    if (t.had_free_vertices) {
-        zirka_arena_rewind(s.arenas, free.arena, t.free_vertex_mark);
-        free.count = t.free_vertex_count;
-    } else if (free.arena) {
-        zirka_arena_unref(s.arenas, free.arena);
-        free = FreeVertices{};
-    }
 }
 
-// The ids of the objects in the world now that were not in before.
-std::vector<int> added_since(const HostVector<Object *> &before)
+// The ids of the objects it made that are in the world now, in world order.
+std::vector<int> added_by(const ZirkaState &s, const ZirkaTransaction &t)
 {
-    std::vector<int> old, added;
-    for (const Object *object : before)
-        old.push_back(object->id);
-    std::sort(old.begin(), old.end());
-    for (const Object *object : zirka_state().world)
-        if (!std::binary_search(old.begin(), old.end(), object->id))
+    std::vector<int> added;
+    for (const Object *object : t.made)
+        if (object && object->in_world)
             added.push_back(object->id);
-    return added;
+    std::sort(added.begin(), added.end()); // ids count up as objects are made
+    std::vector<int> in_order;
+    for (const Object *object : s.world)
+        if (std::binary_search(added.begin(), added.end(), object->id))
+            in_order.push_back(object->id);
+    return in_order;
 }
 
 // Runs body as a transaction (or within the one running). Returns false
 // when an allocation failed meanwhile; *added (may be NULL) receives the
-// ids of the objects it added to the world.
+// ids of the objects it made and added to the world.
 bool run(const std::function<void()> &body, std::vector<int> *added)
 {
     ZirkaState &s = zirka_state();
     long failures = zirka_memory_failures();
     if (s.transaction) {
         // Within another: that one puts things back.
-        HostVector<Object *> before;
+        size_t made = s.transaction->made.size();
         try {
-            before = s.world;
             body();
-            if (added)
-                *added = added_since(before);
+            if (added && !s.transaction->reset) {
+                added->clear();
+                for (size_t i = made; i < s.transaction->made.size(); i++)
+                    if (s.transaction->made[i] && s.transaction->made[i]->in_world)
+                        added->push_back(s.transaction->made[i]->id);
+            }
         } catch (const std::bad_alloc &e) {
             zirka_memory_caught(e);
         }
@@ -114,11 +83,8 @@ bool run(const std::function<void()> &body, std::vector<int> *added)
     t.undo_done = s.undo_done;
     t.first_id = s.next_object_id;
     t.failures = failures;
-    t.had_free_vertices = s.free_vertices.arena != nullptr;
-    if (t.had_free_vertices) {
-        t.free_vertex_mark = zirka_arena_mark(s.free_vertices.arena);
-        t.free_vertex_count = s.free_vertices.count;
-    }
+    t.free_vertices = s.storage.free_vertices.size();
+    t.loose = s.storage.loose_floor = s.storage.loose.size();
     s.transaction = &t;
     try {
         body();
@@ -126,34 +92,34 @@ bool run(const std::function<void()> &body, std::vector<int> *added)
         zirka_memory_caught(e);
     }
     s.transaction = nullptr;
+    s.storage.loose_floor = 0;
     bool ok = zirka_memory_failures() == t.failures;
-    if (!ok && !t.reset)
-        roll_back(t);
+    if (t.reset) {
+        if (added)
+            added->clear();
+        return ok; // everything it made went with the reset
+    }
+    if (!ok)
+        roll_back(s, t);
     if (added) {
         added->clear();
         try {
-            if (ok && !t.reset)
-                *added = added_since(t.world);
+            if (ok)
+                *added = added_by(s, t);
         } catch (const std::bad_alloc &) {
             // Only the list of ids is lost.
         }
     }
-    release_unreachable(t, ok);
-    // What the body took goes back to the system, not to the blocks kept
-    // for reuse: memory has run short.
-    if (!ok)
-        zirka_arenas_release_spare(s.arenas);
+    if (ok)
+        for (const ZirkaUndoStep &step : t.undo) // the history as it was: the steps dropped since
+            zirka_objects_free(step.objects, t.first_id);
+    zirka_objects_free(t.made, t.first_id);
+    s.storage.free_vertices.truncate(t.free_vertices);
+    storage_loose_release(s.storage, t.loose);
     return ok;
 }
 
 } // namespace
-
-void zirka_ids_give_back(int first_id)
-{
-    ZirkaState &s = zirka_state();
-    while (s.next_object_id > first_id && !zirka_object_by_id(s.next_object_id - 1))
-        s.next_object_id--;
-}
 
 bool zirka_transaction(const std::function<void()> &body) { return run(body, nullptr); }
 

@@ -1,21 +1,137 @@
-// world.cpp -- the world, the undo history and the ordered selection.
+// world.cpp -- the one owner of objects: it makes them, hands them to the
+// world as undoable steps, undoes and redoes those steps, prunes the steps
+// that can no longer be redone, keeps the ordered selection, and frees
+// objects (reset included). Nothing else decides when an object goes.
 //
-// Each change makes room for what it adds before it changes anything, so
-// that without memory it fails whole and leaves everything as it was.
+// The world is the applied steps' objects in the order in which they
+// entered it, so undoing the last step takes its objects off the world's
+// end and redoing puts them back: both are linear in the step. Each change
+// makes room for what it adds before it changes anything, so that without
+// memory it fails whole and leaves everything as it was.
 #include "core_state.h"
 
 #include <algorithm>
 #include <cassert>
 
+/* ---- making and freeing ---------------------------------------------------------- */
+
+Object *zirka_object_make(int type)
+{
+    ZirkaState &s = zirka_state();
+    Object *object = zirka_host_new<Object>();
+    if (!object)
+        return nullptr;
+    object->id = s.next_object_id;
+    object->type = type;
+    try {
+        object->name = "object" + std::to_string(object->id);
+        if (s.transaction)
+            s.transaction->made.push_back(object);
+        s.objects.emplace(object->id, object);
+    } catch (const std::bad_alloc &e) {
+        if (s.transaction && !s.transaction->made.empty() && s.transaction->made.back() == object)
+            s.transaction->made.pop_back();
+        zirka_host_delete(object);
+        zirka_memory_caught(e);
+        return nullptr;
+    }
+    s.next_object_id++;
+    return object;
+}
+
+// Takes the objects no longer selected out of the selection.
+static void selection_drop_unselected(ZirkaState &s)
+{
+    s.selection.erase(std::remove_if(s.selection.begin(), s.selection.end(), [](Object *o) { return !o->selected; }),
+                      s.selection.end());
+    zirka_selection_list_rebuild(); // never fails: the selection has shrunk
+}
+
+static void object_free(ZirkaState &s, Object *object)
+{
+    assert(!object->in_world && !object->in_history && "only an object in no step is freed");
+    if (object->selected) {
+        object->selected = false;
+        selection_drop_unselected(s);
+    }
+    if (s.transaction) { // the running command made it: the record of what it made forgets it
+        HostVector<Object *> &made = s.transaction->made;
+        auto it = std::find(made.rbegin(), made.rend(), object);
+        if (it != made.rend())
+            *it = nullptr;
+    }
+    s.objects.erase(object->id);
+    storage_release(s.storage, object->records);
+    zirka_host_delete(object);
+}
+
+static void give_back_ids(ZirkaState &s, int first_id)
+{
+    while (s.next_object_id > first_id && !zirka_object_by_id(s.next_object_id - 1))
+        s.next_object_id--;
+}
+
+void zirka_objects_free(const HostVector<Object *> &objects, int first_id)
+{
+    ZirkaState &s = zirka_state();
+    for (Object *object : objects)
+        if (object && !object->in_history)
+            object_free(s, object);
+    give_back_ids(s, first_id);
+}
+
+void zirka_objects_discard(const std::vector<Object *> &made)
+{
+    ZirkaState &s = zirka_state();
+    int first_id = s.next_object_id;
+    for (Object *object : made) {
+        first_id = std::min(first_id, object->id);
+        object_free(s, object);
+    }
+    give_back_ids(s, first_id);
+}
+
+void zirka_world_release_all(ZirkaState &s)
+{
+    if (s.transaction)
+        s.transaction->reset = true;
+    s.world.clear();
+    s.selection.clear();
+    s.selection_list = nullptr;
+    s.undo.clear();
+    s.undo_done = 0;
+    for (auto &entry : s.objects)
+        zirka_host_delete(entry.second); // its vertex chunks go with it; the pools go below
+    s.objects.clear();
+    s.storage.nodes.clear();
+    s.storage.surfaces.clear();
+    s.storage.entries.clear();
+    s.storage.free_vertices.truncate(0);
+    s.storage.loose.clear();
+    s.storage.loose_floor = 0;
+    s.storage.object_list_nodes = 0;
+}
+
+void zirka_world_mark_all(void)
+{
+    ZirkaState &s = zirka_state();
+    for (auto &entry : s.objects)
+        entry.second->in_world = entry.second->in_history = entry.second->selected = false;
+    for (Object *object : s.world)
+        object->in_world = true;
+    for (const ZirkaUndoStep &step : s.undo)
+        for (Object *object : step.objects)
+            object->in_history = true;
+    for (Object *object : s.selection)
+        object->selected = true;
+}
+
+/* ---- the world and its history -------------------------------------------------------- */
+
 std::vector<Object *> zirka_world_objects(void)
 {
     const ZirkaState &s = zirka_state();
     return std::vector<Object *>(s.world.begin(), s.world.end());
-}
-
-static bool contains(const HostVector<Object *> &objects, const Object *object)
-{
-    return std::find(objects.begin(), objects.end(), object) != objects.end();
 }
 
 // Room for n more: grown geometrically, so that appending stays O(1).
@@ -31,24 +147,22 @@ bool zirka_world_add_objects(const std::string &name, const std::vector<Object *
     try {
         ZirkaUndoStep step{HostString(name.data(), name.size()), HostVector<Object *>(objects.begin(), objects.end())};
         make_room(&s.world, objects.size());
-        // The steps that could have been redone go; the new one takes a place.
-        if (s.undo.capacity() < s.undo_done + 1)
-            s.undo.reserve(std::max(s.undo_done + 1, 2 * s.undo.capacity()));
-        // From here on nothing allocates.
+        make_room(&s.undo, s.undo_done + 1 > s.undo.size() ? 1 : 0);
+        // From here on nothing allocates. The steps that could have been
+        // redone are dropped; their objects go, unless one enters the world
+        // again with this step. While a transaction runs they go when it
+        // ends, so that it can still bring them back.
+        for (size_t i = s.undo_done; i < s.undo.size(); i++)
+            for (Object *object : s.undo[i].objects)
+                object->in_history = false;
         for (Object *object : objects) {
             assert(!object->in_world && "an object enters the world once");
-            object->in_world = true;
+            object->in_world = object->in_history = true;
             s.world.push_back(object);
         }
-        // A new step makes the undone steps unreachable: their objects go now,
-        // unless one of them is still in use (selected, or entering the world
-        // again with this step). While a transaction runs they go when it
-        // ends, so that it can still bring them back.
         if (!s.transaction)
             for (size_t i = s.undo_done; i < s.undo.size(); i++)
-                for (Object *object : s.undo[i].objects)
-                    if (!object->in_world && !contains(s.selection, object))
-                        zirka_object_release(object);
+                zirka_objects_free(s.undo[i].objects, s.next_object_id);
         s.undo.erase(s.undo.begin() + static_cast<std::ptrdiff_t>(s.undo_done), s.undo.end());
         s.undo.push_back(std::move(step));
         s.undo_done = s.undo.size();
@@ -65,18 +179,17 @@ bool zirka_undo(void)
     if (s.undo_done == 0)
         return false;
     const ZirkaUndoStep &step = s.undo[--s.undo_done];
-    bool selection_changed = false;
-    for (Object *object : step.objects) {
+    bool was_selected = false;
+    for (size_t i = step.objects.size(); i-- > 0;) {
+        Object *object = step.objects[i];
+        assert(s.world.back() == object && "the last step's objects end the world");
+        s.world.pop_back();
         object->in_world = false;
-        s.world.erase(std::remove(s.world.begin(), s.world.end(), object), s.world.end());
-        auto sel = std::remove(s.selection.begin(), s.selection.end(), object);
-        if (sel != s.selection.end()) {
-            s.selection.erase(sel, s.selection.end());
-            selection_changed = true;
-        }
+        was_selected |= object->selected;
+        object->selected = false;
     }
-    if (selection_changed)
-        zirka_selection_list_rebuild();
+    if (was_selected)
+        selection_drop_unselected(s);
     return true;
 }
 
@@ -100,34 +213,32 @@ bool zirka_redo(void)
     return true;
 }
 
-std::vector<std::string> zirka_undo_names(void)
+static std::vector<std::string> step_names(size_t from, size_t to)
 {
     const ZirkaState &s = zirka_state();
     std::vector<std::string> out;
-    for (size_t i = 0; i < s.undo_done; i++)
+    for (size_t i = from; i < to; i++)
         out.emplace_back(s.undo[i].name.data(), s.undo[i].name.size());
     return out;
 }
 
-std::vector<std::string> zirka_redo_names(void)
-{
-    const ZirkaState &s = zirka_state();
-    std::vector<std::string> out;
-    for (size_t i = s.undo_done; i < s.undo.size(); i++)
-        out.emplace_back(s.undo[i].name.data(), s.undo[i].name.size());
-    return out;
-}
+std::vector<std::string> zirka_undo_names(void) { return step_names(0, zirka_state().undo_done); }
+std::vector<std::string> zirka_redo_names(void) { return step_names(zirka_state().undo_done, zirka_state().undo.size()); }
+
+/* ---- the selection ---------------------------------------------------------------------- */
 
 bool zirka_selection_list_rebuild(void)
 {
     ZirkaState &s = zirka_state();
-    s.nodes.give_list(s.selection_list);
+    zirka_nodes_give(s.selection_list);
     s.selection_list = nullptr;
     List **at = &s.selection_list;
     for (Object *object : s.selection) {
-        if (!(*at = s.nodes.take(object))) {
-            s.nodes.give_list(s.selection_list);
+        if (!(*at = zirka_node_take(object))) {
+            zirka_nodes_give(s.selection_list);
             s.selection_list = nullptr;
+            for (Object *o : s.selection)
+                o->selected = false;
             s.selection.clear();
             return false;
         }
@@ -152,9 +263,13 @@ bool zirka_select(const std::vector<int> &ids)
         return false;
     }
     // The nodes of the old list come back before the new one is built.
-    if (!s.nodes.reserve(static_cast<long>(chosen.size()) - static_cast<long>(s.selection.size())))
+    if (!s.storage.nodes.reserve(static_cast<long>(chosen.size()) - static_cast<long>(s.selection.size())))
         return false;
+    for (Object *object : s.selection)
+        object->selected = false;
     s.selection.swap(chosen);
+    for (Object *object : s.selection)
+        object->selected = true;
     return zirka_selection_list_rebuild();
 }
 

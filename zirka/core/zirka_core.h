@@ -11,23 +11,26 @@
  * register commands and show messages; without one the core records what it
  * was asked and registered commands are called with zirka_command_call.
  *
- * Ownership: every object and surface is owned by the host from the moment
+ * Ownership: the host owns every object and surface from the moment
  * new_object / new_surface makes it, in the world or not. Pointers to them
- * stay valid across undo and redo, until the object is released: by
- * zirka_reset (or at exit), or when a new undoable step makes the undone
- * step holding it unreachable (then it goes at once, unless it is selected
- * or enters the world again with that step); a surface goes with the
- * object that took it over, and an entry naming another object's vertex is
- * only as good as that object. Free-standing vertices stay until
- * zirka_reset. Nothing here is thread-safe: the host has one thread (the
- * prefaulter's, prefault.h, only asks the kernel for pages).
+ * stay valid across undo and redo, until the object is freed: by
+ * zirka_reset (or at exit), when a new undoable step makes the undone step
+ * holding it unreachable (then it goes at once, unless it enters the world
+ * again with that step), or, made by a command and handed to no undo step,
+ * when the command returns. A surface goes with the object that took it
+ * over; one that none took over goes when the command that made it
+ * returns (made outside a command, at zirka_reset). An entry naming
+ * another object's vertex is only as good as that object, and one naming
+ * a free-standing vertex only as good as that vertex. Nothing here is
+ * thread-safe: the host has one thread.
  *
  * Commands: a plug-in command runs as one transaction (zirka_command_run).
- * When it returns, every object it made that is neither in the world nor
- * in an undo step is released, so a plug-in must not keep an object it
- * made from one command to the next without handing it to the world; ids
- * of objects released so are given back when no later id is in use, so a
- * refused command uses up no id that anyone could see.
+ * When it returns, every object it made that is in no undo step is freed,
+ * and so are the surfaces it made that no object took over and the
+ * free-standing vertices (new_vertex_set) it made: a
+ * plug-in keeps nothing from one command to the next. Ids of objects freed
+ * so are given back when no later id is in use, so a refused command uses
+ * up no id that anyone could see.
  *
  * Memory: no host operation throws or aborts when memory runs out. One that
  * makes something returns NULL (list_add_item leaves the list as it was),
@@ -63,13 +66,13 @@ void zirka_reset(void);
 long zirka_plugin_list_nodes(void);
 
 // The number of free-standing vertices (new_vertex_set) the host holds now:
-// they are kept until the next zirka_reset (or, made by a command that ran
-// out of memory, until the command returns).
+// those made by a command go when it returns, the others at zirka_reset.
 long zirka_free_vertex_count(void);
 
-// The blocks of memory the host's records take from the system now (blocks
-// kept for reuse not counted): a command undone whole gives back what it took.
-long zirka_memory_blocks(void);
+// The records the host has handed out and not taken back: list nodes,
+// surfaces, surface entries and free-standing vertices. A command undone
+// whole leaves this number as it found it.
+long zirka_records_in_use(void);
 
 /* ---- memory ---------------------------------------------------------------- */
 
@@ -112,6 +115,11 @@ void zirka_surface_set_type(Surface *surface, int type);
 // Normals as object_calc_normals_force left them (zero before the first call).
 Pos3 zirka_surface_normal(const Surface *surface);
 Pos3 zirka_vertex_normal(const Vertex *vertex);
+
+// Releases objects that were made (new_object) and never handed to the
+// world, and gives back the ids at the top that they used, so that the
+// next object is numbered as if they had never been made.
+void zirka_objects_discard(const std::vector<Object *> &made);
 
 /* ---- world, selection, undo ------------------------------------------------ */
 
