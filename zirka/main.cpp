@@ -19,8 +19,16 @@
 #include <filesystem>
 #include <vector>
 
-static std::string plugin_folder; // --plugins, or "" for plugins/ beside the executable
-static bool gui = false;
+namespace {
+// What the command line asked for: main's, handed to app_init with the
+// interpreter (its assoc data options_key).
+struct MainOptions {
+    std::string plugin_folder; // --plugins, or "" for plugins/ beside the executable
+    bool gui = false;
+};
+} // namespace
+
+static const char options_key[] = "zirka::options";
 
 static std::string default_plugin_folder(void)
 {
@@ -38,16 +46,17 @@ static std::string default_plugin_folder(void)
  */
 static int app_init(Tcl_Interp *interp)
 {
+    const MainOptions *options = static_cast<const MainOptions *>(Tcl_GetAssocData(interp, options_key, nullptr));
     if (Tcl_Init(interp) != TCL_OK)
         return TCL_ERROR;
-    if (gui) {
+    if (options->gui) {
         if (Tk_Init(interp) != TCL_OK)
             return TCL_ERROR;
         Tcl_StaticPackage(interp, "Tk", Tk_Init, Tk_SafeInit);
     }
-    if (zirka_tcl_init(interp, gui) != TCL_OK)
+    if (zirka_tcl_init(interp, options->gui) != TCL_OK)
         return TCL_ERROR;
-    zirka_load_plugin_folder(plugin_folder.empty() ? default_plugin_folder() : plugin_folder);
+    zirka_load_plugin_folder(options->plugin_folder.empty() ? default_plugin_folder() : options->plugin_folder);
     return TCL_OK;
 }
 
@@ -60,15 +69,16 @@ static int usage(void)
 int main(int argc, char **argv)
 {
     // Our options come first; SCRIPT and its arguments are Tcl's.
+    MainOptions options;
     int i = 1;
     for (; i < argc && argv[i][0] == '-' && argv[i][1] != '\0'; i++) {
         if (std::strcmp(argv[i], "--") == 0) {
             i++;
             break;
         } else if (std::strcmp(argv[i], "--gui") == 0) {
-            gui = true;
+            options.gui = true;
         } else if (std::strcmp(argv[i], "--plugins") == 0 && i + 1 < argc) {
-            plugin_folder = argv[++i];
+            options.plugin_folder = argv[++i];
         } else {
             return usage();
         }
@@ -79,9 +89,14 @@ int main(int argc, char **argv)
         tcl_argv.push_back(argv[i]);
     tcl_argv.push_back(nullptr);
     int tcl_argc = static_cast<int>(tcl_argv.size()) - 1;
-    if (gui)
-        Tk_Main(tcl_argc, tcl_argv.data(), app_init);
+    // As Tk_Main and Tcl_Main make it, with our options beside it.
+    if (options.gui)
+        Tcl_FindExecutable(tcl_argv[0]);
+    Tcl_Interp *interp = Tcl_CreateInterp();
+    Tcl_SetAssocData(interp, options_key, nullptr, &options);
+    if (options.gui)
+        Tk_MainEx(tcl_argc, tcl_argv.data(), app_init, interp);
     else
-        Tcl_Main(tcl_argc, tcl_argv.data(), app_init);
+        Tcl_MainEx(tcl_argc, tcl_argv.data(), app_init, interp);
     return 0; // not reached: both end with exit
 }

@@ -1,6 +1,8 @@
 // render_test.cpp -- host::render without any display: a unit cube seen from
 // the named views, front and back faces, sizes, fitting, and its errors.
+#include "tcl_values.h"
 #include "zirka_fixture.h"
+#include "zirka_tcl.h"
 
 #include <png.h>
 
@@ -120,6 +122,16 @@ TEST_F(RenderTest, FrontViewOfACubeShowsItsFrontFaceOnTheBackground)
     EXPECT_TRUE(near_colour(p.at(32, 44), front_face[0], front_face[1], front_face[2]));
     EXPECT_TRUE(near_colour(p.at(32, 1), background[0], background[1], background[2]));
     EXPECT_TRUE(near_colour(p.at(32, 46), background[0], background[1], background[2]));
+}
+
+// The offscreen context goes with the command: a new host::render makes its own.
+TEST_F(RenderTest, RenderCommandMadeAgainDraws)
+{
+    eval("rename ::host::render {}");
+    ASSERT_EQ(zirka_tcl_render_command(interp()), TCL_OK);
+    ASSERT_EQ(zirka_tcl_guard_command(interp(), "::host::render"), TCL_OK);
+    Picture p = render(cube("cube", 0, false), "-view front -size 64x48");
+    EXPECT_TRUE(near_colour(p.at(32, 24), 124, 153, 191));
 }
 
 TEST_F(RenderTest, FacesTurnedInwardShowTheBackColour)

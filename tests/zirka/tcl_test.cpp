@@ -1,5 +1,6 @@
 // tcl_test.cpp -- the host's Tcl side: tcl_command, registered commands,
 // the Tools menu, message dialogs and the host:: commands' arguments.
+#include "tcl_values.h"
 #include "zirka_fixture.h"
 
 #include <string>
@@ -23,6 +24,18 @@ static void ZIRKA_CALL tcl_test_handler(int argc, const char **argv)
 static void ZIRKA_CALL tcl_test_dialog(int argc, const char **argv)
 {
     windows_message_dialog("%d argument(s), last \"%s\"", argc - 1, argv[argc - 1]);
+}
+
+static int tcl_test_nothing(ClientData, Tcl_Interp *, int, Tcl_Obj *const[]) { return TCL_OK; }
+static void tcl_test_count_deletion(ClientData data) { ++*static_cast<int *>(data); }
+
+TEST_F(HostTcl, GuardedCommandKeepsItsDeleteProc)
+{
+    int deleted = 0;
+    Tcl_CreateObjCommand(interp(), "tcl_test_guarded", tcl_test_nothing, &deleted, tcl_test_count_deletion);
+    ASSERT_EQ(zirka_tcl_guard_command(interp(), "tcl_test_guarded"), TCL_OK);
+    eval("rename tcl_test_guarded {}");
+    EXPECT_EQ(deleted, 1);
 }
 
 TEST_F(HostTcl, TclCommandEvaluatesAtGlobalLevel)

@@ -10,43 +10,51 @@
 
 #include <algorithm>
 
-namespace {
-// The process's offscreen context, made on first use and kept until exit.
-struct Offscreen {
+// One offscreen context: made at the first picture, kept for the next ones
+// until render_offscreen_free.
+struct RenderOffscreen {
     bool tried;
     std::string error; // why there is none
     EGLDisplay display;
     EGLContext context;
 };
-} // namespace
 
-static Offscreen offscreen;
+RenderOffscreen *render_offscreen_new(void) { return new RenderOffscreen{false, "", EGL_NO_DISPLAY, EGL_NO_CONTEXT}; }
 
-static bool offscreen_open(std::string *error)
+void render_offscreen_free(RenderOffscreen *offscreen)
 {
-    if (offscreen.tried) {
-        *error = offscreen.error;
-        return offscreen.context != EGL_NO_CONTEXT;
+    if (!offscreen)
+        return;
+    if (offscreen->context != EGL_NO_CONTEXT)
+        eglDestroyContext(offscreen->display, offscreen->context);
+    delete offscreen;
+}
+
+static bool offscreen_open(RenderOffscreen *offscreen, std::string *error)
+{
+    if (offscreen->tried) {
+        *error = offscreen->error;
+        return offscreen->context != EGL_NO_CONTEXT;
     }
-    offscreen.tried = true;
-    offscreen.context = EGL_NO_CONTEXT;
-    offscreen.display = eglGetPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+    offscreen->tried = true;
+    offscreen->context = EGL_NO_CONTEXT;
+    offscreen->display = eglGetPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
     EGLint major, minor, count = 0;
     EGLConfig config;
     const EGLint config_attributes[] = {EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_SURFACE_TYPE, 0, EGL_NONE};
     const EGLint context_attributes[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 3,
                                          EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT,
                                          EGL_NONE};
-    if (offscreen.display == EGL_NO_DISPLAY || !eglInitialize(offscreen.display, &major, &minor))
-        offscreen.error = "no EGL surfaceless display (is Mesa's libegl-mesa0 installed?)";
+    if (offscreen->display == EGL_NO_DISPLAY || !eglInitialize(offscreen->display, &major, &minor))
+        offscreen->error = "no EGL surfaceless display (is Mesa's libegl-mesa0 installed?)";
     else if (!eglBindAPI(EGL_OPENGL_API) ||
-             !eglChooseConfig(offscreen.display, config_attributes, &config, 1, &count) || count < 1)
-        offscreen.error = "no EGL config for OpenGL";
-    else if ((offscreen.context = eglCreateContext(offscreen.display, config, EGL_NO_CONTEXT, context_attributes)) ==
-             EGL_NO_CONTEXT)
-        offscreen.error = "cannot make an OpenGL 3.3 context";
-    *error = offscreen.error;
-    return offscreen.context != EGL_NO_CONTEXT;
+             !eglChooseConfig(offscreen->display, config_attributes, &config, 1, &count) || count < 1)
+        offscreen->error = "no EGL config for OpenGL";
+    else if ((offscreen->context = eglCreateContext(offscreen->display, config, EGL_NO_CONTEXT,
+                                                    context_attributes)) == EGL_NO_CONTEXT)
+        offscreen->error = "cannot make an OpenGL 3.3 context";
+    *error = offscreen->error;
+    return offscreen->context != EGL_NO_CONTEXT;
 }
 
 static GLuint new_renderbuffer(GLenum format, int width, int height)
@@ -74,16 +82,16 @@ static void halve(const RenderImage &big, RenderImage *image)
         }
 }
 
-bool render_offscreen(const RenderMesh &mesh, const RenderCamera &camera, const RenderOptions &options,
-                      RenderImage *image, std::string *error)
+bool render_offscreen(RenderOffscreen *offscreen, const RenderMesh &mesh, const RenderCamera &camera,
+                      const RenderOptions &options, RenderImage *image, std::string *error)
 {
     if (options.width < 1 || options.height < 1 || options.width > 16384 || options.height > 16384) {
         *error = "picture size must be within 1 .. 16384 pixels";
         return false;
     }
-    if (!offscreen_open(error))
+    if (!offscreen_open(offscreen, error))
         return false;
-    if (!eglMakeCurrent(offscreen.display, EGL_NO_SURFACE, EGL_NO_SURFACE, offscreen.context)) {
+    if (!eglMakeCurrent(offscreen->display, EGL_NO_SURFACE, EGL_NO_SURFACE, offscreen->context)) {
         *error = "cannot use the offscreen OpenGL context";
         return false;
     }
@@ -122,6 +130,6 @@ bool render_offscreen(const RenderMesh &mesh, const RenderCamera &camera, const 
     glDeleteRenderbuffers(2, renderbuffers);
     glDeleteFramebuffers(1, &framebuffer);
     render_gl_release(gl);
-    eglMakeCurrent(offscreen.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    eglMakeCurrent(offscreen->display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     return complete;
 }

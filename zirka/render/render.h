@@ -13,9 +13,11 @@
  *   RenderOptions options;                      // shaded with edges, 640 x 480
  *   RenderImage image;
  *   std::string error;
- *   if (!render_offscreen(mesh, camera, options, &image, &error) ||
+ *   RenderOffscreen *offscreen = render_offscreen_new();
+ *   if (!render_offscreen(offscreen, mesh, camera, options, &image, &error) ||
  *       !render_png_write("out.png", image, &error))
  *       ... error says why ...
+ *   render_offscreen_free(offscreen);
  *
  * Colours: front faces a steel blue, back faces (whose corners run clockwise
  * as seen) a brick red, polygon edges dark, lines (an object's line and
@@ -24,6 +26,8 @@
  * the eye; faces are lit on both sides with the host's vertex normals, or,
  * where those are zero (never computed), with the face's own normal.
  *
+ * The renderer keeps nothing between calls: each offscreen context, window
+ * and set of GL buffers belongs to whoever made it, who frees it too.
  * Nothing here is thread-safe; GL contexts are the caller's thread's.
  */
 #ifndef ZIRKA_RENDER_H
@@ -159,16 +163,24 @@ void render_gl_read(int width, int height, RenderImage *image);
 
 /* ---- offscreen pictures and files ---------------------------------------------------- */
 
-// Draws the mesh into an offscreen picture of options.width x .height,
-// smoothed by drawing it twice as wide and high and averaging each 2 x 2
-// pixels (where the GL takes that size; llvmpipe draws a dense mesh so much
-// faster than with 4 samples per pixel). Needs no display: EGL on Mesa's
+// An offscreen GL context for pictures without a display: EGL on Mesa's
 // surfaceless platform (a GPU's render node where there is one, llvmpipe
-// otherwise); the context is made on the first call and kept.
+// otherwise). render_offscreen_new makes none yet; the first picture makes
+// it, and the next ones use it again. Its owner frees it (host::render's
+// is freed with the command).
+struct RenderOffscreen;
+RenderOffscreen *render_offscreen_new(void);
+// Releases the context (NULL does nothing). EGL itself stays up until exit.
+void render_offscreen_free(RenderOffscreen *offscreen);
+
+// Draws the mesh into an offscreen picture of options.width x .height with
+// offscreen's context, smoothed by drawing it twice as wide and high and
+// averaging each 2 x 2 pixels (where the GL takes that size; llvmpipe draws
+// a dense mesh so much faster than with 4 samples per pixel).
 // Returns false, with the reason in *error, when no context can be had or
 // the size is not within 1 .. 16384.
-bool render_offscreen(const RenderMesh &mesh, const RenderCamera &camera, const RenderOptions &options,
-                      RenderImage *image, std::string *error);
+bool render_offscreen(RenderOffscreen *offscreen, const RenderMesh &mesh, const RenderCamera &camera,
+                      const RenderOptions &options, RenderImage *image, std::string *error);
 
 // Writes image as an 8-bit RGBA PNG file. Returns false with a message.
 bool render_png_write(const std::string &path, const RenderImage &image, std::string *error);

@@ -6,19 +6,29 @@
 #include "zirka_core.h"
 
 #include <cstdio>
-#include <memory>
+#include <vector>
 #include <new>
 #include <unistd.h>
 
 namespace {
+// The front end of one interpreter: the context the core hands back to each
+// call (zirka_set_front_end). Kept with the interpreter as its assoc data
+// front_key, and freed when the interpreter is deleted or at exit,
+// whichever comes first.
 struct TclFrontEnd {
-    Tcl_Interp *interp; // NULL once the interpreter is gone
-    bool gui;           // the main window was built
+    Tcl_Interp *interp;
+    bool gui;       // the main window was built
+    bool probing;   // front_installed is asking: front_redraw answers
+    bool installed; // front_redraw's answer
 };
 } // namespace
 
-// One front end per process, as there is one host.
-static TclFrontEnd front;
+static const char front_key[] = "zirka::front_end";
+
+static TclFrontEnd *front_of(Tcl_Interp *interp)
+{
+    return static_cast<TclFrontEnd *>(Tcl_GetAssocData(interp, front_key, nullptr));
+}
 
 static bool tk_loaded(Tcl_Interp *interp) { return Tcl_PkgPresent(interp, "Tk", nullptr, 0) != nullptr; }
 
@@ -32,19 +42,6 @@ static int front_eval(void *context, const char *script, std::string *error)
     if (code != TCL_OK)
         *error = Tcl_GetStringResult(interp);
     Tcl_RestoreInterpState(interp, saved);
-    return code;
-}
-
-int zirka_tcl_eval_words(Tcl_Interp *interp, std::initializer_list<Tcl_Obj *> words)
-{
-    std::vector<Tcl_Obj *> objv(words);
-    for (Tcl_Obj *word : objv)
-        Tcl_IncrRefCount(word);
-    Tcl_InterpState saved = Tcl_SaveInterpState(interp, TCL_OK);
-    int code = Tcl_EvalObjv(interp, static_cast<int>(objv.size()), objv.data(), TCL_EVAL_GLOBAL);
-    Tcl_RestoreInterpState(interp, saved);
-    for (Tcl_Obj *word : objv)
-        Tcl_DecrRefCount(word);
     return code;
 }
 
@@ -83,49 +80,6 @@ static std::string call_keeping_stderr(ZirkaCommandHandler handler, int argc, co
     return text;
 }
 
-int zirka_tcl_guarded(ClientData proc, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
-{
-    try {
-        return reinterpret_cast<Tcl_ObjCmdProc *>(proc)(nullptr, interp, objc, objv);
-    } catch (const std::bad_alloc &) {
-        return zirka_tcl_out_of_memory(interp);
-    }
-}
-
-namespace {
-// A command wrapped by zirka_tcl_guard_command: what it was.
-struct GuardedCommand {
-    Tcl_ObjCmdProc *proc;
-    ClientData data;
-};
-} // namespace
-
-static int guarded_command(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
-{
-    const GuardedCommand *command = static_cast<const GuardedCommand *>(data);
-    try {
-        return command->proc(command->data, interp, objc, objv);
-    } catch (const std::bad_alloc &) {
-        return zirka_tcl_out_of_memory(interp);
-    }
-}
-
-int zirka_tcl_guard_command(Tcl_Interp *interp, const char *name)
-{
-    // Kept for the life of the process: a handful, one per guarded command.
-    static std::vector<std::unique_ptr<GuardedCommand>> kept;
-    Tcl_CmdInfo info;
-    if (!Tcl_GetCommandInfo(interp, name, &info) || !info.objProc)
-        return TCL_ERROR;
-    if (info.objProc == guarded_command)
-        return TCL_OK;
-    kept.push_back(std::make_unique<GuardedCommand>(GuardedCommand{info.objProc, info.objClientData}));
-    info.objProc = guarded_command;
-    info.objClientData = kept.back().get();
-    Tcl_SetCommandInfo(interp, name, &info);
-    return TCL_OK;
-}
-
 static Tcl_Obj *id_list(const std::vector<int> &ids)
 {
     Tcl_Obj *list = Tcl_NewListObj(0, nullptr);
@@ -151,7 +105,8 @@ static int plugin_command(ClientData handler, Tcl_Interp *interp, int argc, cons
     ZirkaCommandHandler call = reinterpret_cast<ZirkaCommandHandler>(handler);
     try {
         ZirkaCommandOutcome outcome;
-        if (!front.gui || front.interp != interp) {
+        const TclFrontEnd *fe = front_of(interp);
+        if (!fe || !fe->gui) {
             outcome = zirka_command_run(argv[0], [&] { call(argc, argv); });
         } else {
             zirka_gui_command_begin(interp);
@@ -208,25 +163,49 @@ static void front_message_shown(void *context, const std::string &text)
 static void front_redraw(void *context)
 {
     TclFrontEnd *fe = static_cast<TclFrontEnd *>(context);
-    if (fe->gui)
+    if (fe->probing)
+        fe->installed = true;
+    else if (fe->gui)
         zirka_gui_redraw(fe->interp);
 }
 
-// The interpreter is going away: plug-ins say goodbye while it still works,
-// the view lets its GL go while the X display is still open, then the core
-// stops calling into it.
-static void front_finish(ClientData)
+// Whether the core calls fe now, or the front end of a later zirka_tcl_init
+// in another interpreter instead. The core tells only by calling the
+// installed front end, which a refresh of the views does: fe answers that
+// call itself rather than redrawing.
+static bool front_installed(TclFrontEnd *fe)
 {
-    if (!front.interp)
-        return;
-    zirka_plugins_exit();
-    if (front.gui)
-        zirka_gui_finish(front.interp);
-    zirka_set_front_end(nullptr);
-    front.interp = nullptr;
+    fe->probing = true;
+    fe->installed = false;
+    zirka_refresh_views();
+    fe->probing = false;
+    return fe->installed;
 }
 
-static void front_interp_deleted(ClientData data, Tcl_Interp *) { front_finish(data); }
+// The interpreter is going away (or the process is): plug-ins say goodbye
+// while it still works, the view lets its GL go while the X display is
+// still open, then the core stops calling into it. A front end replaced by
+// another one's leaves all that to it.
+static void front_exit(ClientData data);
+
+static void front_interp_deleted(ClientData data, Tcl_Interp *)
+{
+    TclFrontEnd *fe = static_cast<TclFrontEnd *>(data);
+    Tcl_DeleteExitHandler(front_exit, fe);
+    if (front_installed(fe)) {
+        zirka_plugins_exit();
+        if (fe->gui)
+            zirka_gui_finish(fe->interp);
+        zirka_set_front_end(nullptr);
+    }
+    delete fe;
+}
+
+static void front_exit(ClientData data)
+{
+    TclFrontEnd *fe = static_cast<TclFrontEnd *>(data);
+    Tcl_DeleteAssocData(fe->interp, front_key); // calls front_interp_deleted
+}
 
 int zirka_tcl_init(Tcl_Interp *interp, bool gui)
 {
@@ -237,33 +216,31 @@ int zirka_tcl_init(Tcl_Interp *interp, bool gui)
         rc = zirka_tcl_guard_command(interp, "::host::render");
     if (rc != TCL_OK)
         return rc;
-    if (front.interp && front.interp != interp) {
-        Tcl_DontCallWhenDeleted(front.interp, front_interp_deleted, nullptr);
-        Tcl_DeleteExitHandler(front_finish, nullptr);
+    TclFrontEnd *fe = front_of(interp);
+    if (fe)
+        fe->gui = false;
+    bool window = gui && tk_loaded(interp);
+    if (window && (rc = zirka_gui_init(interp)) != TCL_OK)
+        return rc;
+    if (!fe) {
+        fe = new TclFrontEnd{interp, false, false, false};
+        Tcl_SetAssocData(interp, front_key, front_interp_deleted, fe);
+        Tcl_CreateExitHandler(front_exit, fe);
     }
-    front.interp = interp;
-    front.gui = false;
-    if (gui && tk_loaded(interp)) {
-        rc = zirka_gui_init(interp);
-        if (rc != TCL_OK)
-            return rc;
-        front.gui = true;
-    }
-    ZirkaFrontEnd fe{&front,
-                     front_eval,
-                     front_command_added,
-                     front_command_removed,
-                     front_menu_item_added,
-                     front_message_shown,
-                     front_redraw};
-    zirka_set_front_end(&fe);
-    Tcl_CallWhenDeleted(interp, front_interp_deleted, nullptr);
-    Tcl_CreateExitHandler(front_finish, nullptr);
+    fe->gui = window;
+    ZirkaFrontEnd calls{fe,
+                        front_eval,
+                        front_command_added,
+                        front_command_removed,
+                        front_menu_item_added,
+                        front_message_shown,
+                        front_redraw};
+    zirka_set_front_end(&calls);
 
     // What was registered before the interpreter existed.
     for (const ZirkaCommand &command : zirka_commands())
         create_plugin_command(interp, &command);
-    if (front.gui)
+    if (fe->gui)
         for (const ZirkaMenuItem &item : zirka_menu_items())
             zirka_gui_menu_item(interp, item.label, item.command, item.help);
     return TCL_OK;

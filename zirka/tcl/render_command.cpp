@@ -32,9 +32,11 @@ static bool parse_size(const char *text, int *width, int *height)
  * Side effects: writes FILE, a PNG picture of the world (or of the objects
  * IDS), fitted to them, seen from the view (iso by default), 640x480 unless
  * sized, shaded with edges unless styled; -edges 0 is -style shaded;
- * -selection 1 marks the selected objects as the window does.
+ * -selection 1 marks the selected objects as the window does. The
+ * offscreen context (the command's client data) is made at the first
+ * picture and kept for the next ones.
  */
-static int render_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
+static int render_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
 {
     static const char *const options[] = {"-view", "-size", "-style", "-edges", "-axes", "-selection", "-objects", nullptr};
     enum { OPT_VIEW, OPT_SIZE, OPT_STYLE, OPT_EDGES, OPT_AXES, OPT_SELECTION, OPT_OBJECTS };
@@ -115,7 +117,7 @@ static int render_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const o
     render_camera_fit(&camera, mesh, double(render.width) / render.height);
     RenderImage image;
     std::string error;
-    if (!render_offscreen(mesh, camera, render, &image, &error) ||
+    if (!render_offscreen(static_cast<RenderOffscreen *>(data), mesh, camera, render, &image, &error) ||
         !render_png_write(Tcl_GetString(objv[1]), image, &error)) {
         Tcl_SetObjResult(interp, Tcl_NewStringObj(error.c_str(), -1));
         Tcl_SetErrorCode(interp, "ZIRKA", "RENDER", nullptr);
@@ -125,8 +127,10 @@ static int render_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const o
     return TCL_OK;
 }
 
+static void render_delete(ClientData data) { render_offscreen_free(static_cast<RenderOffscreen *>(data)); }
+
 int zirka_tcl_render_command(Tcl_Interp *interp)
 {
-    Tcl_CreateObjCommand(interp, "::host::render", render_cmd, nullptr, nullptr);
+    Tcl_CreateObjCommand(interp, "::host::render", render_cmd, render_offscreen_new(), render_delete);
     return TCL_OK;
 }

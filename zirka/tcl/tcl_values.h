@@ -99,7 +99,9 @@ inline int zirka_tcl_out_of_memory(Tcl_Interp *interp)
 int zirka_tcl_guarded(ClientData proc, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[]);
 
 // Wraps the existing command name in the same guard, whatever client data
-// it has. Returns TCL_ERROR when there is no such command.
+// it has; the wrapper is freed with the command, after the command's own
+// delete proc. Returns TCL_ERROR when there is no such command.
+// (Both in guard.cpp.)
 int zirka_tcl_guard_command(Tcl_Interp *interp, const char *name);
 
 // Creates each {name, proc} command in interp, guarded.

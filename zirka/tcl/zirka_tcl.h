@@ -11,6 +11,14 @@
  * the real standard error unchanged and also shown in the message area,
  * with the dialog texts and a summary of each object the command made.
  *
+ * Files: front_end.cpp (zirka_tcl_init and the front end) uses the others;
+ * gui.cpp (the window), host_commands.cpp (which uses probe_commands.cpp),
+ * render_command.cpp, guard.cpp (tcl_values.h's guard) and tcl_eval.cpp
+ * (zirka_tcl_eval_words) call nothing of front_end.cpp. What the front end
+ * keeps lives in a record of its interpreter (assoc data), what a command
+ * keeps in its client data (host::render its offscreen context,
+ * ::zirka::view the view): nothing at file scope.
+ *
  * host:: commands (ids are object ids, see zirka_core.h):
  *   host::load FILE              read an OBJ file; its objects enter the world
  *                                as one undoable step; returns their ids
@@ -63,14 +71,16 @@
 // gui is true and Tk is loaded in interp, also builds the main window
 // (zirka_gui_init). Plug-in commands registered before this call are
 // created in interp too. At exit, or when interp is deleted, the plug-ins'
-// ZIRKAPluginExit is called and the front end removed.
+// ZIRKAPluginExit is called and the front end removed, unless a later call
+// for another interpreter replaced it.
 // Returns TCL_OK, or TCL_ERROR with a message in interp.
 int zirka_tcl_init(Tcl_Interp *interp, bool gui);
 
 // Creates only the host:: commands, the probes included (zirka_tcl_init
 // calls it).
 int zirka_tcl_host_commands(Tcl_Interp *interp);
-// Creates host::render (zirka_tcl_init calls it):
+// Creates host::render, with an offscreen context of its own that goes with
+// the command (zirka_tcl_init calls it):
 //   host::render FILE ?-view iso|front|top|side? ?-size W|WxH? ?-style both|shaded|wireframe?
 //                ?-edges BOOL? ?-axes BOOL? ?-selection BOOL? ?-objects IDS?
 // writes a PNG picture of the world or of the objects IDS, drawn without a display.
@@ -84,7 +94,7 @@ int zirka_tcl_probe_commands(Tcl_Interp *interp);
 // Evaluates words as one command at global level, each word as it is
 // (never parsed as script), and leaves the interpreter's result and error
 // state as they were. Takes one reference of each word for the call: new
-// objects may be passed. Returns the command's Tcl code.
+// objects may be passed. Returns the command's Tcl code. (tcl_eval.cpp)
 int zirka_tcl_eval_words(Tcl_Interp *interp, std::initializer_list<Tcl_Obj *> words);
 
 // The window part of zirka_tcl_init: builds the main window from
