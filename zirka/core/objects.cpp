@@ -409,3 +409,17 @@ ZIRKA_API void ZIRKA_CALL object_add_surface(Object *object, Surface *surface)
 }
 
 } // extern "C"
+
+/* ---- objects never handed to the world ------------------------------------------------- */
+
+void zirka_objects_discard(const std::vector<Object *> &made)
+{
+    if (made.empty())
+        return;
+    int lowest = made.front()->id;
+    for (Object *object : made) {
+        lowest = std::min(lowest, object->id);
+        zirka_object_release(object);
+    }
+    zirka_ids_give_back(lowest);
+}
