@@ -104,6 +104,10 @@ std::vector<Surface *> zirka_object_surfaces(const Object *object);
 // Always 0: the stand-in has no hierarchy.
 int zirka_object_child_count(const Object *object);
 bool zirka_object_in_world(const Object *object);
+// Releases objects that were made (new_object) and never handed to the
+// world, and gives back the ids at the top that they used, so that the
+// next object is numbered as if they had never been made.
+void zirka_objects_discard(const std::vector<Object *> &made);
 
 // Returns the object-vertex index of each entry of the surface, in order;
 // -1 for an entry whose vertex is not one of the object's (a plug-in may
@@ -115,11 +119,6 @@ void zirka_surface_set_type(Surface *surface, int type);
 // Normals as object_calc_normals_force left them (zero before the first call).
 Pos3 zirka_surface_normal(const Surface *surface);
 Pos3 zirka_vertex_normal(const Vertex *vertex);
-
-// Releases objects that were made (new_object) and never handed to the
-// world, and gives back the ids at the top that they used, so that the
-// next object is numbered as if they had never been made.
-void zirka_objects_discard(const std::vector<Object *> &made);
 
 /* ---- world, selection, undo ------------------------------------------------ */
 
