@@ -124,7 +124,7 @@ TEST_F(Executable, SaveCutShortByAFileSizeLimitLeavesTheOldFile)
     while (old_text.size() < 555)
         old_text += "v 1 2 3\n";
     std::string target = write_file("out/kept.obj", old_text);
-    // Far over 128 KiB when saved, and enough to be formatted on two cores.
+    // Far over 128 KiB when saved, and more than one buffer's worth.
     std::string big = write_file("big.obj", ring_and_path(65000, 65000));
     RunRecord run = zirka("--plugins " + empty_folder() + " " +
                            script("host::load " + big + "; puts [catch {host::save " + target + "} m]; puts $m; "
