@@ -15,7 +15,7 @@
 // that the reader opens it as it opens any file; the saved file is a real
 // one in a folder of its own (in /dev/shm where there is one), since a save
 // writes a file beside its target and renames it over it.
-#include "zirka_core.h"
+#include "zirka_obj.h"
 
 #include <sys/mman.h>
 #include <unistd.h>

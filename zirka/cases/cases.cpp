@@ -3,7 +3,7 @@
 // what it wrote to standard error and what it showed (see zirka_cases.h).
 #include "zirka_cases.h"
 
-#include "zirka_core.h"
+#include "zirka_obj.h"
 
 #include <cstdio>
 #include <filesystem>

@@ -53,6 +53,23 @@ void zirka_surface_set_type(Surface *surface, int type) { surface->type = static
 Pos3 zirka_surface_normal(const Surface *surface) { return surface->normal; }
 Pos3 zirka_vertex_normal(const Vertex *vertex) { return vertex->normal; } // zero for a free-standing one
 
+void zirka_object_each_vertex(const Object *object, const std::function<void(const Pos3 &)> &fn)
+{
+    object->records.vertices.for_each([&](const Vertex &v) { fn(v.pos); });
+}
+
+void zirka_object_each_surface(const Object *object, const std::function<void(const Surface *)> &fn)
+{
+    object->records.surfaces.for_each([&](const Surface *surface) { fn(surface); });
+}
+
+long zirka_vertex_index(const Vertex *vertex, const Object *object)
+{
+    return storage_vertex_index(vertex, static_cast<uint32_t>(object->id));
+}
+
+int zirka_surface_type(const Surface *surface) { return surface->type; }
+
 long zirka_free_vertex_count(void) { return static_cast<long>(zirka_state().storage.free_vertices.size()); }
 long zirka_records_in_use(void) { return storage_records_in_use(zirka_state().storage); }
 

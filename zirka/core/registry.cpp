@@ -49,6 +49,12 @@ void zirka_set_front_end(const ZirkaFrontEnd *front_end)
     s.front_end = front_end ? *front_end : ZirkaFrontEnd{};
 }
 
+void *zirka_front_end_context(void)
+{
+    const ZirkaState &s = zirka_state();
+    return s.has_front_end ? s.front_end.context : nullptr;
+}
+
 const std::vector<std::string> &zirka_messages(void) { return zirka_state().messages; }
 void zirka_messages_clear(void) { zirka_state().messages.clear(); }
 const std::vector<std::string> &zirka_tcl_log(void) { return zirka_state().tcl_log; }

@@ -214,6 +214,8 @@ struct ZirkaFrontEnd {
 };
 // Installs (front_end != NULL, copied) or removes the front end.
 void zirka_set_front_end(const ZirkaFrontEnd *front_end);
+// The installed front end's context, NULL when there is none.
+void *zirka_front_end_context(void);
 
 /* ---- plug-ins ---------------------------------------------------------------- */
 
@@ -248,33 +250,15 @@ const std::vector<std::string> &zirka_plugin_errors(void);
 // Loaded plug-ins stay loaded. Registered with atexit by the first load.
 void zirka_plugins_exit(void);
 
-/* ---- Wavefront OBJ ------------------------------------------------------------ */
+/* ---- walking an object's records ----------------------------------------------- */
 
-// Reads an OBJ file by the rules of the README ("Reading OBJ files"). Each
-// "o NAME" starts an object holding the vertices declared after it;
-// statements before the first "o" form an object named after the file's
-// root name; an object without vertices is not made. Elements use global
-// 1-based (or negative, relative) indices and may only name vertices of
-// their own object. "f" makes a polygon, "l" an open line, an "l" whose
-// last index repeats its first a closed line (repeat dropped); an object of
-// two-point open lines that make one chain becomes one polyline. vt, vn,
-// vp, g, s, usemtl, mtllib and comments are ignored. Returns true with the
-// new objects (not in the world) in *objects, none for a file without
-// vertices; on error returns false with "FILE:LINE: message" (without
-// memory: "FILE: out of memory: nothing was loaded") in *error, having made
-// nothing and used up no id.
-bool zirka_obj_read(const std::string &path, std::vector<Object *> *objects, std::string *error);
-// Returns the OBJ text of the objects: "o NAME", "v x y z" with the
-// shortest text that reads back to the same float, then one "f" per polygon,
-// "l" per open line and "l a ... a" per closed line. Surface entries whose
-// vertex is not the object's cannot be written and are left out. Throws
-// std::bad_alloc without memory for the text.
-std::string zirka_obj_format(const std::vector<Object *> &objects);
-// Writes the same text, through a fixed buffer, to a new file beside path,
-// syncs it and renames it over path (over the file a symbolic link names,
-// keeping that file's permissions): path is the old file or the whole new
-// one, whatever happens. Returns false with "cannot write "PATH": CAUSE" in
-// *error, having left path as it was and removed the new file.
-bool zirka_obj_write(const std::string &path, const std::vector<Object *> &objects, std::string *error);
+// Calls fn(position) for each of the object's vertices, in order.
+void zirka_object_each_vertex(const Object *object, const std::function<void(const Pos3 &)> &fn);
+// Calls fn(surface) for each of the object's surfaces, in order.
+void zirka_object_each_surface(const Object *object, const std::function<void(const Surface *)> &fn);
+// The vertex's index in object, or -1 when it is not one of the object's.
+long zirka_vertex_index(const Vertex *vertex, const Object *object);
+// The surface's type (ZIRKA_SURFACE_*).
+int zirka_surface_type(const Surface *surface);
 
 #endif /* ZIRKA_CORE_H */

@@ -17,9 +17,7 @@ namespace {
 // whichever comes first.
 struct TclFrontEnd {
     Tcl_Interp *interp;
-    bool gui;       // the main window was built
-    bool probing;   // front_installed is asking: front_redraw answers
-    bool installed; // front_redraw's answer
+    bool gui; // the main window was built
 };
 } // namespace
 
@@ -163,23 +161,8 @@ static void front_message_shown(void *context, const std::string &text)
 static void front_redraw(void *context)
 {
     TclFrontEnd *fe = static_cast<TclFrontEnd *>(context);
-    if (fe->probing)
-        fe->installed = true;
-    else if (fe->gui)
+    if (fe->gui)
         zirka_gui_redraw(fe->interp);
-}
-
-// Whether the core calls fe now, or the front end of a later zirka_tcl_init
-// in another interpreter instead. The core tells only by calling the
-// installed front end, which a refresh of the views does: fe answers that
-// call itself rather than redrawing.
-static bool front_installed(TclFrontEnd *fe)
-{
-    fe->probing = true;
-    fe->installed = false;
-    zirka_refresh_views();
-    fe->probing = false;
-    return fe->installed;
 }
 
 // The interpreter is going away (or the process is): plug-ins say goodbye
@@ -192,7 +175,7 @@ static void front_interp_deleted(ClientData data, Tcl_Interp *)
 {
     TclFrontEnd *fe = static_cast<TclFrontEnd *>(data);
     Tcl_DeleteExitHandler(front_exit, fe);
-    if (front_installed(fe)) {
+    if (zirka_front_end_context() == fe) { // not replaced by a later zirka_tcl_init's
         zirka_plugins_exit();
         if (fe->gui)
             zirka_gui_finish(fe->interp);
@@ -223,7 +206,7 @@ int zirka_tcl_init(Tcl_Interp *interp, bool gui)
     if (window && (rc = zirka_gui_init(interp)) != TCL_OK)
         return rc;
     if (!fe) {
-        fe = new TclFrontEnd{interp, false, false, false};
+        fe = new TclFrontEnd{interp, false};
         Tcl_SetAssocData(interp, front_key, front_interp_deleted, fe);
         Tcl_CreateExitHandler(front_exit, fe);
     }

@@ -4,7 +4,7 @@
 #include "zirka_tcl.h"
 
 #include "tcl_values.h"
-#include "zirka_core.h"
+#include "zirka_obj.h"
 
 #include <filesystem>
 #include <vector>

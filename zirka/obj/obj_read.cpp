@@ -16,7 +16,7 @@
 #include "obj_lines.h"
 #include "obj_numbers.h"
 #include "obj_objects.h"
-#include "zirka_core.h"
+#include "zirka_obj.h"
 
 #include <climits>
 #include <cstdio>

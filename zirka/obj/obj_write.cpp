@@ -6,7 +6,8 @@
 // the shortest text that reads back to the same float (std::to_chars). A
 // file is replaced whole (replace_file.h): the text goes to a new file
 // beside it, renamed over it once it is whole and synced.
-#include "core_state.h"
+#include "zirka_obj.h"
+#include "memory.h"
 #include "replace_file.h"
 
 #include <algorithm>
@@ -26,7 +27,7 @@ const size_t vertex_room = 2 + 3 * (float_room + 1);
 // Calls fn(position) for each of the object's vertices, in order.
 template <class Fn> void each_vertex(const Object *object, Fn fn)
 {
-    object->records.vertices.for_each([&](const Vertex &v) { fn(v.pos); });
+    zirka_object_each_vertex(object, fn);
 }
 
 // For each of the object's surfaces, in order: lines.surface(type), then
@@ -34,11 +35,10 @@ template <class Fn> void each_vertex(const Object *object, Fn fn)
 // the vertex's in the object, from 0), then lines.surface_end().
 template <class Lines> void each_surface(const Object *object, Lines &lines)
 {
-    const uint32_t owner = static_cast<uint32_t>(object->id);
-    object->records.surfaces.for_each([&](const Surface *surface) {
-        lines.surface(surface->type);
-        for (const List *node = surface->vertices; node; node = node->next) {
-            long index = storage_vertex_index(static_cast<const SurfaceVertex *>(node->item)->vertex, owner);
+    zirka_object_each_surface(object, [&](const Surface *surface) {
+        lines.surface(zirka_surface_type(surface));
+        for (const List *node = zirka_head_surface_vertices(surface); node; node = node->next) {
+            long index = zirka_vertex_index(zirka_head_entry_vertex(static_cast<const SurfaceVertex *>(node->item)), object);
             if (index >= 0)
                 lines.entry(index);
         }
@@ -170,7 +170,7 @@ bool write_text(const std::vector<Object *> &objects, char *buffer, Put put, voi
     for (const Object *object : objects) {
         if (!text.ok())
             break;
-        text.object(object->name);
+        text.object(zirka_object_name(object));
         each_vertex(object, [&](const Pos3 &p) { text.vertex(p); });
         each_surface(object, text);
     }
