@@ -6,7 +6,7 @@
  * lists of nodes (item, then next), vertices that begin with their position,
  * surfaces that begin with their vertex list and 16-bit count, objects, a
  * world, an ordered selection and an undo history. It also loads plug-ins
- * and reads and writes Wavefront OBJ files. It uses no Tcl: a front end
+ * (OBJ files are zirka/obj's, a client of this). It uses no Tcl: a front end
  * (zirka/tcl/) installs itself with zirka_set_front_end to evaluate scripts,
  * register commands and show messages; without one the core records what it
  * was asked and registered commands are called with zirka_command_call.
@@ -15,22 +15,20 @@
  * new_object / new_surface makes it, in the world or not. Pointers to them
  * stay valid across undo and redo, until the object is freed: by
  * zirka_reset (or at exit), when a new undoable step makes the undone step
- * holding it unreachable (then it goes at once, unless it enters the world
- * again with that step), or, made by a command and handed to no undo step,
- * when the command returns. A surface goes with the object that took it
- * over; one that none took over goes when the command that made it
- * returns (made outside a command, at zirka_reset). An entry naming
- * another object's vertex is only as good as that object, and one naming
- * a free-standing vertex only as good as that vertex. Nothing here is
- * thread-safe: the host has one thread.
+ * holding it unreachable (unless it enters the world again with that
+ * step), or when the command that made it returns (below). A surface goes
+ * with the object that took it over. An entry naming another object's
+ * vertex is only as good as that object, one naming a free-standing vertex
+ * only as good as that vertex. Nothing here is thread-safe: the host has
+ * one thread.
  *
  * Commands: a plug-in command runs as one transaction (zirka_command_run).
- * When it returns, every object it made that is in no undo step is freed,
- * and so are the surfaces it made that no object took over and the
- * free-standing vertices (new_vertex_set) it made: a
- * plug-in keeps nothing from one command to the next. Ids of objects freed
- * so are given back when no later id is in use, so a refused command uses
- * up no id that anyone could see.
+ * When it returns, the host frees what the command made and kept nowhere:
+ * objects in no undo step, surfaces no object took over, and free-standing
+ * vertices (new_vertex_set); a plug-in keeps nothing from one command to
+ * the next. (Surfaces and free-standing vertices made outside a command
+ * stay until zirka_reset.) Ids of objects freed so are given back when no
+ * later id is in use, so a refused command uses up no id anyone could see.
  *
  * Memory: no host operation throws or aborts when memory runs out. One that
  * makes something returns NULL (list_add_item leaves the list as it was),
@@ -69,9 +67,10 @@ long zirka_plugin_list_nodes(void);
 // those made by a command go when it returns, the others at zirka_reset.
 long zirka_free_vertex_count(void);
 
-// The records the host has handed out and not taken back: list nodes,
-// surfaces, surface entries and free-standing vertices. A command undone
-// whole leaves this number as it found it.
+// The records the host has handed out and not taken back: list nodes (but
+// those of objects' own lists, built when first asked for), surfaces,
+// surface entries and free-standing vertices. A command undone whole
+// leaves this number as it found it.
 long zirka_records_in_use(void);
 
 /* ---- memory ---------------------------------------------------------------- */
