@@ -5,32 +5,48 @@
 #include "memory.h"
 
 #include <algorithm>
+#include <climits>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <new>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #ifdef _WIN32
-#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 #else
-#include <fcntl.h>
+#include <dirent.h>
 #include <signal.h>
 #include <unistd.h>
 #endif
 
 namespace {
 
+// Causes of our own, beside the system's errno values.
+const int given_up = -1;    // fill returned false with no write failed
+const int not_regular = -2; // the target is a device, a FIFO or a socket
+const int no_folder = -3;   // the folder the new file would go in is missing
+
+// The temporary files of a save carry this prefix, the process id and a
+// number: ".zirka-save-PID-N".
+const char temporary_prefix[] = ".zirka-save-";
+
+std::string folder_of(const std::string &path)
+{
+    size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
 // The new file beside the target: closed and removed when it goes before
 // it has been renamed.
 struct NewFile {
-    std::string target; // the file replaced: the path, or where its symbolic link points
-    std::string path;   // "" until made, and once renamed
+    std::string target; // the file replaced: the path, or the file its symbolic links lead to
+    std::string path;   // the temporary name, "" while it has none and once renamed
     int fd = -1;
+    int mode = -1;      // the target's permissions, when it exists
 
     NewFile() = default;
     NewFile(const NewFile &) = delete;
@@ -49,7 +65,170 @@ struct NewFile {
     }
 };
 
-#ifndef _WIN32
+#ifdef _WIN32
+
+int find_target(const std::string &path, NewFile *file)
+{
+    file->target = path;
+    struct _stat info;
+    if (_stat(path.c_str(), &info) != 0)
+        return errno == ENOENT ? 0 : errno;
+    if (info.st_mode & _S_IFDIR)
+        return EISDIR;
+    if (!(info.st_mode & _S_IFREG))
+        return not_regular;
+    return _access(path.c_str(), 2) == 0 ? 0 : errno;
+}
+
+int make_beside(NewFile *file)
+{
+    std::string base = folder_of(file->target) + "/" + temporary_prefix + std::to_string(GetCurrentProcessId()) + "-";
+    for (int attempt = 0; file->fd < 0 && attempt < 100; attempt++) {
+        file->path = base + std::to_string(attempt);
+        file->fd = _open(file->path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, 0666);
+        if (file->fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (file->fd >= 0)
+        return 0;
+    file->path.clear();
+    return errno;
+}
+
+int sync_and_close(NewFile *file)
+{
+    int why = _commit(file->fd) != 0 ? errno : 0;
+    if (_close(file->fd) != 0 && !why)
+        why = errno;
+    file->fd = -1;
+    return why;
+}
+
+int rename_over(NewFile *file)
+{
+    if (!MoveFileExA(file->path.c_str(), file->target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return EACCES;
+    file->path.clear();
+    return 0;
+}
+
+#else
+
+// Follows path's symbolic links to the file to replace: a regular file the
+// user may write, or a name that does not exist yet in a folder that does.
+int find_target(const std::string &path, NewFile *file)
+{
+    std::string at = path;
+    for (int links = 0;; links++) {
+        struct stat info;
+        if (lstat(at.c_str(), &info) != 0) {
+            if (errno != ENOENT)
+                return errno;
+            struct stat folder;
+            if (stat(folder_of(at).c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode))
+                return no_folder;
+            file->target = at;
+            return 0;
+        }
+        if (S_ISLNK(info.st_mode)) {
+            if (links == 40)
+                return ELOOP;
+            std::string to(static_cast<size_t>(info.st_size > 0 ? info.st_size : PATH_MAX), '\0');
+            ssize_t n = readlink(at.c_str(), &to[0], to.size());
+            if (n < 0)
+                return errno;
+            to.resize(static_cast<size_t>(n));
+            at = to[0] == '/' ? to : folder_of(at) + "/" + to;
+            continue;
+        }
+        if (S_ISDIR(info.st_mode))
+            return EISDIR;
+        if (!S_ISREG(info.st_mode))
+            return not_regular;
+        if (access(at.c_str(), W_OK) != 0)
+            return errno;
+        file->target = at;
+        file->mode = info.st_mode & 07777;
+        return 0;
+    }
+}
+
+// Removes the temporary files that saves of processes no longer running
+// left in folder (killed part way); those of a save still running stay.
+void remove_abandoned(const std::string &folder)
+{
+    DIR *dir = opendir(folder.c_str());
+    if (!dir)
+        return;
+    const size_t prefix = sizeof temporary_prefix - 1;
+    while (struct dirent *entry = readdir(dir)) {
+        if (std::strncmp(entry->d_name, temporary_prefix, prefix) != 0)
+            continue;
+        long pid = std::strtol(entry->d_name + prefix, nullptr, 10);
+        if (pid > 0 && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+            unlinkat(dirfd(dir), entry->d_name, 0);
+    }
+    closedir(dir);
+}
+
+// Where the system allows, the new file has no name until it is whole
+// (O_TMPFILE), so that a save killed part way leaves nothing behind.
+int make_beside(NewFile *file)
+{
+    std::string folder = folder_of(file->target);
+    remove_abandoned(folder);
+#ifdef O_TMPFILE
+    if (access("/proc/self/fd", X_OK) == 0)
+        file->fd = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+#endif
+    for (int attempt = 0; file->fd < 0 && attempt < 100; attempt++) {
+        file->path = folder + "/" + temporary_prefix + std::to_string(getpid()) + "-" + std::to_string(attempt);
+        file->fd = open(file->path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+        if (file->fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (file->fd < 0) {
+        int why = errno;
+        file->path.clear();
+        return why;
+    }
+    if (file->mode >= 0)
+        fchmod(file->fd, static_cast<mode_t>(file->mode));
+    return 0;
+}
+
+int sync_and_close(NewFile *file)
+{
+    int why = fsync(file->fd) != 0 ? errno : 0;
+    // A file without a name gets one beside the target now that it is whole.
+    for (int attempt = 0; !why && file->path.empty() && attempt < 100; attempt++) {
+        std::string name = folder_of(file->target) + "/" + temporary_prefix + std::to_string(getpid()) + "-" +
+                           std::to_string(attempt);
+        std::string self = "/proc/self/fd/" + std::to_string(file->fd);
+        if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+            file->path = name;
+        else if (errno != EEXIST)
+            why = errno;
+    }
+    if (close(file->fd) != 0 && !why)
+        why = errno;
+    file->fd = -1;
+    return why;
+}
+
+int rename_over(NewFile *file)
+{
+    if (std::rename(file->path.c_str(), file->target.c_str()) != 0)
+        return errno;
+    file->path.clear();
+    int dir = open(folder_of(file->target).c_str(), O_RDONLY | O_CLOEXEC);
+    if (dir >= 0) {
+        fsync(dir);
+        close(dir);
+    }
+    return 0;
+}
+
 // A file size limit makes a write fail (EFBIG) rather than kill the process.
 class FileSizeSignalIgnored {
 public:
@@ -73,93 +252,21 @@ private:
     struct sigaction old_;
     bool kept_;
 };
+
 #endif
 
-// Makes the new file in the target's folder, with the target's permissions
-// (or those a new file gets). Returns 0 or an errno.
-int make_beside(const std::string &path, NewFile *file)
+std::string cause(int error)
 {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    file->target = path;
-    if (fs::is_symlink(fs::u8path(path), ec)) {
-        fs::path resolved = fs::weakly_canonical(fs::u8path(path), ec);
-        if (!ec)
-            file->target = resolved.u8string();
+    switch (error) {
+    case given_up:
+        return "";
+    case not_regular:
+        return "not a regular file (a device, a FIFO or a socket)";
+    case no_folder:
+        return "cannot make a file beside it: No such file or directory";
+    default:
+        return std::strerror(error);
     }
-    fs::path target = fs::u8path(file->target);
-    std::string folder = target.parent_path().u8string();
-    std::string base = (folder.empty() ? "" : folder + "/") + "." + target.filename().u8string();
-#ifdef _WIN32
-    for (int attempt = 0; file->fd < 0 && attempt < 100; attempt++) {
-        file->path = base + ".save" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(attempt);
-        file->fd = _open(file->path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, 0666);
-        if (file->fd < 0 && errno != EEXIST)
-            break;
-    }
-    if (file->fd < 0) {
-        int why = errno;
-        file->path.clear();
-        return why;
-    }
-#else
-    std::string name = base + ".XXXXXX";
-    file->fd = mkstemp(&name[0]);
-    if (file->fd < 0)
-        return errno;
-    file->path = name;
-    struct stat info;
-    mode_t mode;
-    if (stat(file->target.c_str(), &info) == 0) {
-        mode = info.st_mode & 07777;
-    } else {
-        mode_t mask = umask(0);
-        umask(mask);
-        mode = 0666 & ~mask;
-    }
-    fchmod(file->fd, mode);
-#endif
-    return 0;
-}
-
-// Flushes the file to the disk and closes it. Returns 0 or an errno.
-int sync_and_close(NewFile *file)
-{
-    int why = 0;
-#ifdef _WIN32
-    if (_commit(file->fd) != 0)
-        why = errno;
-    if (_close(file->fd) != 0 && !why)
-        why = errno;
-#else
-    if (fsync(file->fd) != 0)
-        why = errno;
-    if (close(file->fd) != 0 && !why)
-        why = errno;
-#endif
-    file->fd = -1;
-    return why;
-}
-
-// Renames the whole file over the target and makes the rename last.
-// Returns 0 or an errno.
-int rename_over(NewFile *file)
-{
-#ifdef _WIN32
-    if (!MoveFileExA(file->path.c_str(), file->target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return EACCES;
-#else
-    if (std::rename(file->path.c_str(), file->target.c_str()) != 0)
-        return errno;
-    std::string folder = std::filesystem::u8path(file->target).parent_path().u8string();
-    int dir = open(folder.empty() ? "." : folder.c_str(), O_RDONLY);
-    if (dir >= 0) {
-        fsync(dir);
-        close(dir);
-    }
-#endif
-    file->path.clear();
-    return 0;
 }
 
 } // namespace
@@ -187,33 +294,26 @@ bool ReplacementFile::write(const char *data, size_t size)
 bool zirka_replace_file(const std::string &path, bool (*fill)(ReplacementFile *file, void *context), void *context,
                         std::string *why)
 {
-    const int given_up = -1; // fill returned false with no write failed
     try {
-        int error;
-        bool made;
-        {
 #ifndef _WIN32
-            FileSizeSignalIgnored file_size_signal;
+        FileSizeSignalIgnored file_size_signal;
 #endif
-            NewFile file;
-            error = make_beside(path, &file);
-            made = error == 0;
-            if (made) {
-                ReplacementFile out(file.fd);
-                bool filled = fill(&out, context);
-                error = out.error_ ? out.error_ : filled ? 0 : given_up;
-            }
-            if (made && !error)
-                error = sync_and_close(&file);
-            if (made && !error)
-                error = rename_over(&file);
-        } // a new file not renamed is removed here
-        if (error == given_up)
-            why->clear();
-        else if (!made)
-            *why = std::string("cannot make a file beside it: ") + std::strerror(error);
-        else if (error)
-            *why = std::strerror(error);
+        NewFile file; // a new file not renamed is removed as it goes
+        int error = find_target(path, &file);
+        bool making = !error;
+        if (making)
+            making = (error = make_beside(&file)) != 0;
+        if (!error) {
+            ReplacementFile out(file.fd);
+            bool filled = fill(&out, context);
+            error = out.error_ ? out.error_ : filled ? 0 : given_up;
+        }
+        if (!error)
+            error = sync_and_close(&file);
+        if (!error)
+            error = rename_over(&file);
+        if (error)
+            *why = making ? "cannot make a file beside it: " + cause(error) : cause(error);
         return error == 0;
     } catch (const std::bad_alloc &e) {
         zirka_memory_caught(e);
