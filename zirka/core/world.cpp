@@ -258,6 +258,11 @@ bool zirka_select(const std::vector<int> &ids)
                 return false;
             chosen.push_back(object);
         }
+        // Each object at most once: the command would take it twice.
+        HostVector<Object *> sorted(chosen);
+        std::sort(sorted.begin(), sorted.end());
+        if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end())
+            return false;
     } catch (const std::bad_alloc &e) {
         zirka_memory_caught(e);
         return false;

@@ -139,7 +139,8 @@ std::vector<std::string> zirka_undo_names(void);
 std::vector<std::string> zirka_redo_names(void);
 
 // Sets the ordered selection. Returns false, and changes nothing, when an id
-// names no object in the world or there is no memory for the selection.
+// names no object in the world, names one twice, or there is no memory for
+// the selection.
 bool zirka_select(const std::vector<int> &ids);
 std::vector<Object *> zirka_selection(void);
 
