@@ -150,10 +150,11 @@ static GuiView *find_view(Tcl_Interp *interp)
     return static_cast<GuiView *>(info.objClientData);
 }
 
-static int get_doubles(Tcl_Interp *interp, int objc, Tcl_Obj *const objv[], int count, double *out)
+// The subcommand's count arguments as numbers.
+static int get_doubles(Tcl_Interp *interp, Tcl_Obj *const objv[], int count, double *out)
 {
     for (int i = 0; i < count; i++)
-        if (i + 2 >= objc || Tcl_GetDoubleFromObj(interp, objv[i + 2], &out[i]) != TCL_OK)
+        if (Tcl_GetDoubleFromObj(interp, objv[i + 2], &out[i]) != TCL_OK)
             return TCL_ERROR;
     return TCL_OK;
 }
@@ -218,17 +219,17 @@ static int view_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *cons
         view->fitted = !view->mesh.objects.empty();
         break;
     case TURN:
-        if (get_doubles(interp, objc, objv, 2, d) != TCL_OK)
+        if (get_doubles(interp, objv, 2, d) != TCL_OK)
             return TCL_ERROR;
         render_camera_turn(&view->camera, -0.01 * d[0], 0.01 * d[1]);
         break;
     case PAN:
-        if (get_doubles(interp, objc, objv, 2, d) != TCL_OK)
+        if (get_doubles(interp, objv, 2, d) != TCL_OK)
             return TCL_ERROR;
         render_camera_pan(&view->camera, d[0], d[1], view->options.height);
         break;
     case ZOOM:
-        if (get_doubles(interp, objc, objv, 1, d) != TCL_OK)
+        if (get_doubles(interp, objv, 1, d) != TCL_OK)
             return TCL_ERROR;
         if (!(d[0] > 0.0) || !std::isfinite(d[0]))
             return zirka_tcl_error(interp, Tcl_ObjPrintf("expected a positive factor but got \"%s\"", Tcl_GetString(objv[2])));
@@ -257,7 +258,7 @@ static int view_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *cons
     }
     case PROJECT: {
         double point[3], xy[2];
-        if (get_doubles(interp, objc, objv, 3, point) != TCL_OK)
+        if (get_doubles(interp, objv, 3, point) != TCL_OK)
             return TCL_ERROR;
         render_camera_project(view->camera, view->mesh, view->options.width, view->options.height, point, xy);
         Tcl_Obj *pair[2] = {Tcl_NewIntObj(int(std::floor(xy[0]))), Tcl_NewIntObj(int(std::floor(xy[1])))};
@@ -287,14 +288,11 @@ static int view_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *cons
 
 void zirka_gui_redraw(Tcl_Interp *interp)
 {
-    Tcl_InterpState saved = Tcl_SaveInterpState(interp, TCL_OK);
-    GuiView *view = find_view(interp);
-    if (view) {
+    if (GuiView *view = find_view(interp)) {
         view_refresh_mesh(view);
         view_schedule(view);
     }
-    Tcl_EvalEx(interp, "::zirka::refresh_list", -1, TCL_EVAL_GLOBAL);
-    Tcl_RestoreInterpState(interp, saved);
+    zirka_tcl_eval_words(interp, {zirka_tcl_string("::zirka::refresh_list")});
 }
 
 int zirka_gui_init(Tcl_Interp *interp)

@@ -195,14 +195,14 @@ static int messages_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const
         Tcl_WrongNumArgs(interp, 1, objv, "?clear?");
         return TCL_ERROR;
     }
-    if (objc == 2) {
-        if (Tcl_GetIndexFromObj(interp, objv[1], options, "option", 0, &option) != TCL_OK)
-            return TCL_ERROR;
-        zirka_messages_clear();
-        Tcl_ResetResult(interp);
+    if (objc == 1) {
+        Tcl_SetObjResult(interp, zirka_tcl_string_list(zirka_messages()));
         return TCL_OK;
     }
-    Tcl_SetObjResult(interp, zirka_tcl_string_list(zirka_messages()));
+    if (Tcl_GetIndexFromObj(interp, objv[1], options, "option", 0, &option) != TCL_OK)
+        return TCL_ERROR;
+    zirka_messages_clear();
+    Tcl_ResetResult(interp);
     return TCL_OK;
 }
 
