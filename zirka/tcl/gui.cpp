@@ -160,7 +160,8 @@ static int get_doubles(Tcl_Interp *interp, Tcl_Obj *const objv[], int count, dou
 }
 
 /*
- * view_cmd --
+ * ::zirka::view SUBCOMMAND: those that change the view return empty and
+ * draw it again at idle time.
  *   ::zirka::view draw                draws now
  *   ::zirka::view preset iso|front|top|side   looks from there, fitted
  *   ::zirka::view fit                 fits the world into the view
@@ -174,8 +175,6 @@ static int get_doubles(Tcl_Interp *interp, Tcl_Obj *const objv[], int count, dou
  *   ::zirka::view project X Y Z       the pixel {x y} at which that point is seen
  *   ::zirka::view snapshot FILE       draws, and writes what is shown as PNG
  *   ::zirka::view error               why the view cannot draw ("" when it can)
- * Results: as said; empty for the others.
- * Side effects: the view is drawn again (at idle time).
  */
 static int view_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
 {
