@@ -20,8 +20,8 @@
 #include <vector>
 
 namespace {
-// What the command line asked for: main's, handed to app_init with the
-// interpreter (its assoc data options_key).
+// What the command line asked for: handed to app_init as the interpreter's
+// assoc data options_key.
 struct MainOptions {
     std::string plugin_folder; // --plugins, or "" for plugins/ beside the executable
     bool gui = false;
@@ -37,13 +37,8 @@ static std::string default_plugin_folder(void)
     return (dir / "plugins").u8string();
 }
 
-/*
- * app_init --
- *   The application's initialisation, as tclAppInit's: the Tcl library,
- *   Tk under --gui, the host:: commands and the front end, the plug-ins.
- * Results: TCL_OK or TCL_ERROR.
- * Side effects: loads the plug-ins, which register commands and menu items.
- */
+// As tclAppInit's: the Tcl library, Tk under --gui, the host:: commands and
+// the front end, then the plug-ins (which register commands and menu items).
 static int app_init(Tcl_Interp *interp)
 {
     const MainOptions *options = static_cast<const MainOptions *>(Tcl_GetAssocData(interp, options_key, nullptr));
@@ -60,12 +55,6 @@ static int app_init(Tcl_Interp *interp)
     return TCL_OK;
 }
 
-static int usage(void)
-{
-    std::fprintf(stderr, "usage: zirka [--plugins DIR] [--gui] [SCRIPT [ARGS...]]\n");
-    return 2;
-}
-
 int main(int argc, char **argv)
 {
     // Our options come first; SCRIPT and its arguments are Tcl's.
@@ -80,7 +69,8 @@ int main(int argc, char **argv)
         } else if (std::strcmp(argv[i], "--plugins") == 0 && i + 1 < argc) {
             options.plugin_folder = argv[++i];
         } else {
-            return usage();
+            std::fprintf(stderr, "usage: zirka [--plugins DIR] [--gui] [SCRIPT [ARGS...]]\n");
+            return 2;
         }
     }
     std::vector<char *> tcl_argv;

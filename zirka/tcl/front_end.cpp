@@ -12,9 +12,8 @@
 
 namespace {
 // The front end of one interpreter: the context the core hands back to each
-// call (zirka_set_front_end). Kept with the interpreter as its assoc data
-// front_key, and freed when the interpreter is deleted or at exit,
-// whichever comes first.
+// call. The interpreter's assoc data front_key, freed when the interpreter
+// is deleted or at exit, whichever comes first.
 struct TclFrontEnd {
     Tcl_Interp *interp;
     bool gui; // the main window was built
@@ -78,26 +77,9 @@ static std::string call_keeping_stderr(ZirkaCommandHandler handler, int argc, co
     return text;
 }
 
-static Tcl_Obj *id_list(const std::vector<int> &ids)
-{
-    Tcl_Obj *list = Tcl_NewListObj(0, nullptr);
-    for (int id : ids)
-        Tcl_ListObjAppendElement(nullptr, list, Tcl_NewIntObj(id));
-    return list;
-}
-
-/*
- * plugin_command --
- *   A plug-in's command: calls its handler with the argument strings, the
- *   command's name first, as one transaction of the host (zirka_command_run:
- *   what it made and left out of the world goes, and when memory runs out
- *   everything is put back and the user is told). With the window, under a
- *   busy cursor, and what the handler wrote to standard error and the
- *   objects it made are shown there.
- * Results: TCL_OK with the ids of the objects the command added to the
- *   world (empty when it added none).
- * Side effects: whatever the handler does.
- */
+// A plug-in's command: its handler, called with the argument strings (the
+// command's name first) as one transaction of the host (zirka_command_run).
+// The result is the ids of the objects it added to the world.
 static int plugin_command(ClientData handler, Tcl_Interp *interp, int argc, const char *argv[])
 {
     ZirkaCommandHandler call = reinterpret_cast<ZirkaCommandHandler>(handler);
@@ -112,7 +94,7 @@ static int plugin_command(ClientData handler, Tcl_Interp *interp, int argc, cons
             outcome = zirka_command_run(argv[0], [&] { errors = call_keeping_stderr(call, argc, argv); });
             zirka_gui_command_end(interp, errors, outcome.added);
         }
-        Tcl_SetObjResult(interp, id_list(outcome.added));
+        Tcl_SetObjResult(interp, zirka_tcl_int_list(outcome.added));
         return TCL_OK;
     } catch (const std::bad_alloc &) {
         return zirka_tcl_out_of_memory(interp);
@@ -152,10 +134,9 @@ static void front_message_shown(void *context, const std::string &text)
         return;
     if (fe->gui)
         zirka_gui_message(fe->interp, text);
-    zirka_tcl_eval_words(fe->interp, {Tcl_NewStringObj("tk_messageBox", -1), Tcl_NewStringObj("-message", -1),
-                                      Tcl_NewStringObj(text.data(), static_cast<int>(text.size())),
-                                      Tcl_NewStringObj("-icon", -1), Tcl_NewStringObj("error", -1),
-                                      Tcl_NewStringObj("-type", -1), Tcl_NewStringObj("ok", -1)});
+    zirka_tcl_eval_words(fe->interp, {zirka_tcl_string("tk_messageBox"), zirka_tcl_string("-message"), zirka_tcl_string(text),
+                                      zirka_tcl_string("-icon"), zirka_tcl_string("error"), zirka_tcl_string("-type"),
+                                      zirka_tcl_string("ok")});
 }
 
 static void front_redraw(void *context)

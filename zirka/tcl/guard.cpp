@@ -1,22 +1,12 @@
 // guard.cpp -- the guard around host:: commands: a std::bad_alloc that a
 // command lets out becomes the "out of memory" error, for an exception must
-// never cross Tcl's C frames.
+// never cross Tcl's C frames. And the commands made from tables, guarded.
 #include "tcl_values.h"
 
 #include <new>
 
-int zirka_tcl_guarded(ClientData proc, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
-{
-    try {
-        return reinterpret_cast<Tcl_ObjCmdProc *>(proc)(nullptr, interp, objc, objv);
-    } catch (const std::bad_alloc &) {
-        return zirka_tcl_out_of_memory(interp);
-    }
-}
-
 namespace {
-// A command wrapped by zirka_tcl_guard_command: what it was. The wrapped
-// command's client data, freed with it (guarded_delete).
+// A command wrapped by zirka_tcl_guard_command: what it was.
 struct GuardedCommand {
     Tcl_ObjCmdProc *proc;
     ClientData data;
@@ -58,4 +48,49 @@ int zirka_tcl_guard_command(Tcl_Interp *interp, const char *name)
     info.deleteData = command;
     Tcl_SetCommandInfo(interp, name, &info);
     return TCL_OK;
+}
+
+static void create_guarded(Tcl_Interp *interp, const char *name, Tcl_ObjCmdProc *proc, ClientData data)
+{
+    Tcl_CreateObjCommand(interp, name, proc, data, nullptr);
+    zirka_tcl_guard_command(interp, name);
+}
+
+static int value_cmd(ClientData value, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
+{
+    if (zirka_tcl_no_arguments(interp, objc, objv) != TCL_OK)
+        return TCL_ERROR;
+    Tcl_SetObjResult(interp, reinterpret_cast<Tcl_Obj *(*)()>(value)());
+    return TCL_OK;
+}
+
+static int object_value_cmd(ClientData value, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
+{
+    Object *object;
+    if (objc != 2) {
+        Tcl_WrongNumArgs(interp, 1, objv, "id");
+        return TCL_ERROR;
+    }
+    if (zirka_tcl_object(interp, objv[1], &object) != TCL_OK)
+        return TCL_ERROR;
+    Tcl_SetObjResult(interp, reinterpret_cast<Tcl_Obj *(*)(Object *)>(value)(object));
+    return TCL_OK;
+}
+
+void zirka_tcl_create(Tcl_Interp *interp, std::initializer_list<ZirkaTclCommand> commands)
+{
+    for (const ZirkaTclCommand &c : commands)
+        create_guarded(interp, c.name, c.proc, nullptr);
+}
+
+void zirka_tcl_create_values(Tcl_Interp *interp, std::initializer_list<ZirkaTclValue> commands)
+{
+    for (const ZirkaTclValue &c : commands)
+        create_guarded(interp, c.name, value_cmd, reinterpret_cast<ClientData>(c.value));
+}
+
+void zirka_tcl_create_object_values(Tcl_Interp *interp, std::initializer_list<ZirkaTclObjectValue> commands)
+{
+    for (const ZirkaTclObjectValue &c : commands)
+        create_guarded(interp, c.name, object_value_cmd, reinterpret_cast<ClientData>(c.value));
 }

@@ -5,8 +5,8 @@
 #include "zirka_tcl.h"
 
 #include "render.h"
+#include "tcl_values.h"
 #include "window_tcl.h" // window_script: window.tcl as a string
-#include "zirka_core.h"
 
 #include <tk.h>
 
@@ -67,22 +67,31 @@ static void view_refresh_mesh(GuiView *view)
         view->fitted = false;
 }
 
-static double view_aspect(const GuiView *view) { return double(view->options.width) / view->options.height; }
+// Draws and fits at the frame's size.
+static void view_take_size(GuiView *view)
+{
+    view->options.width = std::max(Tk_Width(view->frame), 1);
+    view->options.height = std::max(Tk_Height(view->frame), 1);
+}
+
+static void view_fit(GuiView *view)
+{
+    render_camera_fit(&view->camera, view->mesh, double(view->options.width) / view->options.height);
+}
 
 // Makes the window's GL at the first draw, and the mesh's buffers when stale.
 static bool view_ready(GuiView *view)
 {
-    view->options.width = std::max(Tk_Width(view->frame), 1);
-    view->options.height = std::max(Tk_Height(view->frame), 1);
+    view_take_size(view);
     if (!view->window) {
         if (!view->error.empty())
             return false;
         Tk_MakeWindowExist(view->frame);
         view->window = render_window_open(Tk_Display(view->frame), Tk_WindowId(view->frame), &view->error);
         if (!view->window) {
-            std::string text = "the view cannot draw: " + view->error;
-            zirka_tcl_eval_words(view->interp, {Tcl_NewStringObj("::zirka::message", -1),
-                                                Tcl_NewStringObj(text.c_str(), -1), Tcl_NewStringObj("error", -1)});
+            zirka_tcl_eval_words(view->interp, {zirka_tcl_string("::zirka::message"),
+                                                zirka_tcl_string("the view cannot draw: " + view->error),
+                                                zirka_tcl_string("error")});
             return false;
         }
     }
@@ -91,7 +100,7 @@ static bool view_ready(GuiView *view)
     if (!view->gl)
         view->gl = render_gl_upload(view->mesh, &view->error);
     if (!view->fitted && !view->mesh.objects.empty()) {
-        render_camera_fit(&view->camera, view->mesh, view_aspect(view));
+        view_fit(view);
         view->fitted = true;
     }
     return view->gl != nullptr;
@@ -141,16 +150,18 @@ static GuiView *find_view(Tcl_Interp *interp)
     return static_cast<GuiView *>(info.objClientData);
 }
 
-static int get_doubles(Tcl_Interp *interp, int objc, Tcl_Obj *const objv[], int count, double *out)
+// The subcommand's count arguments as numbers.
+static int get_doubles(Tcl_Interp *interp, Tcl_Obj *const objv[], int count, double *out)
 {
     for (int i = 0; i < count; i++)
-        if (i + 2 >= objc || Tcl_GetDoubleFromObj(interp, objv[i + 2], &out[i]) != TCL_OK)
+        if (Tcl_GetDoubleFromObj(interp, objv[i + 2], &out[i]) != TCL_OK)
             return TCL_ERROR;
     return TCL_OK;
 }
 
 /*
- * view_cmd --
+ * ::zirka::view SUBCOMMAND: those that change the view return empty and
+ * draw it again at idle time.
  *   ::zirka::view draw                draws now
  *   ::zirka::view preset iso|front|top|side   looks from there, fitted
  *   ::zirka::view fit                 fits the world into the view
@@ -164,8 +175,6 @@ static int get_doubles(Tcl_Interp *interp, int objc, Tcl_Obj *const objv[], int 
  *   ::zirka::view project X Y Z       the pixel {x y} at which that point is seen
  *   ::zirka::view snapshot FILE       draws, and writes what is shown as PNG
  *   ::zirka::view error               why the view cannot draw ("" when it can)
- * Results: as said; empty for the others.
- * Side effects: the view is drawn again (at idle time).
  */
 static int view_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
 {
@@ -175,7 +184,7 @@ static int view_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *cons
     static const int arity[] = {2, 3, 2, 4, 4, 3, 3, 3, 4, 5, 3, 2};
     static const char *const usage[] = {"", "iso|front|top|side", "", "dx dy", "dx dy", "factor",
                                         "shaded|wireframe|both", "boolean", "x y", "x y z", "file", ""};
-    static const char *const styles[] = {"shaded", "wireframe", "both", nullptr};
+    static const char *const styles[] = {"shaded", "wireframe", "both", nullptr}; // RenderStyle's order
     GuiView *view = static_cast<GuiView *>(data);
     int sub;
     if (objc < 2) {
@@ -197,43 +206,38 @@ static int view_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *cons
         break;
     case PRESET: {
         RenderView preset;
-        if (!render_view_from_name(Tcl_GetString(objv[2]), &preset)) {
-            Tcl_SetObjResult(interp, Tcl_ObjPrintf("expected iso, front, top or side but got \"%s\"",
-                                                   Tcl_GetString(objv[2])));
-            return TCL_ERROR;
-        }
+        if (!render_view_from_name(Tcl_GetString(objv[2]), &preset))
+            return zirka_tcl_error(interp, Tcl_ObjPrintf("expected iso, front, top or side but got \"%s\"",
+                                                         Tcl_GetString(objv[2])));
         view->camera = render_camera_preset(preset);
     }
         [[fallthrough]];
     case FIT:
-        view->options.width = std::max(Tk_Width(view->frame), 1);
-        view->options.height = std::max(Tk_Height(view->frame), 1);
-        render_camera_fit(&view->camera, view->mesh, view_aspect(view));
+        view_take_size(view);
+        view_fit(view);
         view->fitted = !view->mesh.objects.empty();
         break;
     case TURN:
-        if (get_doubles(interp, objc, objv, 2, d) != TCL_OK)
+        if (get_doubles(interp, objv, 2, d) != TCL_OK)
             return TCL_ERROR;
         render_camera_turn(&view->camera, -0.01 * d[0], 0.01 * d[1]);
         break;
     case PAN:
-        if (get_doubles(interp, objc, objv, 2, d) != TCL_OK)
+        if (get_doubles(interp, objv, 2, d) != TCL_OK)
             return TCL_ERROR;
         render_camera_pan(&view->camera, d[0], d[1], view->options.height);
         break;
     case ZOOM:
-        if (get_doubles(interp, objc, objv, 1, d) != TCL_OK)
+        if (get_doubles(interp, objv, 1, d) != TCL_OK)
             return TCL_ERROR;
-        if (!(d[0] > 0.0) || !std::isfinite(d[0])) {
-            Tcl_SetObjResult(interp, Tcl_ObjPrintf("expected a positive factor but got \"%s\"", Tcl_GetString(objv[2])));
-            return TCL_ERROR;
-        }
+        if (!(d[0] > 0.0) || !std::isfinite(d[0]))
+            return zirka_tcl_error(interp, Tcl_ObjPrintf("expected a positive factor but got \"%s\"", Tcl_GetString(objv[2])));
         view->camera.half_height *= d[0];
         break;
     case STYLE:
         if (Tcl_GetIndexFromObj(interp, objv[2], styles, "style", 0, &flag) != TCL_OK)
             return TCL_ERROR;
-        view->options.style = flag == 0 ? RENDER_SHADED : flag == 1 ? RENDER_WIREFRAME : RENDER_SHADED_EDGES;
+        view->options.style = static_cast<RenderStyle>(flag);
         break;
     case AXES:
         if (Tcl_GetBooleanFromObj(interp, objv[2], &flag) != TCL_OK)
@@ -253,7 +257,7 @@ static int view_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *cons
     }
     case PROJECT: {
         double point[3], xy[2];
-        if (get_doubles(interp, objc, objv, 3, point) != TCL_OK)
+        if (get_doubles(interp, objv, 3, point) != TCL_OK)
             return TCL_ERROR;
         render_camera_project(view->camera, view->mesh, view->options.width, view->options.height, point, xy);
         Tcl_Obj *pair[2] = {Tcl_NewIntObj(int(std::floor(xy[0]))), Tcl_NewIntObj(int(std::floor(xy[1])))};
@@ -262,17 +266,13 @@ static int view_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *cons
     }
     case SNAPSHOT: {
         RenderImage image;
-        if (!view_draw(view)) {
-            Tcl_SetObjResult(interp, Tcl_ObjPrintf("the view cannot draw: %s",
-                                                   view->error.empty() ? "it is not shown" : view->error.c_str()));
-            return TCL_ERROR;
-        }
+        if (!view_draw(view))
+            return zirka_tcl_error(interp, Tcl_ObjPrintf("the view cannot draw: %s",
+                                                         view->error.empty() ? "it is not shown" : view->error.c_str()));
         render_gl_read(view->options.width, view->options.height, &image);
         render_window_show(view->window);
-        if (!render_png_write(Tcl_GetString(objv[2]), image, &error)) {
-            Tcl_SetObjResult(interp, Tcl_NewStringObj(error.c_str(), -1));
-            return TCL_ERROR;
-        }
+        if (!render_png_write(Tcl_GetString(objv[2]), image, &error))
+            return zirka_tcl_error(interp, zirka_tcl_string(error));
         Tcl_ResetResult(interp);
         return TCL_OK;
     }
@@ -287,14 +287,11 @@ static int view_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *cons
 
 void zirka_gui_redraw(Tcl_Interp *interp)
 {
-    Tcl_InterpState saved = Tcl_SaveInterpState(interp, TCL_OK);
-    GuiView *view = find_view(interp);
-    if (view) {
+    if (GuiView *view = find_view(interp)) {
         view_refresh_mesh(view);
         view_schedule(view);
     }
-    Tcl_EvalEx(interp, "::zirka::refresh_list", -1, TCL_EVAL_GLOBAL);
-    Tcl_RestoreInterpState(interp, saved);
+    zirka_tcl_eval_words(interp, {zirka_tcl_string("::zirka::refresh_list")});
 }
 
 int zirka_gui_init(Tcl_Interp *interp)
@@ -323,30 +320,23 @@ void zirka_gui_menu_item(Tcl_Interp *interp, const std::string &label, const std
                          const std::string &help)
 {
     Tcl_SetVar2(interp, "::zirka::help", label.c_str(), help.c_str(), TCL_GLOBAL_ONLY);
-    zirka_tcl_eval_words(interp, {Tcl_NewStringObj(".menubar.tools", -1), Tcl_NewStringObj("add", -1),
-                                  Tcl_NewStringObj("command", -1), Tcl_NewStringObj("-label", -1),
-                                  Tcl_NewStringObj(label.c_str(), -1), Tcl_NewStringObj("-command", -1),
-                                  Tcl_NewStringObj(command.c_str(), -1)});
+    zirka_tcl_eval_words(interp, {zirka_tcl_string(".menubar.tools"), zirka_tcl_string("add"), zirka_tcl_string("command"),
+                                  zirka_tcl_string("-label"), zirka_tcl_string(label), zirka_tcl_string("-command"),
+                                  zirka_tcl_string(command)});
 }
 
 void zirka_gui_command_begin(Tcl_Interp *interp)
 {
-    zirka_tcl_eval_words(interp, {Tcl_NewStringObj("::zirka::busy", -1), Tcl_NewBooleanObj(1)});
+    zirka_tcl_eval_words(interp, {zirka_tcl_string("::zirka::busy"), Tcl_NewBooleanObj(1)});
 }
 
 void zirka_gui_command_end(Tcl_Interp *interp, const std::string &errors, const std::vector<int> &made)
 {
-    Tcl_Obj *ids = Tcl_NewListObj(0, nullptr);
-    for (int id : made)
-        Tcl_ListObjAppendElement(nullptr, ids, Tcl_NewIntObj(id));
-    zirka_tcl_eval_words(interp, {Tcl_NewStringObj("::zirka::busy", -1), Tcl_NewBooleanObj(0)});
-    zirka_tcl_eval_words(interp, {Tcl_NewStringObj("::zirka::command_done", -1),
-                                  Tcl_NewStringObj(errors.data(), static_cast<int>(errors.size())), ids});
+    zirka_tcl_eval_words(interp, {zirka_tcl_string("::zirka::busy"), Tcl_NewBooleanObj(0)});
+    zirka_tcl_eval_words(interp, {zirka_tcl_string("::zirka::command_done"), zirka_tcl_string(errors), zirka_tcl_int_list(made)});
 }
 
 void zirka_gui_message(Tcl_Interp *interp, const std::string &text)
 {
-    zirka_tcl_eval_words(interp, {Tcl_NewStringObj("::zirka::message", -1),
-                                  Tcl_NewStringObj(text.data(), static_cast<int>(text.size())),
-                                  Tcl_NewStringObj("dialog", -1)});
+    zirka_tcl_eval_words(interp, {zirka_tcl_string("::zirka::message"), zirka_tcl_string(text), zirka_tcl_string("dialog")});
 }

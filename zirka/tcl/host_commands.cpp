@@ -9,22 +9,8 @@
 #include <filesystem>
 #include <vector>
 
-static Tcl_Obj *new_id_list(const std::vector<Object *> &objects)
-{
-    Tcl_Obj *list = Tcl_NewListObj(0, nullptr);
-    for (const Object *object : objects)
-        Tcl_ListObjAppendElement(nullptr, list, Tcl_NewIntObj(zirka_object_id(object)));
-    return list;
-}
-
-/*
- * load_cmd --  host::load FILE
- * Results: the ids of the file's objects (empty for a file that holds no
- *   vertex).
- * Side effects: the objects enter the world as one undoable step; a file
- *   that holds nothing adds no step and says so in a message. Without
- *   memory for all of it, nothing is loaded.
- */
+// host::load FILE. A file that holds nothing adds no step and says so in a
+// message; without memory for all of it, nothing is loaded.
 static int load_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
 {
     if (objc != 2) {
@@ -42,22 +28,17 @@ static int load_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const obj
     });
     if (!read || !whole) {
         // Not whole: memory ran out, perhaps before the file was even opened.
-        Tcl_SetObjResult(interp, zirka_tcl_string(whole ? error : path + ": out of memory: nothing was loaded"));
-        Tcl_SetErrorCode(interp, "ZIRKA", "OBJ", nullptr);
-        return TCL_ERROR;
+        std::string message = whole ? error : path + ": out of memory: nothing was loaded";
+        return zirka_tcl_error(interp, zirka_tcl_string(message), {"ZIRKA", "OBJ"});
     }
     if (objects.empty())
         zirka_message_show(path + ": nothing to load, the file holds no vertices");
     zirka_refresh_views();
-    Tcl_SetObjResult(interp, new_id_list(objects));
+    Tcl_SetObjResult(interp, zirka_tcl_id_list(objects));
     return TCL_OK;
 }
 
-/*
- * save_cmd --  host::save FILE ?ID ...?
- * Results: empty.
- * Side effects: writes the world's objects, or the given ones, to FILE.
- */
+// host::save FILE ?ID ...?
 static int save_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
 {
     if (objc < 2) {
@@ -75,36 +56,14 @@ static int save_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const obj
         }
     }
     std::string error;
-    if (!zirka_obj_write(Tcl_GetString(objv[1]), objects, &error)) {
-        Tcl_SetObjResult(interp, zirka_tcl_string(error));
-        Tcl_SetErrorCode(interp, "ZIRKA", "OBJ", nullptr);
-        return TCL_ERROR;
-    }
+    if (!zirka_obj_write(Tcl_GetString(objv[1]), objects, &error))
+        return zirka_tcl_error(interp, zirka_tcl_string(error), {"ZIRKA", "OBJ"});
     Tcl_ResetResult(interp);
     return TCL_OK;
 }
 
-/*
- * objects_cmd --  host::objects
- * Results: the ids of the objects in the world, in order.
- */
-static int objects_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
+static Tcl_Obj *info_value(Object *object)
 {
-    if (zirka_tcl_no_arguments(interp, objc, objv) != TCL_OK)
-        return TCL_ERROR;
-    Tcl_SetObjResult(interp, new_id_list(zirka_world_objects()));
-    return TCL_OK;
-}
-
-/*
- * info_cmd --  host::info ID
- * Results: dict id, name, type, vertices, surfaces, children (counts), world (0/1).
- */
-static int info_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
-{
-    Object *object;
-    if (zirka_tcl_object_argument(interp, objc, objv, &object) != TCL_OK)
-        return TCL_ERROR;
     int vertex_count, surface_count, child_count;
     List *vertices, *surfaces, *children;
     zirka_object_get_contents(object, &vertex_count, &surface_count, &child_count, &vertices, &surfaces,
@@ -117,37 +76,13 @@ static int info_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const obj
     zirka_tcl_dict_put(dict, "surfaces", Tcl_NewIntObj(surface_count));
     zirka_tcl_dict_put(dict, "children", Tcl_NewIntObj(child_count));
     zirka_tcl_dict_put(dict, "world", Tcl_NewBooleanObj(zirka_object_in_world(object)));
-    Tcl_SetObjResult(interp, dict);
-    return TCL_OK;
+    return dict;
 }
 
-/*
- * vertices_cmd --  host::vertices ID
- * Results: the positions of the object's vertices, in order, as {x y z}.
- */
-static int vertices_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
+static Tcl_Obj *surfaces_value(Object *object)
 {
-    Object *object;
-    if (zirka_tcl_object_argument(interp, objc, objv, &object) != TCL_OK)
-        return TCL_ERROR;
-    Tcl_SetObjResult(interp, zirka_tcl_vertex_list(object, false));
-    return TCL_OK;
-}
-
-/*
- * surfaces_cmd --  host::surfaces ID
- * Results: one dict per surface: type, vertices, uv, normal.
- */
-static int surfaces_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
-{
-    Object *object;
-    if (zirka_tcl_object_argument(interp, objc, objv, &object) != TCL_OK)
-        return TCL_ERROR;
     Tcl_Obj *list = Tcl_NewListObj(0, nullptr);
     for (Surface *surface : zirka_object_surfaces(object)) {
-        Tcl_Obj *indices = Tcl_NewListObj(0, nullptr);
-        for (int index : zirka_surface_vertex_indices(object, surface))
-            Tcl_ListObjAppendElement(nullptr, indices, Tcl_NewIntObj(index));
         Tcl_Obj *uvs = Tcl_NewListObj(0, nullptr);
         for (const auto &uv : zirka_surface_uvs(surface)) {
             Tcl_Obj *pair[2] = {Tcl_NewDoubleObj(uv.first), Tcl_NewDoubleObj(uv.second)};
@@ -155,23 +90,16 @@ static int surfaces_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const
         }
         Tcl_Obj *dict = Tcl_NewDictObj();
         zirka_tcl_dict_put(dict, "type", Tcl_NewIntObj(surface_get_type(surface)));
-        zirka_tcl_dict_put(dict, "vertices", indices);
+        zirka_tcl_dict_put(dict, "vertices", zirka_tcl_int_list(zirka_surface_vertex_indices(object, surface)));
         zirka_tcl_dict_put(dict, "uv", uvs);
         zirka_tcl_dict_put(dict, "normal", zirka_tcl_pos(zirka_surface_normal(surface)));
         Tcl_ListObjAppendElement(nullptr, list, dict);
     }
-    Tcl_SetObjResult(interp, list);
-    return TCL_OK;
+    return list;
 }
 
-/*
- * select_cmd --  host::select ?ID ...?
- *   Each argument is an id or a list of ids, so "host::select {}" clears
- *   the selection.
- * Results: the selection's ids, in selection order.
- * Side effects: with arguments, the selection becomes those objects in that
- * order; an id that names no object in the world changes nothing.
- */
+// host::select ?ID ...?: an id that names no object in the world changes
+// nothing.
 static int select_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
 {
     if (objc > 1) {
@@ -185,12 +113,9 @@ static int select_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const o
                 Object *object;
                 if (zirka_tcl_object(interp, elements[k], &object) != TCL_OK)
                     return TCL_ERROR;
-                if (!zirka_object_in_world(object)) {
-                    Tcl_SetObjResult(interp,
-                                     Tcl_ObjPrintf("object %d is not in the world", zirka_object_id(object)));
-                    Tcl_SetErrorCode(interp, "ZIRKA", "OBJECT", Tcl_GetString(elements[k]), nullptr);
-                    return TCL_ERROR;
-                }
+                if (!zirka_object_in_world(object))
+                    return zirka_tcl_error(interp, Tcl_ObjPrintf("object %d is not in the world", zirka_object_id(object)),
+                                           {"ZIRKA", "OBJECT", Tcl_GetString(elements[k])});
                 ids.push_back(zirka_object_id(object));
             }
         }
@@ -199,21 +124,18 @@ static int select_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const o
             return zirka_tcl_out_of_memory(interp);
         zirka_refresh_views();
     }
-    Tcl_SetObjResult(interp, new_id_list(zirka_selection()));
+    Tcl_SetObjResult(interp, zirka_tcl_id_list(zirka_selection()));
     return TCL_OK;
 }
 
-// Undoes or redoes one step; its name is the result.
+// host::undo, host::redo: the step's name is the result.
 static int step_cmd(Tcl_Interp *interp, int objc, Tcl_Obj *const objv[], bool redo)
 {
     if (zirka_tcl_no_arguments(interp, objc, objv) != TCL_OK)
         return TCL_ERROR;
     std::vector<std::string> names = redo ? zirka_redo_names() : zirka_undo_names();
-    if (names.empty()) {
-        Tcl_SetObjResult(interp, Tcl_NewStringObj(redo ? "nothing to redo" : "nothing to undo", -1));
-        Tcl_SetErrorCode(interp, "ZIRKA", "UNDO", nullptr);
-        return TCL_ERROR;
-    }
+    if (names.empty())
+        return zirka_tcl_error(interp, Tcl_NewStringObj(redo ? "nothing to redo" : "nothing to undo", -1), {"ZIRKA", "UNDO"});
     // There is a step: only memory can be missing.
     if (!(redo ? zirka_redo() : zirka_undo()))
         return zirka_tcl_out_of_memory(interp);
@@ -222,31 +144,17 @@ static int step_cmd(Tcl_Interp *interp, int objc, Tcl_Obj *const objv[], bool re
     return TCL_OK;
 }
 
-/*
- * undo_cmd --  host::undo
- * Results: the name of the step undone.
- * Side effects: the world loses that step's objects.
- */
 static int undo_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
 {
     return step_cmd(interp, objc, objv, false);
 }
 
-/*
- * redo_cmd --  host::redo
- * Results: the name of the step redone.
- * Side effects: the world regains that step's objects.
- */
 static int redo_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
 {
     return step_cmd(interp, objc, objv, true);
 }
 
-/*
- * menu_cmd --  host::menu  /  host::menu invoke LABEL  /  host::menu help LABEL
- * Results: the labels; the invoked command's result; the help text.
- * Side effects: invoke evaluates the item's command at global level.
- */
+// host::menu ?invoke|help LABEL?
 static int menu_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
 {
     static const char *const options[] = {"invoke", "help", nullptr};
@@ -266,11 +174,9 @@ static int menu_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const obj
     if (Tcl_GetIndexFromObj(interp, objv[1], options, "option", 0, &option) != TCL_OK)
         return TCL_ERROR;
     const ZirkaMenuItem *item = zirka_menu_find(Tcl_GetString(objv[2]));
-    if (!item) {
-        Tcl_SetObjResult(interp, Tcl_ObjPrintf("no menu item \"%s\"", Tcl_GetString(objv[2])));
-        Tcl_SetErrorCode(interp, "ZIRKA", "MENU", Tcl_GetString(objv[2]), nullptr);
-        return TCL_ERROR;
-    }
+    if (!item)
+        return zirka_tcl_error(interp, Tcl_ObjPrintf("no menu item \"%s\"", Tcl_GetString(objv[2])),
+                               {"ZIRKA", "MENU", Tcl_GetString(objv[2])});
     if (option == MENU_HELP) {
         Tcl_SetObjResult(interp, zirka_tcl_string(item->help));
         return TCL_OK;
@@ -280,11 +186,7 @@ static int menu_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const obj
     return Tcl_EvalEx(interp, command.c_str(), -1, TCL_EVAL_GLOBAL);
 }
 
-/*
- * messages_cmd --  host::messages ?clear?
- * Results: the message-dialog texts shown since the last reset or clear.
- * Side effects: clear forgets them.
- */
+// host::messages ?clear?
 static int messages_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
 {
     static const char *const options[] = {"clear", nullptr};
@@ -293,14 +195,14 @@ static int messages_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const
         Tcl_WrongNumArgs(interp, 1, objv, "?clear?");
         return TCL_ERROR;
     }
-    if (objc == 2) {
-        if (Tcl_GetIndexFromObj(interp, objv[1], options, "option", 0, &option) != TCL_OK)
-            return TCL_ERROR;
-        zirka_messages_clear();
-        Tcl_ResetResult(interp);
+    if (objc == 1) {
+        Tcl_SetObjResult(interp, zirka_tcl_string_list(zirka_messages()));
         return TCL_OK;
     }
-    Tcl_SetObjResult(interp, zirka_tcl_string_list(zirka_messages()));
+    if (Tcl_GetIndexFromObj(interp, objv[1], options, "option", 0, &option) != TCL_OK)
+        return TCL_ERROR;
+    zirka_messages_clear();
+    Tcl_ResetResult(interp);
     return TCL_OK;
 }
 
@@ -308,12 +210,20 @@ int zirka_tcl_host_commands(Tcl_Interp *interp)
 {
     if (Tcl_Eval(interp, "namespace eval ::host {}") != TCL_OK)
         return TCL_ERROR;
-    static const ZirkaTclCommand commands[] = {
-        {"::host::load", load_cmd},         {"::host::save", save_cmd},       {"::host::objects", objects_cmd},
-        {"::host::info", info_cmd},         {"::host::vertices", vertices_cmd}, {"::host::surfaces", surfaces_cmd},
-        {"::host::select", select_cmd},     {"::host::undo", undo_cmd},       {"::host::redo", redo_cmd},
-        {"::host::menu", menu_cmd},         {"::host::messages", messages_cmd},
-    };
-    zirka_tcl_create(interp, commands);
+    zirka_tcl_create(interp, {
+        {"::host::load", load_cmd},
+        {"::host::save", save_cmd},
+        {"::host::select", select_cmd},
+        {"::host::undo", undo_cmd},
+        {"::host::redo", redo_cmd},
+        {"::host::menu", menu_cmd},
+        {"::host::messages", messages_cmd},
+    });
+    zirka_tcl_create_values(interp, {{"::host::objects", [] { return zirka_tcl_id_list(zirka_world_objects()); }}});
+    zirka_tcl_create_object_values(interp, {
+        {"::host::info", info_value},
+        {"::host::vertices", [](Object *o) { return zirka_tcl_vertex_list(o, false); }},
+        {"::host::surfaces", surfaces_value},
+    });
     return zirka_tcl_probe_commands(interp);
 }

@@ -3,10 +3,9 @@
 #include "zirka_tcl.h"
 
 #include "render.h"
-#include "zirka_core.h"
+#include "tcl_values.h"
 
 #include <cstdio>
-#include <cstring>
 
 // Reads "W" or "WxH" into *width, *height. Returns false for anything else.
 static bool parse_size(const char *text, int *width, int *height)
@@ -23,24 +22,13 @@ static bool parse_size(const char *text, int *width, int *height)
     return true;
 }
 
-/*
- * render_cmd --
- *   host::render FILE ?-view iso|front|top|side? ?-size W|WxH?
- *                ?-style both|shaded|wireframe? ?-edges BOOL? ?-axes BOOL?
- *                ?-selection BOOL? ?-objects IDS?
- * Results: empty.
- * Side effects: writes FILE, a PNG picture of the world (or of the objects
- * IDS), fitted to them, seen from the view (iso by default), 640x480 unless
- * sized, shaded with edges unless styled; -edges 0 is -style shaded;
- * -selection 1 marks the selected objects as the window does. The
- * offscreen context (the command's client data) is made at the first
- * picture and kept for the next ones.
- */
+// host::render, as zirka_tcl.h describes it. The offscreen context (the
+// command's client data) is made at the first picture and kept.
 static int render_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
 {
     static const char *const options[] = {"-view", "-size", "-style", "-edges", "-axes", "-selection", "-objects", nullptr};
     enum { OPT_VIEW, OPT_SIZE, OPT_STYLE, OPT_EDGES, OPT_AXES, OPT_SELECTION, OPT_OBJECTS };
-    static const char *const styles[] = {"shaded", "wireframe", "both", nullptr};
+    static const char *const styles[] = {"shaded", "wireframe", "both", nullptr}; // RenderStyle's order
     if (objc < 2 || objc % 2 != 0) {
         Tcl_WrongNumArgs(interp, 1, objv, "file ?-option value ...?");
         return TCL_ERROR;
@@ -56,24 +44,21 @@ static int render_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *co
         const char *value = Tcl_GetString(objv[i + 1]);
         switch (option) {
         case OPT_VIEW:
-            if (!render_view_from_name(value, &view)) {
-                Tcl_SetObjResult(interp, Tcl_ObjPrintf("expected iso, front, top or side but got \"%s\"", value));
-                Tcl_SetErrorCode(interp, "ZIRKA", "RENDER", "VIEW", nullptr);
-                return TCL_ERROR;
-            }
+            if (!render_view_from_name(value, &view))
+                return zirka_tcl_error(interp, Tcl_ObjPrintf("expected iso, front, top or side but got \"%s\"", value),
+                                       {"ZIRKA", "RENDER", "VIEW"});
             break;
         case OPT_SIZE:
             if (!parse_size(value, &render.width, &render.height) || render.width < 1 || render.height < 1 ||
-                render.width > 16384 || render.height > 16384) {
-                Tcl_SetObjResult(interp, Tcl_ObjPrintf("expected a size W or WxH within 1 .. 16384 but got \"%s\"", value));
-                Tcl_SetErrorCode(interp, "ZIRKA", "RENDER", "SIZE", nullptr);
-                return TCL_ERROR;
-            }
+                render.width > 16384 || render.height > 16384)
+                return zirka_tcl_error(interp,
+                                       Tcl_ObjPrintf("expected a size W or WxH within 1 .. 16384 but got \"%s\"", value),
+                                       {"ZIRKA", "RENDER", "SIZE"});
             break;
         case OPT_STYLE:
             if (Tcl_GetIndexFromObj(interp, objv[i + 1], styles, "style", 0, &style) != TCL_OK)
                 return TCL_ERROR;
-            render.style = style == 0 ? RENDER_SHADED : style == 1 ? RENDER_WIREFRAME : RENDER_SHADED_EDGES;
+            render.style = static_cast<RenderStyle>(style);
             break;
         case OPT_EDGES:
             if (Tcl_GetBooleanFromObj(interp, objv[i + 1], &flag) != TCL_OK)
@@ -91,19 +76,10 @@ static int render_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *co
             Tcl_Obj **ids;
             if (Tcl_ListObjGetElements(interp, objv[i + 1], &n, &ids) != TCL_OK)
                 return TCL_ERROR;
-            objects.clear();
-            for (int k = 0; k < n; k++) {
-                int id;
-                if (Tcl_GetIntFromObj(interp, ids[k], &id) != TCL_OK)
+            objects.assign(n, nullptr);
+            for (int k = 0; k < n; k++)
+                if (zirka_tcl_object(interp, ids[k], &objects[k]) != TCL_OK)
                     return TCL_ERROR;
-                Object *object = zirka_object_by_id(id);
-                if (!object) {
-                    Tcl_SetObjResult(interp, Tcl_ObjPrintf("no object with id %d", id));
-                    Tcl_SetErrorCode(interp, "ZIRKA", "OBJECT", Tcl_GetString(ids[k]), nullptr);
-                    return TCL_ERROR;
-                }
-                objects.push_back(object);
-            }
             break;
         }
         }
@@ -118,11 +94,8 @@ static int render_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *co
     RenderImage image;
     std::string error;
     if (!render_offscreen(static_cast<RenderOffscreen *>(data), mesh, camera, render, &image, &error) ||
-        !render_png_write(Tcl_GetString(objv[1]), image, &error)) {
-        Tcl_SetObjResult(interp, Tcl_NewStringObj(error.c_str(), -1));
-        Tcl_SetErrorCode(interp, "ZIRKA", "RENDER", nullptr);
-        return TCL_ERROR;
-    }
+        !render_png_write(Tcl_GetString(objv[1]), image, &error))
+        return zirka_tcl_error(interp, Tcl_NewStringObj(error.c_str(), -1), {"ZIRKA", "RENDER"});
     Tcl_ResetResult(interp);
     return TCL_OK;
 }

@@ -1,6 +1,6 @@
 /*
- * tcl_values.h -- small helpers shared by the host:: command files: Tcl
- * values made from the host's, and the argument checks every command makes.
+ * tcl_values.h -- what the host:: command files share: Tcl values made from
+ * the host's, errors, the argument checks, and the creation of commands.
  */
 #ifndef ZIRKA_TCL_VALUES_H
 #define ZIRKA_TCL_VALUES_H
@@ -9,6 +9,7 @@
 
 #include "zirka_core.h"
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -37,39 +38,20 @@ inline Tcl_Obj *zirka_tcl_string_list(const std::vector<std::string> &texts)
     return list;
 }
 
-// TCL_ERROR with the usual message unless the command has no arguments.
-inline int zirka_tcl_no_arguments(Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
+inline Tcl_Obj *zirka_tcl_int_list(const std::vector<int> &numbers)
 {
-    if (objc == 1)
-        return TCL_OK;
-    Tcl_WrongNumArgs(interp, 1, objv, nullptr);
-    return TCL_ERROR;
+    Tcl_Obj *list = Tcl_NewListObj(0, nullptr);
+    for (int n : numbers)
+        Tcl_ListObjAppendElement(nullptr, list, Tcl_NewIntObj(n));
+    return list;
 }
 
-// Converts an object id argument. Returns TCL_ERROR with a message when it
-// is no integer or names no object.
-inline int zirka_tcl_object(Tcl_Interp *interp, Tcl_Obj *arg, Object **out)
+inline Tcl_Obj *zirka_tcl_id_list(const std::vector<Object *> &objects)
 {
-    int id;
-    if (Tcl_GetIntFromObj(interp, arg, &id) != TCL_OK)
-        return TCL_ERROR;
-    *out = zirka_object_by_id(id);
-    if (!*out) {
-        Tcl_SetObjResult(interp, Tcl_ObjPrintf("no object with id %d", id));
-        Tcl_SetErrorCode(interp, "ZIRKA", "OBJECT", Tcl_GetString(arg), nullptr);
-        return TCL_ERROR;
-    }
-    return TCL_OK;
-}
-
-// The one argument of "command ID".
-inline int zirka_tcl_object_argument(Tcl_Interp *interp, int objc, Tcl_Obj *const objv[], Object **out)
-{
-    if (objc != 2) {
-        Tcl_WrongNumArgs(interp, 1, objv, "id");
-        return TCL_ERROR;
-    }
-    return zirka_tcl_object(interp, objv[1], out);
+    std::vector<int> ids;
+    for (const Object *object : objects)
+        ids.push_back(zirka_object_id(object));
+    return zirka_tcl_int_list(ids);
 }
 
 // A list of {x y z}: the object's vertices' positions, or their normals.
@@ -84,35 +66,71 @@ inline Tcl_Obj *zirka_tcl_vertex_list(Object *object, bool normals)
     return list;
 }
 
-// The error of a command that ran out of memory: "out of memory", error
-// code ZIRKA MEMORY.
-inline int zirka_tcl_out_of_memory(Tcl_Interp *interp)
+// Sets the result to message and the error code to the words of code (left
+// as Tcl's default when there are none). Returns TCL_ERROR.
+inline int zirka_tcl_error(Tcl_Interp *interp, Tcl_Obj *message, std::initializer_list<const char *> code = {})
 {
-    Tcl_SetObjResult(interp, Tcl_NewStringObj("out of memory", -1));
-    Tcl_SetErrorCode(interp, "ZIRKA", "MEMORY", nullptr);
+    Tcl_SetObjResult(interp, message);
+    if (code.size() > 0) {
+        Tcl_Obj *words = Tcl_NewListObj(0, nullptr);
+        for (const char *word : code)
+            Tcl_ListObjAppendElement(nullptr, words, Tcl_NewStringObj(word, -1));
+        Tcl_SetObjErrorCode(interp, words);
+    }
     return TCL_ERROR;
 }
 
-// Runs the command proc given as client data (with no client data of its
-// own): a std::bad_alloc it lets out becomes zirka_tcl_out_of_memory, for
-// an exception must never cross Tcl's C frames.
-int zirka_tcl_guarded(ClientData proc, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[]);
+inline int zirka_tcl_out_of_memory(Tcl_Interp *interp)
+{
+    return zirka_tcl_error(interp, Tcl_NewStringObj("out of memory", -1), {"ZIRKA", "MEMORY"});
+}
 
-// Wraps the existing command name in the same guard, whatever client data
-// it has; the wrapper is freed with the command, after the command's own
+// TCL_ERROR with the usual message unless the command has no arguments.
+inline int zirka_tcl_no_arguments(Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
+{
+    if (objc == 1)
+        return TCL_OK;
+    Tcl_WrongNumArgs(interp, 1, objv, nullptr);
+    return TCL_ERROR;
+}
+
+// Converts an object id argument: TCL_ERROR with a message when it is no
+// integer or names no object.
+inline int zirka_tcl_object(Tcl_Interp *interp, Tcl_Obj *arg, Object **out)
+{
+    int id;
+    if (Tcl_GetIntFromObj(interp, arg, &id) != TCL_OK)
+        return TCL_ERROR;
+    *out = zirka_object_by_id(id);
+    if (!*out)
+        return zirka_tcl_error(interp, Tcl_ObjPrintf("no object with id %d", id), {"ZIRKA", "OBJECT", Tcl_GetString(arg)});
+    return TCL_OK;
+}
+
+// Wraps the existing command name so that a std::bad_alloc it lets out
+// becomes zirka_tcl_out_of_memory, for an exception must never cross Tcl's
+// C frames. The wrapper goes with the command, after the command's own
 // delete proc. Returns TCL_ERROR when there is no such command.
-// (Both in guard.cpp.)
 int zirka_tcl_guard_command(Tcl_Interp *interp, const char *name);
 
-// Creates each {name, proc} command in interp, guarded.
+// Guarded commands made from tables (all in guard.cpp):
+//   a command proc;
+//   "NAME", no arguments: the result is value();
+//   "NAME ID": the result is value(the object).
 struct ZirkaTclCommand {
     const char *name;
     Tcl_ObjCmdProc *proc;
 };
-template <size_t N> void zirka_tcl_create(Tcl_Interp *interp, const ZirkaTclCommand (&commands)[N])
-{
-    for (const ZirkaTclCommand &c : commands)
-        Tcl_CreateObjCommand(interp, c.name, zirka_tcl_guarded, reinterpret_cast<ClientData>(c.proc), nullptr);
-}
+struct ZirkaTclValue {
+    const char *name;
+    Tcl_Obj *(*value)();
+};
+struct ZirkaTclObjectValue {
+    const char *name;
+    Tcl_Obj *(*value)(Object *);
+};
+void zirka_tcl_create(Tcl_Interp *interp, std::initializer_list<ZirkaTclCommand> commands);
+void zirka_tcl_create_values(Tcl_Interp *interp, std::initializer_list<ZirkaTclValue> commands);
+void zirka_tcl_create_object_values(Tcl_Interp *interp, std::initializer_list<ZirkaTclObjectValue> commands);
 
 #endif /* ZIRKA_TCL_VALUES_H */

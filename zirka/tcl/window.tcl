@@ -25,9 +25,12 @@ namespace eval ::zirka {
 wm title . zirka
 menu .menubar
 menu .menubar.file -tearoff 0
-.menubar.file add command -label "Open OBJ..." -command ::zirka::open_file
-.menubar.file add command -label "Save OBJ..." -command ::zirka::save_file
-.menubar.file add command -label "Save picture..." -command ::zirka::save_picture
+.menubar.file add command -label "Open OBJ..." -command {::zirka::with_file host::load \
+    tk_getOpenFile -filetypes {{{Wavefront OBJ} {.obj}} {{All files} *}}}
+.menubar.file add command -label "Save OBJ..." -command {::zirka::with_file host::save \
+    tk_getSaveFile -defaultextension .obj}
+.menubar.file add command -label "Save picture..." -command {::zirka::with_file {::zirka::view snapshot} \
+    tk_getSaveFile -defaultextension .png -filetypes {{{PNG picture} {.png}}}}
 .menubar.file add separator
 .menubar.file add command -label Exit -command exit
 menu .menubar.edit -tearoff 0
@@ -61,11 +64,9 @@ frame .view -width 640 -height 480 -background {} -takefocus 1
 ttk::frame .side
 ttk::treeview .side.list -columns {order vertices surfaces} -selectmode none -height 12
 .side.list heading #0 -text Object -anchor w
-.side.list heading order -text # -anchor e
-.side.list heading vertices -text Vertices -anchor e
-.side.list heading surfaces -text Surfaces -anchor e
 .side.list column #0 -width 130
-foreach {column width} {order 30 vertices 80 surfaces 80} {
+foreach {column title width} {order # 30 vertices Vertices 80 surfaces Surfaces 80} {
+    .side.list heading $column -text $title -anchor e
     .side.list column $column -width $width -anchor e -stretch 0
 }
 ttk::label .side.legend -text "# 1 = template, 2 = path" -anchor w
@@ -106,36 +107,26 @@ bind .side.list <ButtonPress-1> {::zirka::list_click %x %y 0; break}
 bind .side.list <Shift-ButtonPress-1> {::zirka::list_click %x %y 1; break}
 bind .menubar.tools <<MenuSelect>> {::zirka::menu_help %W}
 
-# Keys, in the main window only (not in the plug-in's dialog). Digits need
-# "Key-": <1> alone is the first mouse button.
-foreach {keys script} {
-    {Key-0 KP_0 KP_Insert} {::zirka::view preset iso}
-    {Key-1 KP_1 KP_End}    {::zirka::view preset front}
-    {Key-7 KP_7 KP_Home}   {::zirka::view preset top}
-    {Key-3 KP_3 KP_Next}   {::zirka::view preset side}
-    {Key-f Home}           {::zirka::view fit}
-    Key-s                  {::zirka::set_style shaded}
-    Key-w                  {::zirka::set_style wireframe}
-    Key-e                  {::zirka::set_style both}
-    Key-a                  {::zirka::set_axes [expr {!$::zirka::axes}]}
-    Escape                 {host::select {}}
-    Control-Key-z          {::zirka::attempt host::undo}
-    Control-Key-y          {::zirka::attempt host::redo}
-    Control-Key-a          {host::select [host::objects]}
+# Keys, in the main window only (not in the plug-in's dialog), invoke their
+# menu items. Digits need "Key-": <1> alone is the first mouse button.
+foreach {keys menu item} {
+    {Key-0 KP_0 KP_Insert} view Iso
+    {Key-1 KP_1 KP_End}    view Front
+    {Key-7 KP_7 KP_Home}   view Top
+    {Key-3 KP_3 KP_Next}   view Side
+    {Key-f Home}           view Fit
+    Key-s                  view Shaded
+    Key-w                  view Wireframe
+    Key-e                  view {Shaded with edges}
+    Key-a                  view Axes
+    Escape                 edit {Select none}
+    Control-Key-z          edit Undo
+    Control-Key-y          edit Redo
+    Control-Key-a          edit {Select all}
 } {
     foreach key $keys {
-        bind . <$key> $script
+        bind . <$key> [list .menubar.$menu invoke $item]
     }
-}
-
-proc ::zirka::set_style {name} {
-    set ::zirka::style $name
-    ::zirka::view style $name
-}
-
-proc ::zirka::set_axes {on} {
-    set ::zirka::axes $on
-    ::zirka::view axes $on
 }
 
 # Runs a script; an error goes to the message area instead of a dialog.
@@ -145,24 +136,11 @@ proc ::zirka::attempt {script} {
     }
 }
 
-proc ::zirka::open_file {} {
-    set f [tk_getOpenFile -filetypes {{{Wavefront OBJ} {.obj}} {{All files} *}}]
+# Asks for a file with the dialog, then runs command on it.
+proc ::zirka::with_file {command dialog args} {
+    set f [$dialog {*}$args]
     if {$f ne ""} {
-        attempt [list host::load $f]
-    }
-}
-
-proc ::zirka::save_file {} {
-    set f [tk_getSaveFile -defaultextension .obj]
-    if {$f ne ""} {
-        attempt [list host::save $f]
-    }
-}
-
-proc ::zirka::save_picture {} {
-    set f [tk_getSaveFile -defaultextension .png -filetypes {{{PNG picture} {.png}}}]
-    if {$f ne ""} {
-        attempt [list ::zirka::view snapshot $f]
+        attempt [list {*}$command $f]
     }
 }
 
@@ -267,14 +245,10 @@ proc ::zirka::release {x y} {
 }
 
 proc ::zirka::menu_help {w} {
-    variable status
+    variable status ""
     variable help
     set i [$w index active]
-    set status ""
-    if {$i ne "none"} {
-        set label [$w entrycget $i -label]
-        if {[info exists help($label)]} {
-            set status $help($label)
-        }
+    if {$i ne "none" && [info exists help([$w entrycget $i -label])]} {
+        set status $help([$w entrycget $i -label])
     }
 }

@@ -11,19 +11,16 @@
  * the real standard error unchanged and also shown in the message area,
  * with the dialog texts and a summary of each object the command made.
  *
- * Files: front_end.cpp (zirka_tcl_init and the front end) uses the others;
- * gui.cpp (the window), host_commands.cpp (which uses probe_commands.cpp),
- * render_command.cpp, guard.cpp (tcl_values.h's guard) and tcl_eval.cpp
- * (zirka_tcl_eval_words) call nothing of front_end.cpp. What the front end
- * keeps lives in a record of its interpreter (assoc data), what a command
- * keeps in its client data (host::render its offscreen context,
- * ::zirka::view the view): nothing at file scope.
+ * front_end.cpp (zirka_tcl_init) uses the other files; none of them calls
+ * into it. State lives with the interpreter (the front end's assoc data) or
+ * with a command (its client data): nothing at file scope.
  *
  * host:: commands (ids are object ids, see zirka_core.h):
  *   host::load FILE              read an OBJ file; its objects enter the world
- *                                as one undoable step; returns their ids
+ *                                as one undoable step; returns their ids (none
+ *                                for a file without vertices: a message says so)
  *   host::save FILE ?ID ...?     write the world's (or the given) objects
- *   host::render FILE ?options?  a PNG picture of the world (zirka_tcl_render_command)
+ *   host::render FILE ?options?  a PNG picture (see zirka_tcl_render_command)
  *   host::objects                ids of the objects in the world, in order
  *   host::info ID                dict: id name type vertices surfaces children world
  *   host::vertices ID            list of {x y z}, each exactly its float
@@ -76,33 +73,29 @@
 // Returns TCL_OK, or TCL_ERROR with a message in interp.
 int zirka_tcl_init(Tcl_Interp *interp, bool gui);
 
-// Creates only the host:: commands, the probes included (zirka_tcl_init
-// calls it).
-int zirka_tcl_host_commands(Tcl_Interp *interp);
-// Creates host::render, with an offscreen context of its own that goes with
-// the command (zirka_tcl_init calls it):
+// The parts of zirka_tcl_init. zirka_tcl_host_commands creates the host::
+// commands, the probes that tests use too (zirka_tcl_probe_commands:
+// normals, history, commands, plugins, and reset onwards).
+// zirka_tcl_render_command creates
 //   host::render FILE ?-view iso|front|top|side? ?-size W|WxH? ?-style both|shaded|wireframe?
 //                ?-edges BOOL? ?-axes BOOL? ?-selection BOOL? ?-objects IDS?
-// writes a PNG picture of the world or of the objects IDS, drawn without a display.
+// which writes a PNG picture of the world (or of the objects IDS), drawn
+// without a display, fitted to them: iso, 640x480, shaded with edges unless
+// told otherwise (-edges 0 is -style shaded); -selection 1 marks the
+// selected objects as the window does. Each returns TCL_OK or TCL_ERROR.
+int zirka_tcl_host_commands(Tcl_Interp *interp);
+int zirka_tcl_probe_commands(Tcl_Interp *interp);
 int zirka_tcl_render_command(Tcl_Interp *interp);
 
-// Creates the probes: reset, lists, free_vertices, redraws, tcl_log,
-// tcl_errors, normals, history, commands, plugins, memory_fail_at,
-// memory_allocations.
-int zirka_tcl_probe_commands(Tcl_Interp *interp);
-
 // Evaluates words as one command at global level, each word as it is
-// (never parsed as script), and leaves the interpreter's result and error
-// state as they were. Takes one reference of each word for the call: new
-// objects may be passed. Returns the command's Tcl code. (tcl_eval.cpp)
+// (never parsed as script), leaving the interpreter's result and error
+// state as they were. New objects may be passed. Returns the Tcl code.
 int zirka_tcl_eval_words(Tcl_Interp *interp, std::initializer_list<Tcl_Obj *> words);
 
-// The window part of zirka_tcl_init: builds the main window from
-// window.tcl and creates ::zirka::view, the GL view (Tk must be loaded).
-// Returns TCL_OK or TCL_ERROR.
+// The window (gui.cpp). zirka_gui_init builds it from window.tcl and
+// creates ::zirka::view, the GL view (Tk must be loaded); zirka_gui_finish
+// releases the view's GL while the X display is still open.
 int zirka_gui_init(Tcl_Interp *interp);
-// Releases the view's GL context and surface: called at exit while the X
-// display is still open.
 void zirka_gui_finish(Tcl_Interp *interp);
 // Adds an item to the window's Tools menu.
 void zirka_gui_menu_item(Tcl_Interp *interp, const std::string &label, const std::string &command,
