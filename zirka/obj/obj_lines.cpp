@@ -9,56 +9,44 @@
 std::FILE *obj_open(const std::string &path, std::string *error)
 {
     std::FILE *file = std::fopen(path.c_str(), "rb");
-    if (!file) {
-        *error = path + ":0: cannot open: " + std::strerror(errno);
-        return nullptr;
-    }
+    int cause = errno;
     struct stat info;
-    if (fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
+    if (file && fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
         std::fclose(file);
-        *error = path + ":0: cannot open: " + std::strerror(EISDIR);
-        return nullptr;
+        file = nullptr;
+        cause = EISDIR;
     }
+    if (!file)
+        *error = path + ":0: cannot open: " + std::strerror(cause);
     return file;
 }
 
-ObjLineReader::ObjLineReader(std::FILE *file)
-    : file_(file), buffer_(static_cast<char *>(zirka_host_alloc(size)))
-{
-}
-
-ObjLineReader::~ObjLineReader() { zirka_host_free(buffer_); }
-
-// The first "\n" or "\r" in [from, to), or to; "\r" is looked for only in a
-// piece that holds one.
-static const char *find_line_end(const char *from, const char *to, bool cr_too)
-{
-    const char *lf = static_cast<const char *>(std::memchr(from, '\n', static_cast<size_t>(to - from)));
-    const char *limit = lf ? lf : to;
-    if (!cr_too)
-        return limit;
-    const char *cr = static_cast<const char *>(std::memchr(from, '\r', static_cast<size_t>(limit - from)));
-    return cr ? cr : limit;
-}
-
-ObjLineReader::Status ObjLineReader::next(std::string_view *text)
+ObjLines::ObjLines(std::FILE *file) : file_(file), buffer_(static_cast<char *>(zirka_host_alloc(size)))
 {
     if (!buffer_)
-        return no_memory;
+        throw HostBadAlloc();
+}
+
+bool ObjLines::next(std::string_view *text, std::string *error)
+{
     if (done_)
-        return end;
+        return false;
     carry_.clear();
     for (;;) {
         if (pos_ == end_) {
-            Status filled = fill();
-            if (filled == read_error)
-                return read_error;
-            if (filled == end) {
+            pos_ = 0;
+            end_ = std::fread(buffer_, 1, size, file_);
+            if (end_ == 0 && std::ferror(file_)) {
+                *error = std::string("cannot read: ") + std::strerror(errno);
+                return false;
+            }
+            if (end_ == 0) {
                 // The last line: whatever followed the last line end.
                 done_ = true;
                 *text = std::string_view(carry_.data(), carry_.size());
-                return line;
+                return true;
             }
+            piece_has_cr_ = std::memchr(buffer_, '\r', end_) != nullptr;
         }
         if (skip_newline_) {
             // The "\n" of a "\r\n" whose "\r" ended the last piece.
@@ -66,19 +54,20 @@ ObjLineReader::Status ObjLineReader::next(std::string_view *text)
             if (buffer_[pos_] == '\n' && ++pos_ == end_)
                 continue;
         }
-        const char *start = buffer_ + pos_;
-        const char *stop = find_line_end(start, buffer_ + end_, piece_has_cr_);
+        const char *start = buffer_ + pos_, *stop = buffer_ + end_;
+        if (const void *lf = std::memchr(start, '\n', end_ - pos_))
+            stop = static_cast<const char *>(lf);
+        if (piece_has_cr_)
+            if (const void *cr = std::memchr(start, '\r', static_cast<size_t>(stop - start)))
+                stop = static_cast<const char *>(cr);
         size_t n = static_cast<size_t>(stop - start);
-        if (carry_.size() + n > obj_line_limit)
-            return too_long;
+        if (carry_.size() + n > obj_line_limit) {
+            *error = "line longer than " + std::to_string(obj_line_limit) + " bytes";
+            return false;
+        }
         if (stop == buffer_ + end_) {
             // The line goes on in the next piece.
-            try {
-                carry_.append(start, n);
-            } catch (const std::bad_alloc &e) {
-                zirka_memory_caught(e);
-                return no_memory;
-            }
+            carry_.append(start, n);
             pos_ = end_;
             continue;
         }
@@ -92,32 +81,9 @@ ObjLineReader::Status ObjLineReader::next(std::string_view *text)
         if (carry_.empty()) {
             *text = std::string_view(start, n);
         } else {
-            try {
-                carry_.append(start, n);
-            } catch (const std::bad_alloc &e) {
-                zirka_memory_caught(e);
-                return no_memory;
-            }
+            carry_.append(start, n);
             *text = std::string_view(carry_.data(), carry_.size());
         }
-        return line;
+        return true;
     }
-}
-
-std::string ObjLineReader::problem(Status status)
-{
-    if (status == too_long)
-        return "line longer than " + std::to_string(obj_line_limit) + " bytes";
-    return std::string("cannot read: ") + std::strerror(errno);
-}
-
-ObjLineReader::Status ObjLineReader::fill()
-{
-    pos_ = 0;
-    end_ = std::fread(buffer_, 1, size, file_);
-    if (end_ > 0) {
-        piece_has_cr_ = std::memchr(buffer_, '\r', end_) != nullptr;
-        return line;
-    }
-    return std::ferror(file_) ? read_error : end;
 }

@@ -1,7 +1,6 @@
-// obj_lines.h -- the lines of an OBJ file. The file is taken in pieces of
-// 1 MiB and its lines are cut out of them, so that the reader never holds
-// the whole text: at most a piece, and the line that runs on into the next
-// one, which is at most obj_line_limit bytes.
+// obj_lines.h -- the lines of an OBJ file, cut out of pieces of 1 MiB of it:
+// the reader never holds more than a piece and the line that runs on into
+// the next one.
 #ifndef ZIRKA_OBJ_LINES_H
 #define ZIRKA_OBJ_LINES_H
 
@@ -12,38 +11,29 @@
 #include <string>
 #include <string_view>
 
-// The longest line the reader takes, its line end not counted: room for an
-// element of 65535 vertices written "i/t/n" with ten-digit indices.
+// The longest line taken, its line end not counted: room for an element of
+// 65535 vertices written "i/t/n" with ten-digit indices.
 constexpr size_t obj_line_limit = size_t(4) << 20;
 
-// Opens the file to be read; NULL with "PATH:0: cannot open: CAUSE" in
-// *error when it cannot be opened, or is a folder.
+// NULL with "PATH:0: cannot open: CAUSE" in *error for a file that cannot be
+// opened, or is a folder.
 std::FILE *obj_open(const std::string &path, std::string *error);
 
-// The file's lines, without their line ends: "\n", "\r\n" or a lone "\r".
-// The text after the last line end is a line too (so a file of n line ends
-// has n + 1 lines).
-class ObjLineReader {
+// The lines end in "\n", "\r\n" or a lone "\r"; the text after the last line
+// end is a line too. Throws HostBadAlloc without memory.
+class ObjLines {
 public:
-    enum Status { line, end, too_long, read_error, no_memory };
+    explicit ObjLines(std::FILE *file);
+    ~ObjLines() { zirka_host_free(buffer_); }
+    ObjLines(const ObjLines &) = delete;
+    ObjLines &operator=(const ObjLines &) = delete;
 
-    explicit ObjLineReader(std::FILE *file);
-    ~ObjLineReader();
-    ObjLineReader(const ObjLineReader &) = delete;
-    ObjLineReader &operator=(const ObjLineReader &) = delete;
-
-    // line: *text is the next line, valid until the next call; end: every
-    // line has been handed out. The others are errors (read_error: errno).
-    Status next(std::string_view *text);
-
-    // What is wrong, for too_long, or for read_error just met (errno still
-    // holding its cause).
-    static std::string problem(Status status);
+    // True with the next line in *text, valid until the next call; false at
+    // the end, with what went wrong (if anything) in *error.
+    bool next(std::string_view *text, std::string *error);
 
 private:
     static const size_t size = size_t(1) << 20;
-
-    Status fill();
 
     std::FILE *file_;
     char *buffer_;

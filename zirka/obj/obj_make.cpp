@@ -1,4 +1,4 @@
-// obj_make.cpp -- the host's objects made from what the OBJ reader read,
+// obj_make.cpp -- the host's objects made of what the OBJ reader read,
 // through the host's interface alone: all of them, or none.
 #include "obj_objects.h"
 #include "zirka_core.h"
@@ -38,17 +38,17 @@ static bool make_object(const ObjObject &in, std::vector<Object *> *made)
 
 bool obj_make_objects(const HostVector<ObjObject> &read, std::vector<Object *> *objects)
 {
-    // Objects without vertices are not made; a file of none loads nothing.
+    // Objects without vertices are not made.
+    auto has_vertices = [](const ObjObject &in) { return !in.vertices.empty(); };
     bool made = true;
     try {
-        objects->reserve(static_cast<size_t>(
-            std::count_if(read.begin(), read.end(), [](const ObjObject &in) { return !in.vertices.empty(); })));
+        objects->reserve(static_cast<size_t>(std::count_if(read.begin(), read.end(), has_vertices)));
     } catch (const std::bad_alloc &e) {
         zirka_memory_caught(e);
         made = false;
     }
     for (size_t i = 0; made && i < read.size(); i++)
-        if (!read[i].vertices.empty())
+        if (has_vertices(read[i]))
             made = make_object(read[i], objects);
     if (!made) {
         zirka_objects_discard(*objects);

@@ -6,8 +6,6 @@
 #include <charconv>
 #include <climits>
 
-static std::string text_of(std::string_view view) { return std::string(view); }
-
 static bool same_letters(std::string_view text, std::string_view lower)
 {
     if (text.size() != lower.size())
@@ -26,10 +24,8 @@ static bool is_not_finite(std::string_view body)
         return true;
     if (body.size() < 5 || !same_letters(body.substr(0, 4), "nan(") || body.back() != ')')
         return false;
-    for (char c : body.substr(4, body.size() - 5))
-        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '_'))
-            return false;
-    return true;
+    return std::all_of(body.begin() + 4, body.end() - 1,
+                       [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; });
 }
 
 static bool is_digit(char c, bool hex)
@@ -45,8 +41,8 @@ std::string obj_parse_float(std::string_view text, float *out)
         negative = body[0] == '-';
         body.remove_prefix(1);
     }
-    if (!body.empty() && ((body[0] | 0x20) == 'i' || (body[0] | 0x20) == 'n') && is_not_finite(body))
-        return "number \"" + text_of(text) + "\" is not finite";
+    if (is_not_finite(body))
+        return "number \"" + std::string(text) + "\" is not finite";
     const bool hex = body.size() >= 2 && body[0] == '0' && (body[1] | 0x20) == 'x';
     size_t p = hex ? 2 : 0, n = body.size();
     const size_t int_start = p;
@@ -75,7 +71,7 @@ std::string obj_parse_float(std::string_view text, float *out)
         p = e;
     }
     if (!digits || p != n)
-        return "bad number \"" + text_of(text) + "\"";
+        return "bad number \"" + std::string(text) + "\"";
     float value = 0.0f;
     const char *first = body.data() + (hex ? 2 : 0), *last = body.data() + n;
     std::from_chars_result res = hex ? std::from_chars(first, last, value, std::chars_format::hex)
@@ -84,68 +80,59 @@ std::string obj_parse_float(std::string_view text, float *out)
         // Too large, or too small: the power of the first digit that is not
         // zero tells which (a float ends near 10^38 and 2^128 one way, and
         // 10^-45 and 2^-149 the other).
-        size_t lead = int_start;
-        while (lead < int_end && body[lead] == '0')
-            lead++;
-        long power = lead < int_end ? static_cast<long>(int_end - lead) - 1 : 0;
-        if (lead == int_end) {
-            lead = frac_start;
-            while (lead < frac_end && body[lead] == '0')
-                lead++;
-            power = -static_cast<long>(lead - frac_start) - 1;
-        }
+        long power = static_cast<long>(int_end - int_start) - 1;
+        for (size_t i = int_start; i < frac_end && (i == int_end || body[i] == '0'); i++)
+            if (i != int_end) // not the point
+                power--;
         power = (hex ? 4 * power : power) + exponent;
         if (power >= 0)
-            return "number \"" + text_of(text) + "\" out of range for a float";
+            return "number \"" + std::string(text) + "\" out of range for a float";
         value = 0.0f;
     } else if (res.ec != std::errc() || res.ptr != last) {
-        return "bad number \"" + text_of(text) + "\"";
+        return "bad number \"" + std::string(text) + "\"";
     }
     *out = negative ? -value : value;
     return "";
 }
 
-// One part of a reference at *p: an optional sign and decimal digits, up to
-// a "/" or the end. False when it is not that; *out is LONG_MAX when it is
-// too large for a long. Moves *p past it.
-static bool scan_integer(const char **p, const char *end, long *out)
+// A part of a reference: an optional sign and decimal digits, not 0. *out
+// is LONG_MAX when it is too large for a long.
+static bool is_index(std::string_view part, long *out)
 {
-    const char *at = *p;
-    bool negative = at < end && *at == '-';
-    if (at < end && (*at == '+' || *at == '-'))
-        at++;
-    const char *digits = at;
+    bool negative = !part.empty() && part[0] == '-';
+    if (!part.empty() && (part[0] == '+' || part[0] == '-'))
+        part.remove_prefix(1);
+    if (part.empty())
+        return false;
     unsigned long value = 0;
     bool too_large = false;
-    for (; at < end && *at >= '0' && *at <= '9'; at++) {
-        unsigned digit = static_cast<unsigned>(*at - '0');
+    for (char c : part) {
+        if (c < '0' || c > '9')
+            return false;
+        unsigned digit = static_cast<unsigned>(c - '0');
         if (value > (static_cast<unsigned long>(LONG_MAX) - digit) / 10)
             too_large = true;
         else
             value = value * 10 + digit;
     }
-    if (at == digits || (at < end && *at != '/'))
-        return false;
-    *p = at;
     *out = too_large ? LONG_MAX : negative ? -static_cast<long>(value) : static_cast<long>(value);
-    return true;
+    return *out != 0;
 }
 
 bool obj_parse_reference(std::string_view word, long *index, std::string_view *text)
 {
-    const char *p = word.data(), *end = p + word.size();
-    long other = 0;
-    bool ok = scan_integer(&p, end, index) && *index != 0;
-    const char *index_end = p;
-    // Then "/t", "/t/n" or "//n".
-    for (int part = 1; ok && p < end && part <= 2; part++) {
-        p++; // the "/"
-        if (part == 1 && p < end && *p == '/')
-            continue; // i//n: no t
-        ok = scan_integer(&p, end, &other) && other != 0;
-    }
-    if (!ok || p != end)
+    const size_t npos = std::string_view::npos, t_at = word.find('/');
+    if (!is_index(word.substr(0, t_at), index))
         return false;
-    *text = std::string_view(word.data(), static_cast<size_t>(index_end - word.data()));
+    if (t_at != npos) {
+        // "i/t", "i/t/n" or "i//n".
+        const size_t n_at = word.find('/', t_at + 1);
+        std::string_view t = word.substr(t_at + 1, n_at == npos ? npos : n_at - t_at - 1);
+        long ignored;
+        if (n_at == npos ? !is_index(t, &ignored)
+                         : !(t.empty() || is_index(t, &ignored)) || !is_index(word.substr(n_at + 1), &ignored))
+            return false;
+    }
+    *text = word.substr(0, t_at);
     return true;
 }

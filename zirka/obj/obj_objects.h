@@ -1,7 +1,5 @@
-// obj_objects.h -- the objects of an OBJ file as the reader holds them
-// until the file has been read whole, and the two steps between reading
-// them and handing them back: joining polylines written one edge at a time
-// (obj_chain.cpp), and making the host's objects (obj_make.cpp).
+// obj_objects.h -- the objects of an OBJ file as the reader holds them until
+// the whole file has been read, and the host's objects made of them.
 #ifndef ZIRKA_OBJ_OBJECTS_H
 #define ZIRKA_OBJ_OBJECTS_H
 
@@ -10,7 +8,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <vector>
 
 // 16 bytes: a file of quads holds millions of them.
@@ -28,14 +25,6 @@ struct ObjObject {
     HostVector<int> indices; // into the object's vertices, every element's in turn
     HostVector<ObjElement> elements;
 };
-
-// An object whose elements are two or more open lines of two vertices each
-// (a polyline as Blender writes it, one "l a b" per edge) becomes one
-// polyline, closed when the chain comes back to where it began, in the
-// direction of its first edge. Returns false, with the line to blame and
-// the reason, when they do not make one chain or lie beside other elements.
-// Throws std::bad_alloc without memory.
-bool obj_join_two_point_lines(ObjObject &o, int *line, std::string *why);
 
 // Makes the host's objects of those that hold vertices, in order, into
 // *objects (empty). Without memory returns false, having released what it

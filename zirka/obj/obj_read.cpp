@@ -1,27 +1,15 @@
-// obj_read.cpp -- reading Wavefront OBJ files.
-//
-// An object holds the vertices declared after its "o" line, so an element
-// may only name vertices of its own object; that is what the writer
-// (obj_write.cpp) produces, and what most modellers write. Floats are read
-// with correct rounding (obj_numbers.cpp); the writer gives the shortest
-// text that reads back to the same float, so save + load is bit-exact.
-// The rules the reader keeps are listed in the README ("Reading OBJ files").
-//
-// The reader streams: it takes the file in large pieces and cuts lines out
-// of them (obj_lines.cpp), never holding the whole text, and its memory is
-// in proportion to what the file holds: an object without vertices costs
-// nothing, a line is at most obj_line_limit bytes. It makes the host's
-// objects only once the whole file has been read (obj_make.cpp), so that a
-// file it refuses makes nothing.
+// obj_read.cpp -- reading Wavefront OBJ files by the rules of the README
+// ("Reading OBJ files"), line by line (obj_lines.cpp). Nothing is made until
+// the whole file has been read (obj_make.cpp), so a file that is refused
+// makes nothing.
 #include "obj_lines.h"
 #include "obj_numbers.h"
 #include "obj_objects.h"
 #include "zirka_obj.h"
 
+#include <algorithm>
 #include <climits>
-#include <cstdio>
 #include <filesystem>
-#include <string_view>
 
 namespace {
 
@@ -42,11 +30,16 @@ static bool fail(ObjReader *r, const std::string &message)
     return false;
 }
 
+static bool fail_at(ObjReader *r, uint32_t line, const std::string &message)
+{
+    r->line = static_cast<int>(line);
+    return fail(r, message);
+}
+
 // Blanks as the C locale's isspace knows them; "\n" and "\r" end lines.
 static bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
 
-// The words of a line, up to a comment: a "#" that begins a word, and
-// everything after it.
+// The words of a line up to a comment: a "#" that begins a word.
 static void split_words(std::string_view line, HostVector<std::string_view> *words)
 {
     words->clear();
@@ -63,17 +56,14 @@ static void split_words(std::string_view line, HostVector<std::string_view> *wor
     }
 }
 
-static std::string text_of(std::string_view view) { return std::string(view); }
-
 static bool read_vertex(ObjReader *r)
 {
     const HostVector<std::string_view> &words = r->words;
     // x y z, with an optional w or an r g b colour after it: only x y z count.
     if (words.size() != 4 && words.size() != 5 && words.size() != 7)
         return fail(r, "expected 3 coordinates but got " + std::to_string(words.size() - 1));
-    float c[3];
+    float c[3], ignored;
     for (size_t i = 1; i < words.size(); i++) {
-        float ignored;
         std::string why = obj_parse_float(words[i], i <= 3 ? &c[i - 1] : &ignored);
         if (!why.empty())
             return fail(r, why);
@@ -85,20 +75,19 @@ static bool read_vertex(ObjReader *r)
     return true;
 }
 
-// A vertex reference of an element (obj_parse_reference), resolved to the
-// object's own numbering.
+// A vertex reference of an element, as an index into its object's vertices.
 static bool read_index(ObjReader *r, std::string_view word, int *out)
 {
     long index = 0;
     std::string_view text;
     if (!obj_parse_reference(word, &index, &text))
-        return fail(r, "bad index \"" + text_of(word) + "\"");
+        return fail(r, "bad index \"" + std::string(word) + "\"");
     long global = index == LONG_MAX ? -1 : index > 0 ? index - 1 : r->vertex_total + index;
     if (global < 0 || global >= r->vertex_total)
-        return fail(r, "index " + text_of(text) + " out of range");
+        return fail(r, "index " + std::string(text) + " out of range");
     const ObjObject &object = r->objects.back();
     if (global < object.first_vertex)
-        return fail(r, "vertex " + text_of(text) + " is not in object \"" + text_of(object.name) + "\"");
+        return fail(r, "vertex " + std::string(text) + " is not in object \"" + std::string(object.name.data(), object.name.size()) + "\"");
     *out = static_cast<int>(global - object.first_vertex);
     return true;
 }
@@ -108,7 +97,6 @@ static bool read_element(ObjReader *r)
     const HostVector<std::string_view> &words = r->words;
     ObjObject &object = r->objects.back();
     const size_t first = object.indices.size();
-    int type = words[0] == "f" ? ZIRKA_SURFACE_POLYGON : ZIRKA_SURFACE_LINE;
     for (size_t i = 1; i < words.size(); i++) {
         int index = 0;
         if (!read_index(r, words[i], &index)) {
@@ -120,8 +108,9 @@ static bool read_element(ObjReader *r)
     size_t count = object.indices.size() - first;
     if (count == 0)
         return fail(r, "element without vertices");
-    // A line that ends where it began is a closed line: "l 1 1" is a closed
-    // line of one vertex.
+    int type = words[0] == "f" ? ZIRKA_SURFACE_POLYGON : ZIRKA_SURFACE_LINE;
+    // A line that ends where it began is closed: "l 1 1" is a closed line of
+    // one vertex.
     if (type == ZIRKA_SURFACE_LINE && count >= 2 && object.indices.back() == object.indices[first]) {
         type = ZIRKA_SURFACE_CLOSED_LINE;
         object.indices.pop_back();
@@ -136,8 +125,8 @@ static bool read_element(ObjReader *r)
     return true;
 }
 
-// "o NAME": the name is the rest of the line up to a comment, blanks inside
-// it kept. An object that got no vertex is not kept: the name goes to it.
+// "o NAME": the name is the rest of the line up to a comment. An object
+// that got no vertex is not kept: the name goes to it.
 static bool read_object(ObjReader *r)
 {
     const HostVector<std::string_view> &words = r->words;
@@ -148,66 +137,140 @@ static bool read_object(ObjReader *r)
     if (r->objects.back().vertices.empty()) {
         r->objects.back().name.swap(name);
         r->objects.back().first_vertex = r->vertex_total;
-        return true;
+    } else {
+        r->objects.push_back(ObjObject{std::move(name), r->vertex_total, {}, {}, {}});
     }
-    r->objects.push_back(ObjObject{std::move(name), r->vertex_total, {}, {}, {}});
     return true;
 }
 
 static bool read_statement(ObjReader *r, std::string_view text)
 {
     split_words(text, &r->words);
-    const HostVector<std::string_view> &words = r->words;
-    if (words.empty())
+    if (r->words.empty())
         return true;
-    std::string_view what = words[0];
+    std::string_view what = r->words[0];
     if (what == "v")
         return read_vertex(r);
     if (what == "f" || what == "l")
         return read_element(r);
     if (what == "o")
         return read_object(r);
-    if (what == "vt" || what == "vn" || what == "vp" || what == "g" || what == "s" || what == "usemtl" ||
-        what == "mtllib")
-        return true;
-    return fail(r, "unknown statement \"" + text_of(what) + "\"");
-}
-
-// Reads every line; false with r->error at the first thing wrong.
-static bool read_lines(ObjReader *r, std::FILE *file)
-{
-    ObjLineReader lines(file);
-    std::string_view text;
-    for (;;) {
-        ObjLineReader::Status status = lines.next(&text);
-        if (status == ObjLineReader::end)
+    for (const char *ignored : {"vt", "vn", "vp", "g", "s", "usemtl", "mtllib"})
+        if (what == ignored)
             return true;
-        r->line++;
-        if (status == ObjLineReader::too_long || status == ObjLineReader::read_error)
-            return fail(r, ObjLineReader::problem(status));
-        if (status == ObjLineReader::no_memory)
-            throw HostBadAlloc(); // counted where it was met
-        if (!read_statement(r, text))
-            return false;
-    }
+    return fail(r, "unknown statement \"" + std::string(what) + "\"");
 }
 
-// Joins each object's two-point lines; false with r->error when some make
-// no one polyline.
-static bool join_lines(ObjReader *r)
+// An object of two or more open two-point lines (a polyline as Blender
+// writes it, one "l a b" per edge) becomes one polyline, closed when the
+// chain comes back to where it began, in the direction of its first line.
+// Refused when the lines make no one chain or lie beside other elements.
+static bool join_two_point_lines(ObjReader *r, ObjObject &o)
 {
-    for (ObjObject &object : r->objects) {
-        int line = 0;
-        std::string why;
-        if (!obj_join_two_point_lines(object, &line, &why)) {
-            r->line = line;
-            return fail(r, why);
+    auto is_pair = [](const ObjElement &e) { return e.type == ZIRKA_SURFACE_LINE && e.count == 2; };
+    size_t pairs = static_cast<size_t>(std::count_if(o.elements.begin(), o.elements.end(), is_pair));
+    size_t others = o.elements.size() - pairs;
+    if (pairs < 2)
+        return true;
+    const std::string object =
+        "object \"" + std::string(o.name.data(), o.name.size()) + "\": its " + std::to_string(pairs) + " two-point lines";
+    const std::string one_line_needed = "; extruding along a path needs one line or polyline per object";
+    if (others > 0)
+        return fail_at(r, std::find_if_not(o.elements.begin(), o.elements.end(), is_pair)->line,
+                       object + " lie beside " + std::to_string(others) + " other element" + (others == 1 ? "" : "s") +
+                           one_line_needed);
+    // ends: the two vertices of each line; at_vertex: the (at most two)
+    // lines that meet at each vertex.
+    HostVector<int> ends, at_vertex(2 * o.vertices.size(), -1);
+    for (const ObjElement &e : o.elements) {
+        for (size_t k = 0; k < 2; k++) {
+            int v = o.indices[e.first + k];
+            int *slots = &at_vertex[2 * static_cast<size_t>(v)];
+            if (slots[0] >= 0 && slots[1] >= 0)
+                return fail_at(r, e.line,
+                               object + " branch at vertex " + std::to_string(o.first_vertex + v + 1) + one_line_needed);
+            slots[slots[0] >= 0 ? 1 : 0] = static_cast<int>(ends.size() / 2);
+            ends.push_back(v);
         }
     }
+    // Follows the lines from vertex at, having come by line came, appending
+    // each vertex reached to *chain, until they end or come back to start
+    // (then true).
+    HostVector<char> taken(pairs, 0);
+    auto walk = [&](int start, int at, int came, HostVector<int> *chain) {
+        for (;;) {
+            int next = -1;
+            for (int slot = 0; slot < 2; slot++) {
+                int e = at_vertex[2 * static_cast<size_t>(at) + slot];
+                if (e >= 0 && e != came && !taken[static_cast<size_t>(e)])
+                    next = e;
+            }
+            if (next < 0)
+                return false;
+            taken[static_cast<size_t>(next)] = 1;
+            int a = ends[2 * static_cast<size_t>(next)], b = ends[2 * static_cast<size_t>(next) + 1];
+            at = a == at ? b : a;
+            if (at == start)
+                return true;
+            chain->push_back(at);
+            came = next;
+        }
+    };
+    // The chain of line e: forward from it, then back from its first vertex
+    // unless it came back there.
+    auto chain_of = [&](size_t e, HostVector<int> *forward, HostVector<int> *backward) {
+        int a = ends[2 * e], b = ends[2 * e + 1];
+        taken[e] = 1;
+        forward->assign({a, b});
+        bool closed = walk(a, b, static_cast<int>(e), forward);
+        if (!closed)
+            walk(-1, a, static_cast<int>(e), backward);
+        return closed;
+    };
+    HostVector<int> forward, backward, ignored;
+    const bool closed = chain_of(0, &forward, &backward);
+    size_t chains = 1, first_left = pairs;
+    for (size_t e = 0; e < pairs; e++)
+        if (!taken[e]) {
+            first_left = std::min(first_left, e);
+            chains++;
+            chain_of(e, &ignored, &ignored);
+        }
+    if (chains > 1)
+        return fail_at(r, o.elements[first_left].line,
+                       object + " make " + std::to_string(chains) + " separate polylines" + one_line_needed);
+    HostVector<int> path(backward.rbegin(), backward.rend());
+    path.insert(path.end(), forward.begin(), forward.end());
+    if (path.size() > UINT16_MAX)
+        return fail_at(r, o.elements.back().line,
+                       "polyline of " + std::to_string(path.size()) + " vertices, but a surface holds at most 65535");
+    ObjElement joined{0, o.elements[0].line, static_cast<uint16_t>(path.size()),
+                      static_cast<int8_t>(closed ? ZIRKA_SURFACE_CLOSED_LINE : ZIRKA_SURFACE_LINE)};
+    o.indices.swap(path);
+    o.elements.assign(1, joined);
     return true;
 }
 
-static std::string out_of_memory(const std::string &path) { return path + ": out of memory: nothing was loaded"; }
+// Reads the file whole; false with r->error at the first thing wrong.
+static bool read_file(ObjReader *r, std::FILE *file)
+{
+    ObjLines lines(file);
+    std::string_view text;
+    std::string error;
+    while (lines.next(&text, &error)) {
+        r->line++;
+        if (!read_statement(r, text))
+            return false;
+    }
+    if (!error.empty()) {
+        r->line++;
+        return fail(r, error);
+    }
+    for (ObjObject &object : r->objects)
+        if (!join_two_point_lines(r, object))
+            return false;
+    return true;
+}
 
 bool zirka_obj_read(const std::string &path, std::vector<Object *> *objects, std::string *error)
 {
@@ -217,26 +280,22 @@ bool zirka_obj_read(const std::string &path, std::vector<Object *> *objects, std
         return false;
     ObjReader r;
     r.path = path;
-    bool ok;
+    bool ok = false, no_memory = false;
     try {
         // Statements before the first "o" belong to an object named after the file.
         std::string stem = std::filesystem::u8path(path).stem().u8string();
         r.objects.push_back(ObjObject{HostString(stem.data(), stem.size()), 0, {}, {}, {}});
-        ok = read_lines(&r, file) && join_lines(&r);
+        ok = read_file(&r, file);
     } catch (const std::bad_alloc &e) {
         zirka_memory_caught(e);
-        std::fclose(file);
-        *error = out_of_memory(path);
-        return false;
+        no_memory = true;
     }
     std::fclose(file);
-    if (!ok) {
+    if (no_memory || (ok && !obj_make_objects(r.objects, objects))) {
+        *error = path + ": out of memory: nothing was loaded";
+        return false;
+    }
+    if (!ok)
         *error = r.error;
-        return false;
-    }
-    if (!obj_make_objects(r.objects, objects)) {
-        *error = out_of_memory(path);
-        return false;
-    }
-    return true;
+    return ok;
 }

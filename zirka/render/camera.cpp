@@ -39,13 +39,10 @@ RenderCamera render_camera_preset(RenderView view)
 
 bool render_view_from_name(const std::string &name, RenderView *view)
 {
-    static const struct {
-        const char *name;
-        RenderView view;
-    } names[] = {{"iso", RENDER_VIEW_ISO}, {"front", RENDER_VIEW_FRONT}, {"top", RENDER_VIEW_TOP}, {"side", RENDER_VIEW_SIDE}};
-    for (const auto &n : names)
-        if (name == n.name) {
-            *view = n.view;
+    static const char *const names[] = {"iso", "front", "top", "side"}; // in RenderView's order
+    for (int v = RENDER_VIEW_ISO; v <= RENDER_VIEW_SIDE; v++)
+        if (name == names[v]) {
+            *view = static_cast<RenderView>(v);
             return true;
         }
     return false;

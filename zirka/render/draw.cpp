@@ -16,8 +16,7 @@ struct RenderGl {
     GLint u_clip, u_eye, u_lit, u_front, u_back, u_colour;
     GLuint vao, positions, normals, triangles, edges, lines;
     GLuint axes_vao, axes_positions;
-    GLuint pick_fbo, pick_colour, pick_depth; // made by the first pick
-    int pick_width, pick_height;
+    RenderTarget pick; // made by the first pick
 };
 
 static const char vertex_shader[] = R"glsl(#version 330 core
@@ -60,7 +59,7 @@ void main()
 }
 )glsl";
 
-static const float background[3] = {0.925f, 0.937f, 0.953f};
+static const float background[4] = {0.925f, 0.937f, 0.953f, 1.0f};
 static const float front_colour[3] = {0.55f, 0.68f, 0.85f};
 static const float back_colour[3] = {0.86f, 0.34f, 0.27f};
 static const float edge_colour[3] = {0.12f, 0.16f, 0.22f};
@@ -95,6 +94,15 @@ static GLuint new_buffer(GLenum target, size_t bytes, const void *data)
     return buffer;
 }
 
+// A buffer of x y z per vertex, as the bound vertex array's attribute.
+static GLuint new_attribute(GLuint location, size_t floats, const float *data)
+{
+    GLuint buffer = new_buffer(GL_ARRAY_BUFFER, floats * sizeof(float), data);
+    glVertexAttribPointer(location, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
+    glEnableVertexAttribArray(location);
+    return buffer;
+}
+
 RenderGl *render_gl_upload(const RenderMesh &mesh, std::string *error)
 {
     GLuint vs = compile(GL_VERTEX_SHADER, vertex_shader, error);
@@ -126,12 +134,8 @@ RenderGl *render_gl_upload(const RenderMesh &mesh, std::string *error)
 
     glGenVertexArrays(1, &gl->vao);
     glBindVertexArray(gl->vao);
-    gl->positions = new_buffer(GL_ARRAY_BUFFER, mesh.positions.size() * sizeof(float), mesh.positions.data());
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
-    glEnableVertexAttribArray(0);
-    gl->normals = new_buffer(GL_ARRAY_BUFFER, mesh.normals.size() * sizeof(float), mesh.normals.data());
-    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
-    glEnableVertexAttribArray(1);
+    gl->positions = new_attribute(0, mesh.positions.size(), mesh.positions.data());
+    gl->normals = new_attribute(1, mesh.normals.size(), mesh.normals.data());
     gl->triangles = new_buffer(GL_ELEMENT_ARRAY_BUFFER, mesh.triangles.size() * 4, mesh.triangles.data());
     gl->edges = new_buffer(GL_ELEMENT_ARRAY_BUFFER, mesh.edges.size() * 4, mesh.edges.data());
     gl->lines = new_buffer(GL_ELEMENT_ARRAY_BUFFER, mesh.lines.size() * 4, mesh.lines.data());
@@ -140,9 +144,7 @@ RenderGl *render_gl_upload(const RenderMesh &mesh, std::string *error)
     static const float axes[18] = {0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1};
     glGenVertexArrays(1, &gl->axes_vao);
     glBindVertexArray(gl->axes_vao);
-    gl->axes_positions = new_buffer(GL_ARRAY_BUFFER, sizeof axes, axes);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
-    glEnableVertexAttribArray(0);
+    gl->axes_positions = new_attribute(0, 18, axes);
     glVertexAttrib3f(1, 0.0f, 0.0f, 0.0f);
     glBindVertexArray(0);
     return gl;
@@ -156,29 +158,36 @@ void render_gl_release(RenderGl *gl)
     glDeleteBuffers(6, buffers);
     GLuint arrays[] = {gl->vao, gl->axes_vao};
     glDeleteVertexArrays(2, arrays);
-    glDeleteFramebuffers(1, &gl->pick_fbo);
-    GLuint renderbuffers[] = {gl->pick_colour, gl->pick_depth};
-    glDeleteRenderbuffers(2, renderbuffers);
+    render_target_release(&gl->pick);
     glDeleteProgram(gl->program);
     delete gl;
 }
 
-static void draw_range(GLenum mode, GLuint buffer, uint32_t first, uint32_t count)
+static void draw_range(GLenum mode, GLuint buffer, RenderRange range)
 {
-    if (count == 0)
+    if (range.count == 0)
         return;
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffer);
-    glDrawElements(mode, static_cast<GLsizei>(count), GL_UNSIGNED_INT,
-                   reinterpret_cast<const void *>(static_cast<uintptr_t>(first) * 4));
+    glDrawElements(mode, static_cast<GLsizei>(range.count), GL_UNSIGNED_INT,
+                   reinterpret_cast<const void *>(static_cast<uintptr_t>(range.first) * 4));
 }
 
-static void set_camera(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &camera, const RenderOptions &options)
+// Clears the viewport to colour and sets up the camera to draw the mesh.
+static void begin(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &camera, const RenderOptions &options,
+                  const float colour[4])
 {
+    glViewport(0, 0, options.width, options.height);
+    glClearColor(colour[0], colour[1], colour[2], colour[3]);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glDisable(GL_CULL_FACE);
     float clip[16], eye[16];
     render_camera_matrices(camera, mesh, double(options.width) / options.height, clip, eye);
     glUseProgram(gl->program);
     glUniformMatrix4fv(gl->u_clip, 1, GL_FALSE, clip);
     glUniformMatrix4fv(gl->u_eye, 1, GL_FALSE, eye);
+    glBindVertexArray(gl->vao);
 }
 
 // The axes in a square in the lower left corner, turned with the camera.
@@ -211,14 +220,7 @@ static void draw_axes(RenderGl *gl, const RenderCamera &camera, const RenderOpti
 
 void render_gl_draw(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &camera, const RenderOptions &options)
 {
-    glViewport(0, 0, options.width, options.height);
-    glClearColor(background[0], background[1], background[2], 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glDisable(GL_CULL_FACE);
-    set_camera(gl, mesh, camera, options);
-    glBindVertexArray(gl->vao);
+    begin(gl, mesh, camera, options, background);
     bool faces = options.style != RENDER_WIREFRAME;
     long pixels = long(options.width / options.scale) * (options.height / options.scale);
     bool edges = options.style != RENDER_SHADED && long(mesh.edges.size() / 2) <= pixels / 4;
@@ -226,6 +228,7 @@ void render_gl_draw(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &ca
     for (const RenderObject &part : mesh.objects) {
         const float *mark = part.selection == 1 ? first_colour : part.selection > 1 ? other_colour : nullptr;
         if (faces) {
+            // A selected object's faces tinted with its mark.
             float front[3], back[3];
             for (int k = 0; k < 3; k++) {
                 front[k] = mark ? 0.55f * front_colour[k] + 0.45f * mark[k] : front_colour[k];
@@ -237,18 +240,18 @@ void render_gl_draw(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &ca
             // Faces a little behind their edges, so that the edges show.
             glEnable(GL_POLYGON_OFFSET_FILL);
             glPolygonOffset(1.0f, 1.0f);
-            draw_range(GL_TRIANGLES, gl->triangles, part.first_triangle, part.triangle_indices);
+            draw_range(GL_TRIANGLES, gl->triangles, part.triangles);
             glDisable(GL_POLYGON_OFFSET_FILL);
         }
         glUniform1i(gl->u_lit, 0);
         glLineWidth(thin);
         if (edges) {
             glUniform3fv(gl->u_colour, 1, mark ? mark : faces ? edge_colour : wire_colour);
-            draw_range(GL_LINES, gl->edges, part.first_edge, part.edge_indices);
+            draw_range(GL_LINES, gl->edges, part.edges);
         }
         glLineWidth(wide);
         glUniform3fv(gl->u_colour, 1, mark ? mark : line_colour);
-        draw_range(GL_LINES, gl->lines, part.first_line, part.line_indices);
+        draw_range(GL_LINES, gl->lines, part.lines);
     }
     // The selected lines show through whatever hides them: a path inside its
     // own extrusion can still be seen to be selected.
@@ -256,7 +259,7 @@ void render_gl_draw(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &ca
     for (const RenderObject &part : mesh.objects)
         if (part.selection) {
             glUniform3fv(gl->u_colour, 1, part.selection == 1 ? first_colour : other_colour);
-            draw_range(GL_LINES, gl->lines, part.first_line, part.line_indices);
+            draw_range(GL_LINES, gl->lines, part.lines);
         }
     glEnable(GL_DEPTH_TEST);
     if (options.axes)
@@ -281,24 +284,19 @@ void render_gl_read(int width, int height, RenderImage *image)
 // The id picture: each object flat in the colour that spells its index + 1.
 static void draw_ids(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &camera, const RenderOptions &options)
 {
-    glViewport(0, 0, options.width, options.height);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    set_camera(gl, mesh, camera, options);
+    static const float none[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    begin(gl, mesh, camera, options, none);
     glUniform1i(gl->u_lit, 0);
-    glBindVertexArray(gl->vao);
     for (size_t i = 0; i < mesh.objects.size(); i++) {
         const RenderObject &part = mesh.objects[i];
         uint32_t code = static_cast<uint32_t>(i) + 1;
         glUniform3f(gl->u_colour, (code & 0xff) / 255.0f, ((code >> 8) & 0xff) / 255.0f, ((code >> 16) & 0xff) / 255.0f);
         if (options.style != RENDER_WIREFRAME)
-            draw_range(GL_TRIANGLES, gl->triangles, part.first_triangle, part.triangle_indices);
+            draw_range(GL_TRIANGLES, gl->triangles, part.triangles);
         else
-            draw_range(GL_LINES, gl->edges, part.first_edge, part.edge_indices);
+            draw_range(GL_LINES, gl->edges, part.edges);
         glLineWidth(3.0f * options.scale);
-        draw_range(GL_LINES, gl->lines, part.first_line, part.line_indices);
+        draw_range(GL_LINES, gl->lines, part.lines);
     }
     glBindVertexArray(0);
 }
@@ -308,23 +306,7 @@ int render_gl_pick(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &cam
 {
     GLint bound = 0;
     glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &bound);
-    if (!gl->pick_fbo || gl->pick_width != options.width || gl->pick_height != options.height) {
-        if (!gl->pick_fbo) {
-            glGenFramebuffers(1, &gl->pick_fbo);
-            glGenRenderbuffers(1, &gl->pick_colour);
-            glGenRenderbuffers(1, &gl->pick_depth);
-        }
-        glBindRenderbuffer(GL_RENDERBUFFER, gl->pick_colour);
-        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, options.width, options.height);
-        glBindRenderbuffer(GL_RENDERBUFFER, gl->pick_depth);
-        glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, options.width, options.height);
-        glBindFramebuffer(GL_FRAMEBUFFER, gl->pick_fbo);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, gl->pick_colour);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, gl->pick_depth);
-        gl->pick_width = options.width;
-        gl->pick_height = options.height;
-    }
-    glBindFramebuffer(GL_FRAMEBUFFER, gl->pick_fbo);
+    render_target_bind(&gl->pick, options.width, options.height);
     draw_ids(gl, mesh, camera, options);
 
     int x0 = std::max(x - radius, 0), x1 = std::min(x + radius, options.width - 1);

@@ -1,5 +1,6 @@
 // offscreen.cpp -- render_offscreen: pictures without any display, through
-// EGL on Mesa's surfaceless platform and a framebuffer object of our own.
+// EGL on Mesa's surfaceless platform and a framebuffer object of our own
+// (a RenderTarget, which picking draws into too).
 #include "render.h"
 
 #include <EGL/egl.h>
@@ -30,40 +31,59 @@ void render_offscreen_free(RenderOffscreen *offscreen)
     delete offscreen;
 }
 
+// Makes the context at the first call; false, with the reason, without one.
 static bool offscreen_open(RenderOffscreen *offscreen, std::string *error)
 {
-    if (offscreen->tried) {
-        *error = offscreen->error;
-        return offscreen->context != EGL_NO_CONTEXT;
+    if (!offscreen->tried) {
+        offscreen->tried = true;
+        offscreen->display = eglGetPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+        EGLint major, minor, count = 0;
+        EGLConfig config;
+        const EGLint config_attributes[] = {EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_SURFACE_TYPE, 0, EGL_NONE};
+        const EGLint context_attributes[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 3,
+                                             EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT,
+                                             EGL_NONE};
+        if (offscreen->display == EGL_NO_DISPLAY || !eglInitialize(offscreen->display, &major, &minor))
+            offscreen->error = "no EGL surfaceless display (is Mesa's libegl-mesa0 installed?)";
+        else if (!eglBindAPI(EGL_OPENGL_API) ||
+                 !eglChooseConfig(offscreen->display, config_attributes, &config, 1, &count) || count < 1)
+            offscreen->error = "no EGL config for OpenGL";
+        else if ((offscreen->context = eglCreateContext(offscreen->display, config, EGL_NO_CONTEXT,
+                                                        context_attributes)) == EGL_NO_CONTEXT)
+            offscreen->error = "cannot make an OpenGL 3.3 context";
     }
-    offscreen->tried = true;
-    offscreen->context = EGL_NO_CONTEXT;
-    offscreen->display = eglGetPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-    EGLint major, minor, count = 0;
-    EGLConfig config;
-    const EGLint config_attributes[] = {EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_SURFACE_TYPE, 0, EGL_NONE};
-    const EGLint context_attributes[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 3,
-                                         EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT,
-                                         EGL_NONE};
-    if (offscreen->display == EGL_NO_DISPLAY || !eglInitialize(offscreen->display, &major, &minor))
-        offscreen->error = "no EGL surfaceless display (is Mesa's libegl-mesa0 installed?)";
-    else if (!eglBindAPI(EGL_OPENGL_API) ||
-             !eglChooseConfig(offscreen->display, config_attributes, &config, 1, &count) || count < 1)
-        offscreen->error = "no EGL config for OpenGL";
-    else if ((offscreen->context = eglCreateContext(offscreen->display, config, EGL_NO_CONTEXT,
-                                                    context_attributes)) == EGL_NO_CONTEXT)
-        offscreen->error = "cannot make an OpenGL 3.3 context";
     *error = offscreen->error;
     return offscreen->context != EGL_NO_CONTEXT;
 }
 
-static GLuint new_renderbuffer(GLenum format, int width, int height)
+bool render_target_bind(RenderTarget *target, int width, int height)
 {
-    GLuint buffer;
-    glGenRenderbuffers(1, &buffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, buffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, format, width, height);
-    return buffer;
+    if (!target->framebuffer) {
+        glGenFramebuffers(1, &target->framebuffer);
+        glGenRenderbuffers(1, &target->colour);
+        glGenRenderbuffers(1, &target->depth);
+    }
+    if (target->width != width || target->height != height) {
+        glBindRenderbuffer(GL_RENDERBUFFER, target->colour);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+        glBindRenderbuffer(GL_RENDERBUFFER, target->depth);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+        glBindFramebuffer(GL_FRAMEBUFFER, target->framebuffer);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, target->colour);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, target->depth);
+        target->width = width;
+        target->height = height;
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, target->framebuffer);
+    return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+}
+
+void render_target_release(RenderTarget *target)
+{
+    glDeleteFramebuffers(1, &target->framebuffer);
+    GLuint renderbuffers[] = {target->colour, target->depth};
+    glDeleteRenderbuffers(2, renderbuffers);
+    *target = RenderTarget{};
 }
 
 // Each 2 x 2 block of big becomes one pixel of *image, rounded to nearest.
@@ -105,14 +125,8 @@ bool render_offscreen(RenderOffscreen *offscreen, const RenderMesh &mesh, const 
     big.scale = 2 * options.width <= std::min(largest, viewport[0]) && 2 * options.height <= std::min(largest, viewport[1]) ? 2 : 1;
     big.width *= big.scale;
     big.height *= big.scale;
-    GLuint framebuffer;
-    glGenFramebuffers(1, &framebuffer);
-    GLuint colour = new_renderbuffer(GL_RGBA8, big.width, big.height);
-    GLuint depth = new_renderbuffer(GL_DEPTH_COMPONENT24, big.width, big.height);
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
-    bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    RenderTarget target;
+    bool complete = render_target_bind(&target, big.width, big.height);
     if (complete) {
         render_gl_draw(gl, mesh, camera, big);
         if (big.scale == 2) {
@@ -126,9 +140,7 @@ bool render_offscreen(RenderOffscreen *offscreen, const RenderMesh &mesh, const 
         *error = "cannot make an offscreen framebuffer of that size";
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    GLuint renderbuffers[2] = {colour, depth};
-    glDeleteRenderbuffers(2, renderbuffers);
-    glDeleteFramebuffers(1, &framebuffer);
+    render_target_release(&target);
     render_gl_release(gl);
     eglMakeCurrent(offscreen->display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     return complete;

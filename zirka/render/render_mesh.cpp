@@ -18,10 +18,9 @@ void render_mesh_build(const std::vector<Object *> &objects, RenderMesh *mesh)
         part.id = zirka_object_id(object);
         auto rank = std::find(selection.begin(), selection.end(), object);
         part.selection = rank == selection.end() ? 0 : static_cast<int>(rank - selection.begin()) + 1;
-        part.first_vertex = static_cast<uint32_t>(mesh->positions.size() / 3);
-        part.vertex_count = static_cast<uint32_t>(zirka_object_vertex_count(object));
-        for (uint32_t i = 0; i < part.vertex_count; i++) {
-            Vertex *vertex = zirka_object_get_vertex_at_index(object, static_cast<int>(i));
+        const uint32_t first_vertex = static_cast<uint32_t>(mesh->positions.size() / 3);
+        for (int i = 0, count = zirka_object_vertex_count(object); i < count; i++) {
+            Vertex *vertex = zirka_object_get_vertex_at_index(object, i);
             Pos3 p = *zirka_head_vertex_pos(vertex), n = zirka_vertex_normal(vertex);
             mesh->positions.insert(mesh->positions.end(), {p.x, p.y, p.z});
             mesh->normals.insert(mesh->normals.end(), {n.x, n.y, n.z});
@@ -31,15 +30,15 @@ void render_mesh_build(const std::vector<Object *> &objects, RenderMesh *mesh)
                     mesh->lo[k] = std::min(mesh->lo[k], xyz[k]), mesh->hi[k] = std::max(mesh->hi[k], xyz[k]);
             }
         }
-        part.first_triangle = static_cast<uint32_t>(mesh->triangles.size());
-        part.first_edge = static_cast<uint32_t>(mesh->edges.size());
-        part.first_line = static_cast<uint32_t>(mesh->lines.size());
+        part.triangles.first = static_cast<uint32_t>(mesh->triangles.size());
+        part.edges.first = static_cast<uint32_t>(mesh->edges.size());
+        part.lines.first = static_cast<uint32_t>(mesh->lines.size());
         std::vector<uint32_t> loop;
         for (Surface *surface : zirka_object_surfaces(object)) {
             loop.clear();
             for (int index : zirka_surface_vertex_indices(object, surface))
                 if (index >= 0)
-                    loop.push_back(part.first_vertex + static_cast<uint32_t>(index));
+                    loop.push_back(first_vertex + static_cast<uint32_t>(index));
             if (loop.empty())
                 continue;
             int type = surface_get_type(surface);
@@ -58,9 +57,9 @@ void render_mesh_build(const std::vector<Object *> &objects, RenderMesh *mesh)
             for (size_t i = 0; i + 1 < loop.size(); i++)
                 mesh->lines.insert(mesh->lines.end(), {loop[i], loop[i + 1]});
         }
-        part.triangle_indices = static_cast<uint32_t>(mesh->triangles.size()) - part.first_triangle;
-        part.edge_indices = static_cast<uint32_t>(mesh->edges.size()) - part.first_edge;
-        part.line_indices = static_cast<uint32_t>(mesh->lines.size()) - part.first_line;
+        part.triangles.count = static_cast<uint32_t>(mesh->triangles.size()) - part.triangles.first;
+        part.edges.count = static_cast<uint32_t>(mesh->edges.size()) - part.edges.first;
+        part.lines.count = static_cast<uint32_t>(mesh->lines.size()) - part.lines.first;
         mesh->objects.push_back(part);
     }
 }
