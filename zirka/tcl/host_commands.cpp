@@ -7,6 +7,7 @@
 #include "zirka_obj.h"
 
 #include <filesystem>
+#include <algorithm>
 #include <vector>
 
 // host::load FILE. A file that holds nothing adds no step and says so in a
@@ -17,22 +18,22 @@ static int load_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const obj
         Tcl_WrongNumArgs(interp, 1, objv, "file");
         return TCL_ERROR;
     }
-    std::string path = Tcl_GetString(objv[1]);
+    std::string path = zirka_tcl_native(objv[1]), given = Tcl_GetString(objv[1]);
     std::vector<Object *> objects;
     std::string error;
     bool read = false;
     bool whole = zirka_transaction([&] {
         read = zirka_obj_read(path, &objects, &error);
         if (read && !objects.empty())
-            zirka_world_add_objects("Load " + std::filesystem::u8path(path).filename().u8string(), objects);
+            zirka_world_add_objects("Load " + std::filesystem::u8path(given).filename().u8string(), objects);
     });
     if (!read || !whole) {
         // Not whole: memory ran out, perhaps before the file was even opened.
         std::string message = whole ? error : path + ": out of memory: nothing was loaded";
-        return zirka_tcl_error(interp, zirka_tcl_string(message), {"ZIRKA", "OBJ"});
+        return zirka_tcl_error(interp, zirka_tcl_from_native(message), {"ZIRKA", "OBJ"});
     }
     if (objects.empty())
-        zirka_message_show(path + ": nothing to load, the file holds no vertices");
+        zirka_message_show(given + ": nothing to load, the file holds no vertices");
     zirka_refresh_views();
     Tcl_SetObjResult(interp, zirka_tcl_id_list(objects));
     return TCL_OK;
@@ -56,8 +57,8 @@ static int save_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const obj
         }
     }
     std::string error;
-    if (!zirka_obj_write(Tcl_GetString(objv[1]), objects, &error))
-        return zirka_tcl_error(interp, zirka_tcl_string(error), {"ZIRKA", "OBJ"});
+    if (!zirka_obj_write(zirka_tcl_native(objv[1]), objects, &error))
+        return zirka_tcl_error(interp, zirka_tcl_from_native(error), {"ZIRKA", "OBJ"});
     Tcl_ResetResult(interp);
     return TCL_OK;
 }
@@ -115,6 +116,9 @@ static int select_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const o
                     return TCL_ERROR;
                 if (!zirka_object_in_world(object))
                     return zirka_tcl_error(interp, Tcl_ObjPrintf("object %d is not in the world", zirka_object_id(object)),
+                                           {"ZIRKA", "OBJECT", Tcl_GetString(elements[k])});
+                if (std::find(ids.begin(), ids.end(), zirka_object_id(object)) != ids.end())
+                    return zirka_tcl_error(interp, Tcl_ObjPrintf("object %d is selected once already", zirka_object_id(object)),
                                            {"ZIRKA", "OBJECT", Tcl_GetString(elements[k])});
                 ids.push_back(zirka_object_id(object));
             }

@@ -6,6 +6,8 @@
 #include "tcl_values.h"
 #include "zirka_core.h"
 
+#include <climits>
+
 static Tcl_Obj *commands_value()
 {
     Tcl_Obj *dict = Tcl_NewDictObj();
@@ -36,16 +38,20 @@ static Tcl_Obj *plugins_value()
 // host::memory_fail_at N ?EVERY_AFTER?
 static int memory_fail_at_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
 {
-    long n;
+    Tcl_WideInt n;
+    bool in_range;
     int every_after = 0;
     if (objc != 2 && objc != 3) {
         Tcl_WrongNumArgs(interp, 1, objv, "n ?every_after?");
         return TCL_ERROR;
     }
-    if (Tcl_GetLongFromObj(interp, objv[1], &n) != TCL_OK ||
+    if (zirka_tcl_number(interp, objv[1], 0, LONG_MAX, &n, &in_range) != TCL_OK ||
         (objc == 3 && Tcl_GetBooleanFromObj(interp, objv[2], &every_after) != TCL_OK))
         return TCL_ERROR;
-    zirka_memory_fail_at(n, every_after != 0);
+    if (!in_range)
+        return zirka_tcl_error(interp, Tcl_ObjPrintf("expected a count within 0 .. %ld but got \"%s\"", LONG_MAX,
+                                                     Tcl_GetString(objv[1])));
+    zirka_memory_fail_at(static_cast<long>(n), every_after != 0);
     Tcl_SetObjResult(interp, Tcl_NewWideIntObj(zirka_memory_failures()));
     return TCL_OK;
 }

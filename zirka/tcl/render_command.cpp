@@ -5,20 +5,31 @@
 #include "render.h"
 #include "tcl_values.h"
 
-#include <cstdio>
+#include <string>
 
-// Reads "W" or "WxH" into *width, *height. Returns false for anything else.
+// Reads "W" or "WxH", each a whole number within 1 .. 16384.
 static bool parse_size(const char *text, int *width, int *height)
 {
-    int w = 0, h = 0;
-    char x = 0, tail = 0;
-    int n = std::sscanf(text, "%d%c%d%c", &w, &x, &h, &tail);
-    if (n == 1)
-        h = w;
-    else if (n != 3 || (x != 'x' && x != 'X'))
+    std::string w = text, h;
+    size_t x = w.find_first_of("xX");
+    if (x != std::string::npos) {
+        h = w.substr(x + 1);
+        w.resize(x);
+    }
+    Tcl_WideInt n[2];
+    bool in_range[2] = {false, false};
+    for (int k = 0; k < (h.empty() ? 1 : 2); k++) {
+        Tcl_Obj *part = zirka_tcl_string(k == 0 ? w : h);
+        Tcl_IncrRefCount(part);
+        int code = zirka_tcl_number(nullptr, part, 1, 16384, &n[k], &in_range[k]);
+        Tcl_DecrRefCount(part);
+        if (code != TCL_OK || !in_range[k])
+            return false;
+    }
+    if (x != std::string::npos && h.empty())
         return false;
-    *width = w;
-    *height = h;
+    *width = static_cast<int>(n[0]);
+    *height = static_cast<int>(h.empty() ? n[0] : n[1]);
     return true;
 }
 
@@ -49,8 +60,7 @@ static int render_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *co
                                        {"ZIRKA", "RENDER", "VIEW"});
             break;
         case OPT_SIZE:
-            if (!parse_size(value, &render.width, &render.height) || render.width < 1 || render.height < 1 ||
-                render.width > 16384 || render.height > 16384)
+            if (!parse_size(value, &render.width, &render.height))
                 return zirka_tcl_error(interp,
                                        Tcl_ObjPrintf("expected a size W or WxH within 1 .. 16384 but got \"%s\"", value),
                                        {"ZIRKA", "RENDER", "SIZE"});
@@ -94,8 +104,8 @@ static int render_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *co
     RenderImage image;
     std::string error;
     if (!render_offscreen(static_cast<RenderOffscreen *>(data), mesh, camera, render, &image, &error) ||
-        !render_png_write(Tcl_GetString(objv[1]), image, &error))
-        return zirka_tcl_error(interp, Tcl_NewStringObj(error.c_str(), -1), {"ZIRKA", "RENDER"});
+        !render_png_write(zirka_tcl_native(objv[1]), image, &error))
+        return zirka_tcl_error(interp, zirka_tcl_from_native(error), {"ZIRKA", "RENDER"});
     Tcl_ResetResult(interp);
     return TCL_OK;
 }

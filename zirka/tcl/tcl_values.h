@@ -94,17 +94,56 @@ inline int zirka_tcl_no_arguments(Tcl_Interp *interp, int objc, Tcl_Obj *const o
     return TCL_ERROR;
 }
 
-// Converts an object id argument: TCL_ERROR with a message when it is no
-// integer or names no object.
+// Every number the host takes from Tcl is read this way: a whole number,
+// as Tcl reads integers, within lo .. hi. *in_range says whether it is
+// (the caller words the refusal, naming the value as given); TCL_ERROR,
+// with Tcl's message, only when it is no integer at all.
+inline int zirka_tcl_number(Tcl_Interp *interp, Tcl_Obj *arg, Tcl_WideInt lo, Tcl_WideInt hi, Tcl_WideInt *out,
+                            bool *in_range)
+{
+    Tcl_WideInt n;
+    if (Tcl_GetWideIntFromObj(interp, arg, &n) != TCL_OK)
+        return TCL_ERROR;
+    *in_range = n >= lo && n <= hi;
+    *out = n;
+    return TCL_OK;
+}
+
+// Converts an object id argument (1 .. 2^31 - 1): TCL_ERROR with a message
+// when it is no integer or names no object.
 inline int zirka_tcl_object(Tcl_Interp *interp, Tcl_Obj *arg, Object **out)
 {
-    int id;
-    if (Tcl_GetIntFromObj(interp, arg, &id) != TCL_OK)
+    Tcl_WideInt id;
+    bool in_range;
+    if (zirka_tcl_number(interp, arg, 1, 0x7fffffff, &id, &in_range) != TCL_OK)
         return TCL_ERROR;
-    *out = zirka_object_by_id(id);
+    *out = in_range ? zirka_object_by_id(static_cast<int>(id)) : nullptr;
     if (!*out)
-        return zirka_tcl_error(interp, Tcl_ObjPrintf("no object with id %d", id), {"ZIRKA", "OBJECT", Tcl_GetString(arg)});
+        return zirka_tcl_error(interp, Tcl_ObjPrintf("no object with id %s", Tcl_GetString(arg)),
+                               {"ZIRKA", "OBJECT", Tcl_GetString(arg)});
     return TCL_OK;
+}
+
+// A file name as the system takes it (Tcl's own conversion to the system's
+// encoding), so that any name the system accepts works.
+inline std::string zirka_tcl_native(Tcl_Obj *path)
+{
+    Tcl_DString native;
+    Tcl_UtfToExternalDString(nullptr, Tcl_GetString(path), -1, &native);
+    std::string out(Tcl_DStringValue(&native), static_cast<size_t>(Tcl_DStringLength(&native)));
+    Tcl_DStringFree(&native);
+    return out;
+}
+
+// A text of the system's encoding (a message naming a file by its native
+// name) as a Tcl value.
+inline Tcl_Obj *zirka_tcl_from_native(const std::string &text)
+{
+    Tcl_DString utf;
+    Tcl_ExternalToUtfDString(nullptr, text.data(), static_cast<int>(text.size()), &utf);
+    Tcl_Obj *out = Tcl_NewStringObj(Tcl_DStringValue(&utf), Tcl_DStringLength(&utf));
+    Tcl_DStringFree(&utf);
+    return out;
 }
 
 // Wraps the existing command name so that a std::bad_alloc it lets out
