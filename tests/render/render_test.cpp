@@ -242,7 +242,7 @@ TEST_F(RenderTest, RefusesBadOptionsWithTheirMessage)
     EXPECT_EQ(eval_error("host::render " + png + " -objects 999"), "no object with id 999");
     EXPECT_EQ(eval_error("host::render " + png + " -view"), "wrong # args: should be \"host::render file ?-option value ...?\"");
     EXPECT_EQ(eval_error("host::render /no/such/folder/x.png"),
-              "cannot write \"/no/such/folder/x.png\": No such file or directory");
+              "cannot write \"/no/such/folder/x.png\": cannot make a file beside it: No such file or directory");
 }
 
 // The gallery's pictures beside the examples are what scripts/gallery.tcl
