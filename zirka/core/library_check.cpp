@@ -14,6 +14,12 @@
 #include <cstdio>
 #include <string>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 namespace {
 
 // The file, read in pieces where the headers point.
@@ -132,6 +138,19 @@ void pe_parts(const Bytes &f, Need *need)
 
 bool zirka_library_complete(const std::string &file, std::string *why)
 {
+#ifndef _WIN32
+    // Never wait on a FIFO: only a regular file can be a library.
+    int fd = open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat info;
+    if (fd >= 0 && fstat(fd, &info) == 0 && !S_ISREG(info.st_mode)) {
+        close(fd);
+        if (why)
+            *why = "plug-in \"" + file + "\" is not a regular file";
+        return false;
+    }
+    if (fd >= 0)
+        close(fd);
+#endif
     std::FILE *in = std::fopen(file.c_str(), "rb");
     if (!in)
         return true; // the loader says why it cannot open it

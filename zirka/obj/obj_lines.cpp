@@ -4,20 +4,47 @@
 #include <cerrno>
 #include <cstring>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
+// Opened without waiting (a FIFO with no writer would block), then checked:
+// only a regular file is read.
 std::FILE *obj_open(const std::string &path, std::string *error)
 {
+    std::string cause;
+#ifdef _WIN32
     std::FILE *file = std::fopen(path.c_str(), "rb");
-    int cause = errno;
-    struct stat info;
-    if (file && fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
-        std::fclose(file);
-        file = nullptr;
-        cause = EISDIR;
-    }
+    struct _stat info;
     if (!file)
-        *error = path + ":0: cannot open: " + std::strerror(cause);
+        cause = std::strerror(errno);
+    else if (_fstat(_fileno(file), &info) == 0 && !(info.st_mode & _S_IFREG))
+        cause = info.st_mode & _S_IFDIR ? std::strerror(EISDIR) : "not a regular file";
+#else
+    std::FILE *file = nullptr;
+    struct stat info;
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        cause = std::strerror(errno);
+    else if (fstat(fd, &info) != 0)
+        cause = std::strerror(errno);
+    else if (S_ISDIR(info.st_mode))
+        cause = std::strerror(EISDIR);
+    else if (!S_ISREG(info.st_mode))
+        cause = "not a regular file (a device, a FIFO or a socket)";
+    else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0 || !(file = fdopen(fd, "rb")))
+        cause = std::strerror(errno);
+    if (!file && fd >= 0)
+        close(fd);
+#endif
+    if (!cause.empty()) {
+        if (file)
+            std::fclose(file);
+        *error = path + ":0: cannot open: " + cause;
+        return nullptr;
+    }
     return file;
 }
 
