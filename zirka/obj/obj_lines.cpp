@@ -26,8 +26,8 @@ std::FILE *obj_open(const std::string &path, std::string *error)
     std::FILE *file = nullptr;
     struct stat info;
     int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        cause = std::strerror(errno);
+    if (fd < 0) // a socket cannot be opened at all
+        cause = errno == ENXIO ? "not a regular file (a device, a FIFO or a socket)" : std::strerror(errno);
     else if (fstat(fd, &info) != 0)
         cause = std::strerror(errno);
     else if (S_ISDIR(info.st_mode))
