@@ -87,7 +87,7 @@ proc ::pirrel::selection_problem {} {
     set which [expr {$number == 1 ? "The outline (selected first)" : "The path (selected second)"}]
     switch -- $code {
         count {
-            return "Select two objects: first the outline, then, holding SHIFT, the path ($number selected now)."
+            return "Select two objects: first the outline, then, holding SHIFT, the path (now $number selected)."
         }
         surfaces {
             return "$which must hold one line or polyline and nothing else: split it, or join its pieces into one line."
@@ -96,7 +96,7 @@ proc ::pirrel::selection_problem {} {
             return "$which must be an ordinary geometry object."
         }
         path_vertices {
-            return "The path (selected second) needs at least 3 points: it has $number."
+            return "The path (selected second) needs at least 3 points: it has $number now."
         }
         empty_template {
             return "The outline (selected first) has no points: draw it, then select it and the path again."
@@ -105,7 +105,7 @@ proc ::pirrel::selection_problem {} {
             return "A point of the outline or the path is infinite or not a number: fix the points."
         }
         distinct_points {
-            return "The path (selected second) needs 3 different points: points that repeat the one before count once, and it has $number."
+            return "The path (selected second) needs 3 different points: points that repeat the one before count once, and it has $number of them."
         }
         too_many {
             return "The outline and the path have too many points together: use fewer points."

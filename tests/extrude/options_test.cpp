@@ -11,7 +11,6 @@
 
 namespace {
 
-const char kUsage[] = "usage: kvx_extrude_along_path ?-caps? ?-outward? ?-uv? ?--? AMOUNT";
 
 // kSquare the other way round: clockwise seen from +x.
 const std::vector<Pos3> kSquareBack = {{0, -1, -1}, {0, -1, 1}, {0, 1, 1}, {0, 1, -1}};
@@ -107,15 +106,18 @@ TEST_F(OptionsTest, WrongArgumentsShowTheirMessageAndMakeNothing)
         const char *arguments;
         std::string message;
     } cases[] = {
-        {"", std::string("No scale amount: ") + kUsage},
-        {"-caps", std::string("No scale amount: ") + kUsage},
-        {"-caps --", std::string("No scale amount: ") + kUsage},
-        {"-cap 50", std::string("Unknown option \"-cap\": ") + kUsage},
-        {"-uv -UV 50", std::string("Unknown option \"-UV\": ") + kUsage},
-        {"- 50", std::string("Unknown option \"-\": ") + kUsage},
-        {"-caps -uv -caps 50", std::string("Option \"-caps\" given twice: ") + kUsage},
-        {"50 60", std::string("Unexpected \"60\" after the scale amount: ") + kUsage},
-        {"-outward 50 -caps", std::string("Unexpected \"-caps\" after the scale amount: ") + kUsage},
+        {"", "No scale amount: usage: kvx_extrude_along_path ?-caps? ?-outward? ?-uv? ?--? AMOUNT"},
+        {"-caps", "No scale amount: usage: kvx_extrude_along_path ?-caps? ?-outward? ?-uv? ?--? AMOUNT"},
+        {"-caps --", "No scale amount: usage: kvx_extrude_along_path ?-caps? ?-outward? ?-uv? ?--? AMOUNT"},
+        {"-cap 50", "Unknown option \"-cap\": usage: kvx_extrude_along_path ?-caps? ?-outward? ?-uv? ?--? AMOUNT"},
+        {"-uv -UV 50", "Unknown option \"-UV\": usage: kvx_extrude_along_path ?-caps? ?-outward? ?-uv? ?--? AMOUNT"},
+        {"- 50", "Unknown option \"-\": usage: kvx_extrude_along_path ?-caps? ?-outward? ?-uv? ?--? AMOUNT"},
+        {"-caps -uv -caps 50",
+         "Option \"-caps\" given twice: usage: kvx_extrude_along_path ?-caps? ?-outward? ?-uv? ?--? AMOUNT"},
+        {"50 60",
+         "Unexpected \"60\" after the scale amount: usage: kvx_extrude_along_path ?-caps? ?-outward? ?-uv? ?--? AMOUNT"},
+        {"-outward 50 -caps", "Unexpected \"-caps\" after the scale amount: usage: kvx_extrude_along_path ?-caps? "
+                              "?-outward? ?-uv? ?--? AMOUNT"},
         // An amount after -- that is no number is the amount's own message.
         {"-- -caps", "Error parsing scale amount (-caps)"},
         {"abc", "Error parsing scale amount (abc)"},

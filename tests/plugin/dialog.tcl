@@ -30,7 +30,7 @@
 lassign $argv scenario
 set label "Extrude along path with scaling..."
 set obj [file join [file dirname [info script]] .. .. examples star_along_path.obj]
-set wrong_selection {Select two objects: first the outline, then, holding SHIFT, the path (1 selected now).}
+set wrong_selection {Select two objects: first the outline, then, holding SHIFT, the path (now 1 selected).}
 set not_a_number {"50abc" is not a number: enter the scale in percent, for example 50 or 12.5.}
 set empty_message {Enter the scale at the end of the path in percent, for example 50.}
 
