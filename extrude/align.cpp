@@ -11,6 +11,22 @@
 // which the trace has always printed with.
 static const double trace_degrees_per_radian = 57.29577791868204;
 
+int extrude_outline_runs_inward(const VertexList *outline, const Pos3 *normal)
+{
+    // The outline's area vector (the sum of p[k] x p[k+1], closing edge
+    // included) points the way it runs round: the walls face out of the tube
+    // when it points along the normal that alignment turns onto the path.
+    double ax = 0, ay = 0, az = 0;
+    for (const List *node = outline; node; node = node->next) {
+        const Pos3 *p = zirka_head_vertex_pos((Vertex *)node->item);
+        const Pos3 *q = zirka_head_vertex_pos((Vertex *)(node->next ? node->next : outline)->item);
+        ax += (double)p->y * q->z - (double)p->z * q->y;
+        ay += (double)p->z * q->x - (double)p->x * q->z;
+        az += (double)p->x * q->y - (double)p->y * q->x;
+    }
+    return ax * normal->x + ay * normal->y + az * normal->z < 0.0;
+}
+
 int extrude_align_template(ExtrudeWork *w)
 {
     // Validation has seen that the template has vertices.
@@ -29,6 +45,8 @@ int extrude_align_template(ExtrudeWork *w)
         w->template_normal.y = -w->template_normal.y;
         w->template_normal.z = -w->template_normal.z;
     }
+
+    w->faces_inward = w->template_closed && extrude_outline_runs_inward(w->template_list, &w->template_normal);
 
     if (extrude_turns(&w->template_normal, in, &w->cosine, &w->axis)) {
         // The turn scales its input in place; handing it a copy keeps the
@@ -65,10 +83,11 @@ int extrude_align_template(ExtrudeWork *w)
     } else {
         if (kvx_debug)
             fputs("extrude_along_path(): store the tmpl.\n", stderr);
-        if (kvx_vtx_list_add_to_object(w->result, w->previous_ring))
+        kvx_vtx_list_add_to_object(w->result, w->previous_ring, &w->scratch);
+        if (w->scratch.failed)
             return extrude_refuse(EXTRUDE_NO_MEMORY);
         // A turn of coordinates near the largest float can overflow.
-        if (!extrude_check_ring(w, -1, 0, NULL, NULL))
+        if (!extrude_ring_finite(w, 0))
             return extrude_refuse(EXTRUDE_NOT_FINITE);
         w->ring_count = 1;
     }

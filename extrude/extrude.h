@@ -40,6 +40,37 @@ extern "C" {
  * released before it returns. */
 void ZIRKA_CALL extrude_along_path(int argc, const char **argv);
 
+/* Handler of the Tcl command
+ *   kvx_extrude_along_path ?-caps? ?-outward? ?-uv? ?--? AMOUNT
+ * Options come first, each at most once, in any order; "--", or the first
+ * argument that reads as a number, ends them. Without options it does
+ * exactly what kvx_extrude_along_path_scale AMOUNT does.
+ *   -caps     a closed outline of 3 points or more along an open path gets
+ *             one surface at each end, wound like the walls: the result is
+ *             closed.
+ *   -outward  where a closed outline's faces would point into the tube,
+ *             every surface's vertex order is reversed.
+ *   -uv       every surface entry gets texture coordinates.
+ *
+ * Results: none. An unknown or repeated option, a missing amount and a word
+ * after the amount make nothing and show a message dialog; everything else
+ * as kvx_extrude_along_path_scale.
+ *
+ * Side effects: as kvx_extrude_along_path_scale. */
+void ZIRKA_CALL extrude_along_path_with_options(int argc, const char **argv);
+
+/* Checks the selection as the command would, and only the checks that
+ * depend on the selection: makes nothing, recalculates no normals, writes
+ * nothing. Returns the verdict's code: "ok", or the refusal found first
+ * ("count", "surfaces", "type", "path_vertices", "empty_template",
+ * "not_finite", "distinct_points", "too_many", "turns_back", "memory");
+ * sets *number to the objects selected ("count"), the object concerned (1
+ * the template, 2 the path: "surfaces", "type"), the path's points
+ * ("path_vertices", "distinct_points"), else 0. The code is a constant
+ * string.
+ * number: written; must not be NULL. */
+const char *extrude_selection_verdict(int *number);
+
 #ifdef __cplusplus
 }
 #endif

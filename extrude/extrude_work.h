@@ -55,8 +55,24 @@ typedef struct ExtrudeTrouble {
     int ring0_fold;  /* ring 0 was counted (the closing wall of a closed path comes back to it) */
 } ExtrudeTrouble;
 
+/* What a check of the selection found: a code word and a number, the
+ * verdict kvx_extrude_along_path_check hands to the dialog. */
+typedef struct ExtrudeVerdict {
+    const char *code; /* "ok", or the refusal found first (see validate.cpp) */
+    int number;       /* the objects selected, or which object (1 the template,
+                         2 the path), or the path's points; 0 where nothing counts */
+} ExtrudeVerdict;
+
 typedef struct ExtrudeWork {
-    /* Set by validation. */
+    /* Input: the options, set before validation. */
+    int caps;     /* -caps: one surface at each end of a closed outline along an open path */
+    int outward;  /* -outward: every surface reversed where the faces would point inward */
+    int uv;       /* -uv: texture coordinates on every surface entry */
+    int checking; /* only the selection is checked: nothing is made or written, no
+                     normals recomputed; the outcome is in verdict */
+
+    /* Set by validation (the selection checks also when checking). */
+    ExtrudeVerdict verdict;
     float scale_amount;       /* the argument, in percent */
     double scale_fraction;    /* size at the end of the path relative to the start */
     Object *result;           /* the new object: every vertex and surface the call makes;
@@ -76,6 +92,8 @@ typedef struct ExtrudeWork {
     VertexList *template_list; /* the template surface's own vertices; owned nodes */
     Pos3 centre;               /* running centre: centre of the current ring */
     Pos3 template_normal;      /* unit normal of the outline, not against the first segment */
+    int faces_inward;          /* a closed outline runs the way that makes its faces point
+                                  into the tube (clockwise round the first segment) */
     Pos3 axis;                 /* rotation axis of the current turn */
     double cosine;             /* cosine of the current turn */
     VertexList *previous_ring; /* ring at the previous path point; owned nodes */
@@ -84,8 +102,11 @@ typedef struct ExtrudeWork {
     VertexList *current_ring;  /* previous ring moved to the corner, not yet scaled; owned nodes */
     int ring_count;            /* rings added to the result object so far */
 
-    /* Set by the scale profile, read by the sweep. */
+    /* Set by the scale profile, read by the sweep (scale) and the skin
+     * (distance). */
     double *scale;             /* one size ratio per path entry; owned (free) */
+    double *distance;          /* distance along the path from its first point, per
+                                  path entry; owned (free) */
     int ratio_index;           /* scale entry of the current ring: its path entry */
 
     /* Shared by alignment and the sweep: the vertices of every ring the call
@@ -96,7 +117,8 @@ typedef struct ExtrudeWork {
     ExtrudeTrouble trouble;
 } ExtrudeWork;
 
-/* Validation. Reads argc, argv and the host's selection. Sets scale_amount,
+/* Validation. Reads argc, argv and the host's selection; the selection
+ * checks are extrude_check_selection. Sets scale_amount,
  * scale_fraction, result (new, owned until commit), template_object,
  * path_object, template_surface, path_surface, template_closed,
  * path_closed, path_points (owned nodes) and corner (at P1). Refuses a
@@ -107,6 +129,14 @@ typedef struct ExtrudeWork {
  * checks. */
 int extrude_validate(ExtrudeWork *w, int argc, const char **argv);
 
+/* The checks of validation that depend on the selection only, in the order
+ * validation makes them; sets verdict (code "ok" when all pass) and, as
+ * validation, template_object .. corner. Unless w->checking, writes the
+ * bare newline per object checked and the refusal line, and recalculates
+ * the template's normals once both objects pass; when checking, writes and
+ * recalculates nothing. Returns 0 when all pass, else 1. */
+int extrude_check_selection(ExtrudeWork *w);
+
 /* Alignment. Reads template_surface, corner.incoming, path_closed. Sets
  * template_list (owned nodes), centre, template_normal, cosine and axis (of
  * the turn onto the first segment, when there is one), previous_ring (owned
@@ -116,9 +146,17 @@ int extrude_validate(ExtrudeWork *w, int argc, const char **argv);
  * to result and sets ring_count to 1. */
 int extrude_align_template(ExtrudeWork *w);
 
+/* Returns 1 when a closed outline (its own vertices, as drawn) runs
+ * clockwise round normal, the direction alignment turns onto the first
+ * segment: its walls would then face into the tube. 0 otherwise, also when
+ * the outline encloses no area or the normal is not a number.
+ * outline: read only; may be NULL. normal: read only; must not be NULL. */
+int extrude_outline_runs_inward(const VertexList *outline, const Pos3 *normal);
+
 /* Scale profile. Reads path_points (as alignment left them) and
  * scale_fraction. Sets scale (owned): scale[0] = 1, scale[i] the ratio of the
- * size at entry i to the size at entry i - 1. Refuses when a size of 0 comes
+ * size at entry i to the size at entry i - 1; and distance (owned), the
+ * path's length from its first entry to entry i. Refuses when a size of 0 comes
  * before the last entry, or when the tables cannot be allocated. */
 int extrude_scale_profile(ExtrudeWork *w);
 
@@ -131,10 +169,31 @@ int extrude_scale_profile(ExtrudeWork *w);
 int extrude_sweep(ExtrudeWork *w);
 
 /* Skin and commit. Reads template_surface, template_closed, path_closed,
- * ring_count, trouble. Adds the quads to result, writes the warnings of
+ * ring_count, trouble, the options, faces_inward, template_list and
+ * distance. Adds the quads (and, with caps, the two end surfaces) to
+ * result, reversed with outward where faces_inward, with texture
+ * coordinates with uv; writes the warnings of
  * trouble to standard error, recalculates the result's normals and hands it
  * to the world as one undoable step; redraws. */
 int extrude_skin_commit(ExtrudeWork *w);
+
+/* Runs the phases in order on w (options set, the rest zeroed) and stops at
+ * the first that refuses. Returns 0 when the object entered the world, else
+ * 1. Releases nothing: see extrude_work_release. */
+int extrude_run(ExtrudeWork *w, int argc, const char **argv);
+
+/* Reads kvx_extrude_along_path's options from argv[1] on into w's flags.
+ * Returns the index of the amount in argv; or -1, after showing the
+ * message dialog that says why, for an unknown or repeated option, a
+ * missing amount, or a word after the amount. */
+int extrude_read_options(ExtrudeWork *w, int argc, const char **argv);
+
+/* The handler's one cleanup exit: releases every list and table that the
+ * phases left in w (whatever the outcome, and however far they got) and
+ * empties its scratch supply. The result object is not touched: the world
+ * holds it, or the host frees it when the command returns. w must have
+ * started zeroed. */
+void extrude_work_release(ExtrudeWork *w);
 
 /* Writes one refusal line to standard error, whatever kvx_debug says.
  * Returns 1, the refusal code of a phase. */
@@ -206,14 +265,16 @@ static inline int extrude_turns(const Pos3 *in, const Pos3 *out, double *cosine,
  * turn sharper than a right angle. */
 void extrude_note_sharp_turn(ExtrudeWork *w);
 
-/* The sweep's check of ring to, just stored in result: returns 0 when one
- * of its coordinates is not finite, else 1. With from >= 0 it also checks
- * the wall from ring from to ring to: previous and current are the rings at
- * both ends of the vertices' tracks along that segment (current scaled for
- * its point, unless it is a closed path's closing segment). A wall that runs
- * against its track folds; the ring whose mitre point moved further is
- * noted. */
-int extrude_check_ring(ExtrudeWork *w, int from, int to, const VertexList *previous, const VertexList *current);
+/* The sweep's refusal check: returns 0 when a coordinate of ring (the
+ * ring-th ring stored in result) is not finite, else 1. */
+int extrude_ring_finite(const ExtrudeWork *w, int ring);
+
+/* The sweep's fold warning: checks the wall from ring from to ring to, both
+ * stored in result (nothing when from is below 0). previous and current are the rings at both ends of the
+ * vertices' tracks along that segment (current scaled for its point, unless
+ * it is a closed path's closing segment). A wall that runs against its track
+ * folds; the ring whose mitre point moved further is noted in trouble. */
+void extrude_note_fold(ExtrudeWork *w, int from, int to, const VertexList *previous, const VertexList *current);
 
 /* Writes one warning line to standard error for each kind of trouble noted,
  * naming the first point where it happens (1-based, in the path as drawn)

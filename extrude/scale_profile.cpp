@@ -1,7 +1,8 @@
 // Scale profile: the outline's size at every path entry, linear in the
 // distance travelled, from 1 at the first entry to the scale fraction at the
 // last; stored as the ratio of each size to the size before it, because the
-// sweep makes each ring by scaling the ring before it.
+// sweep makes each ring by scaling the ring before it. The distances stay
+// for the texture coordinates of the skin.
 
 #include <math.h>
 #include <stdlib.h>
@@ -21,6 +22,7 @@ int extrude_scale_profile(ExtrudeWork *w)
         return extrude_refuse(EXTRUDE_NO_MEMORY);
     }
     w->scale = scale;
+    w->distance = length;
 
     scale[0] = 1.0;
     length[0] = 0.0;
@@ -40,7 +42,6 @@ int extrude_scale_profile(ExtrudeWork *w)
     double r = 1 / total;
     for (int i = 1; i < count; i++)
         scale[i] = 1 - (1 - w->scale_fraction) * (length[i] * r);
-    free(length);
 
     // A size of 0 before the last entry would make the next ratio a division
     // by zero and every later ring not a number (possible with amounts below 0).

@@ -9,16 +9,17 @@
 #include "extrude_work.h"
 
 // Checks the ring just added to the result as its next ring: it must be
-// whole (added_short: the host ran out of memory while it was made or
-// added) and finite, and the wall from the ring before it is checked for a
-// fold (previous and current are the ends of the tracks that lead to it).
+// whole (the host had memory for all of it and for the rings it came from)
+// and finite, and the wall from the ring before it is checked for a fold
+// (previous and current are the ends of the tracks that lead to it).
 // Returns 1 after refusing, else 0.
-static int ring_stored(ExtrudeWork *w, int added_short, const VertexList *previous, const VertexList *current)
+static int ring_stored(ExtrudeWork *w, const VertexList *previous, const VertexList *current)
 {
-    if (added_short || w->scratch.failed)
+    if (w->scratch.failed)
         return extrude_refuse(EXTRUDE_NO_MEMORY);
-    if (!extrude_check_ring(w, w->ring_count - 1, w->ring_count, previous, current))
+    if (!extrude_ring_finite(w, w->ring_count))
         return extrude_refuse(EXTRUDE_NOT_FINITE);
+    extrude_note_fold(w, w->ring_count - 1, w->ring_count, previous, current);
     w->ring_count++;
     return 0;
 }
@@ -49,8 +50,8 @@ static int sweep_corner(ExtrudeWork *w, VertexList **previous, VertexList **curr
             fputs("extrude_along_path(): intersect, store and advance.\n", stderr);
         // The mitre points go straight into the result: the ring is needed
         // nowhere else.
-        int added_short = kvx_vtx_list_intersect_to_object(w->result, w->previous_ring, w->current_ring, turned, next);
-        refused = ring_stored(w, added_short, w->previous_ring, w->current_ring);
+        kvx_vtx_list_intersect_to_object(w->result, w->previous_ring, w->current_ring, turned, next, &w->scratch);
+        refused = ring_stored(w, w->previous_ring, w->current_ring);
         *previous = turned;
         *current = next;
     } else {
@@ -58,7 +59,8 @@ static int sweep_corner(ExtrudeWork *w, VertexList **previous, VertexList **curr
             fputs("extrude_along_path(): store vl3 and advance.\n", stderr);
         VertexList *scaled = kvx_vtx_list_scale(w->current_ring, &w->centre, factor, &w->scratch);
         VertexList *next = kvx_vtx_list_translate(scaled, out, &w->scratch);
-        refused = ring_stored(w, kvx_vtx_list_add_to_object(w->result, scaled), w->previous_ring, w->current_ring);
+        kvx_vtx_list_add_to_object(w->result, scaled, &w->scratch);
+        refused = ring_stored(w, w->previous_ring, w->current_ring);
         *previous = scaled;
         *current = next;
     }
@@ -92,11 +94,12 @@ int extrude_sweep(ExtrudeWork *w)
 
     if (w->path_closed) {
         // The closing wall, from the ring at P0 back to the first ring, at P1.
-        extrude_check_ring(w, w->ring_count - 1, 0, w->previous_ring, w->current_ring);
+        extrude_note_fold(w, w->ring_count - 1, 0, w->previous_ring, w->current_ring);
         return 0;
     }
     // The end ring: the current ring at the last point, scaled there.
     w->centre = vec3_add(&w->centre, &w->corner.outgoing);
     kvx_vtx_list_scale_in_place(w->current_ring, &w->centre, w->scale[w->ratio_index]);
-    return ring_stored(w, kvx_vtx_list_add_to_object(w->result, w->current_ring), w->previous_ring, w->current_ring);
+    kvx_vtx_list_add_to_object(w->result, w->current_ring, &w->scratch);
+    return ring_stored(w, w->previous_ring, w->current_ring);
 }

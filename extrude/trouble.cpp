@@ -35,18 +35,26 @@ static double dot(double ax, double ay, double az, const Pos3 *b)
     return ax * b->x + ay * b->y + az * b->z;
 }
 
-int extrude_check_ring(ExtrudeWork *w, int from, int to, const VertexList *previous, const VertexList *current)
+int extrude_ring_finite(const ExtrudeWork *w, int ring)
 {
     int m = (int)zirka_head_surface_count(w->template_surface);
-    int finite = 1;
-    for (int i = 0; i < m; i++) {
-        const Pos3 *r_to = zirka_head_vertex_pos(zirka_object_get_vertex_at_index(w->result, to * m + i));
-        finite &= vec3_is_finite(r_to);
-        if (from < 0 || !previous || !current)
-            continue;
+    for (int i = 0; i < m; i++)
+        if (!vec3_is_finite(zirka_head_vertex_pos(zirka_object_get_vertex_at_index(w->result, ring * m + i))))
+            return 0;
+    return 1;
+}
+
+void extrude_note_fold(ExtrudeWork *w, int from, int to, const VertexList *previous, const VertexList *current)
+{
+    // The first ring of a closed path has no ring before it.
+    if (from < 0)
+        return;
+    int m = (int)zirka_head_surface_count(w->template_surface);
+    for (int i = 0; i < m && previous && current; i++, previous = previous->next, current = current->next) {
         const Pos3 *a = zirka_head_vertex_pos((Vertex *)previous->item);
         const Pos3 *c = zirka_head_vertex_pos((Vertex *)current->item);
         const Pos3 *r_from = zirka_head_vertex_pos(zirka_object_get_vertex_at_index(w->result, from * m + i));
+        const Pos3 *r_to = zirka_head_vertex_pos(zirka_object_get_vertex_at_index(w->result, to * m + i));
         // The vertex's track along the segment, and the wall the two rings
         // make along it: a wall that runs against its track folds.
         const Pos3 d = {c->x - a->x, c->y - a->y, c->z - a->z};
@@ -60,10 +68,7 @@ int extrude_check_ring(ExtrudeWork *w, int from, int to, const VertexList *previ
             double shift_to = dot((double)r_to->x - c->x, (double)r_to->y - c->y, (double)r_to->z - c->z, &d);
             note_fold(&w->trouble, shift_to * shift_to > shift_from * shift_from ? to : from);
         }
-        previous = previous->next;
-        current = current->next;
     }
-    return finite;
 }
 
 // The 1-based place, in the path as drawn, of the point at which ring j
@@ -94,4 +99,8 @@ void extrude_report_trouble(const ExtrudeWork *w)
                 "extrude_along_path(): warning: walls fold through each other at point %d (%d point%s in all); "
                 "the outline is too large for the turn!\n",
                 ring_point(w, t->first_fold), t->folds, t->folds == 1 ? "" : "s");
+    if (w->faces_inward && !w->outward)
+        fputs("extrude_along_path(): warning: faces point into the tube; reverse the order of the outline's points, "
+              "or give -outward, to turn them out!\n",
+              stderr);
 }

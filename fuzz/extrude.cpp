@@ -46,6 +46,15 @@
 //          byte per entry: which of the object's vertices
 //   byte   selected: (byte + 2) % 5, then a byte per selected object: object
 //          (byte + i) % objects, so that zeros select in order
+//   byte   with bit 7 of the run byte: kvx_extrude_along_path, its options
+//          bits 0-2 -caps, -outward, -uv, in the order of bits 3-4 (0 as
+//          listed, 1 reversed, 2 -uv first, 3 -caps given twice), bit 5
+//          "--" before the amount; without bit 7 this byte is not read
+//
+// With -caps, a result of a closed outline of 3 points or more along an open
+// path must be closed: every edge of its surfaces in exactly two of them,
+// once in each direction; and only its two end surfaces may be other than
+// quads.
 #include "extrude_work.h"
 #include "shapes.h"
 
@@ -253,9 +262,30 @@ void check_untouched(const std::vector<Snapshot> &before)
     }
 }
 
+// With caps: every directed edge of the result's surfaces once, and the
+// edge the other way once too.
+void check_closed(Object *result)
+{
+    std::vector<std::pair<int, int>> edges;
+    for (Surface *surface : zirka_object_surfaces(result)) {
+        std::vector<int> s = zirka_surface_vertex_indices(result, surface);
+        for (size_t k = 0; k < s.size(); k++)
+            edges.push_back({s[k], s[(k + 1) % s.size()]});
+    }
+    std::sort(edges.begin(), edges.end());
+    for (size_t k = 0; k < edges.size(); k++) {
+        if (k + 1 < edges.size() && edges[k] == edges[k + 1])
+            fault("an edge of the capped result lies twice in one direction",
+                  std::to_string(edges[k].first) + ">" + std::to_string(edges[k].second));
+        if (!std::binary_search(edges.begin(), edges.end(), std::make_pair(edges[k].second, edges[k].first)))
+            fault("an edge of the capped result has no face on its other side",
+                  std::to_string(edges[k].first) + ">" + std::to_string(edges[k].second));
+    }
+}
+
 // The new object: finite vertices, whole rings of the outline's m points,
-// quads of its own vertices.
-void check_result(Object *result, int m)
+// quads of its own vertices (and with caps two end surfaces of m entries).
+void check_result(Object *result, int m, bool caps)
 {
     int n = zirka_object_vertex_count(result);
     if (n == 0 || m == 0 || n % m != 0)
@@ -266,14 +296,32 @@ void check_result(Object *result, int m)
         if (!std::isfinite(p->x) || !std::isfinite(p->y) || !std::isfinite(p->z))
             fault("the result has a vertex that is not finite", "vertex " + std::to_string(i));
     }
+    int ends = 0;
     for (Surface *surface : zirka_object_surfaces(result)) {
         std::vector<int> indices = zirka_surface_vertex_indices(result, surface);
-        if (indices.size() != 4)
+        if (caps && indices.size() == static_cast<size_t>(m) && m != 4)
+            ends++;
+        else if (indices.size() != 4)
             fault("a surface of the result is no quad", std::to_string(indices.size()) + " entries");
         for (int index : indices)
             if (index < 0 || index >= n)
                 fault("a quad of the result names a vertex that is not the result's", std::to_string(index));
     }
+    if (ends > 2)
+        fault("the result has more than two end surfaces", std::to_string(ends));
+    if (caps)
+        check_closed(result);
+}
+
+// Whether -caps must close the result: a closed outline of 3 points or more
+// along an open path (the selection's first two objects, first surfaces).
+bool caps_apply(const std::vector<Object *> &selection)
+{
+    if (selection.size() != 2)
+        return false;
+    std::vector<Surface *> t = zirka_object_surfaces(selection[0]), p = zirka_object_surfaces(selection[1]);
+    return !t.empty() && !p.empty() && surface_get_type(t[0]) != ZIRKA_SURFACE_LINE &&
+           zirka_head_surface_count(t[0]) >= 3 && surface_get_type(p[0]) == ZIRKA_SURFACE_LINE;
 }
 
 // What the command wrote to standard error: only its own lines.
@@ -324,8 +372,10 @@ void *table_alloc(size_t size)
 // made and wrote, for looking at the starting inputs and findings.
 const bool show_runs = std::getenv("EXTRUDE_FUZZ_SHOW") != nullptr;
 
-// Runs the command once with argv on the current selection, and checks.
-void run_command(int argc, const char **argv, bool tracing)
+// Runs the command once with argv on the current selection, and checks:
+// kvx_extrude_along_path_scale, or with options kvx_extrude_along_path
+// (caps: -caps among its arguments).
+void run_command(int argc, const char **argv, bool tracing, bool options, bool caps)
 {
     std::vector<Snapshot> before = snapshot_world();
     std::vector<Object *> selection = zirka_selection();
@@ -348,7 +398,10 @@ void run_command(int argc, const char **argv, bool tracing)
     stderr = err;
     stdout = out;
     tables_asked = 0;
-    extrude_along_path(argc, argv);
+    if (options)
+        extrude_along_path_with_options(argc, argv);
+    else
+        extrude_along_path(argc, argv);
     stderr = saved_err;
     stdout = saved_out;
     std::fclose(err);
@@ -372,7 +425,7 @@ void run_command(int argc, const char **argv, bool tracing)
     if (names.size() != steps + (made ? 1 : 0) || (made && names.back() != "Extrude along path"))
         fault("not one undo step \"Extrude along path\" per new object", std::to_string(names.size() - steps));
     if (made)
-        check_result(world.back(), m);
+        check_result(world.back(), m, caps && caps_apply(selection));
     size_t shown = zirka_messages().size() - messages;
     check_lines(err_lines, tracing, made, shown);
     if (static_cast<size_t>(std::count(out_lines.begin(), out_lines.end(), '\n')) != shown)
@@ -397,17 +450,50 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!zirka_select(selected))
         fault("the objects could not be selected", "");
 
-    const char *argv[] = {"kvx_extrude_along_path_scale", amount.c_str(), "extra"};
-    int argc = (run & 3) == 1 ? 1 : (run & 3) == 2 ? 3 : 2;
+    std::vector<const char *> argv = {"kvx_extrude_along_path_scale"};
+    const bool options = run & 128;
+    bool caps = false;
+    if (options) {
+        argv[0] = "kvx_extrude_along_path";
+        uint8_t chosen = in.byte();
+        std::vector<const char *> named;
+        if (chosen & 1)
+            named.push_back("-caps");
+        if (chosen & 2)
+            named.push_back("-outward");
+        if (chosen & 4)
+            named.push_back("-uv");
+        switch (chosen >> 3 & 3) {
+        case 1:
+            std::reverse(named.begin(), named.end());
+            break;
+        case 2:
+            std::stable_partition(named.begin(), named.end(), [](const char *o) { return o[1] == 'u'; });
+            break;
+        case 3:
+            if (chosen & 1)
+                named.push_back("-caps");
+            break;
+        }
+        caps = (chosen & 1) && (chosen >> 3 & 3) != 3;
+        argv.insert(argv.end(), named.begin(), named.end());
+        if (chosen & 32)
+            argv.push_back("--");
+    }
+    if ((run & 3) != 1)
+        argv.push_back(amount.c_str());
+    if ((run & 3) == 2)
+        argv.push_back("extra");
+    const int argc = static_cast<int>(argv.size());
     bool tracing = run & 4;
     kvx_debug = tracing;
     failing_tables = run >> 5 & 3;
     extrude_table_alloc = table_alloc;
-    run_command(argc, argv, tracing);
+    run_command(argc, argv.data(), tracing, options, caps);
     if (run & 8) {
         if (run & 16)
             zirka_undo();
-        run_command(argc, argv, tracing);
+        run_command(argc, argv.data(), tracing, options, caps);
     }
     kvx_debug = 0;
     extrude_table_alloc = std::malloc;

@@ -2,7 +2,9 @@
  * kvx_geom.h -- the geometry kernel: vectors, vertex lists, ring transforms
  * and the mitre-point solver.
  *
- * Plain functions without state. Vertex lists (VertexList) are host Lists
+ * Plain functions: nothing is kept from one call to the next; whatever an
+ * operation needs across calls (the scratch supply below) the caller passes
+ * in and owns. Vertex lists (VertexList) are host Lists
  * whose items are Vertex pointers; a Vertex pointer is read as a Pos3
  * pointer, since the host's vertex record begins with its position.
  *
@@ -32,10 +34,14 @@
  * long the path. Taking a vertex from the supply gives the same positions,
  * bit for bit, as making a new one; a NULL supply makes every vertex new.
  *
- * Memory: when the host has no memory for a vertex or a list node, an
- * operation stops where it is and returns what it has made so far, and
- * says so in its supply (KvxScratch.failed); with a NULL supply the short
- * list is all that shows it.
+ * Memory, one rule for every operation here: when the host has no memory
+ * for a vertex or a list node, the operation stops where it is, keeps what
+ * it has made so far (a short list, an object holding the vertices before
+ * the one that failed), and sets failed in the supply it was given. That
+ * flag is the only report: no operation returns a code for it, and a short
+ * or NULL list says nothing by itself. A caller that must know passes a
+ * supply and tests failed after a run of operations; with a NULL supply the
+ * failure is still counted by the host, which cancels the command.
  *
  * Pointers: each declaration says which arguments may be NULL and which are
  * written; a NULL where none is allowed is a broken caller contract, caught
@@ -205,11 +211,12 @@ VertexList *kvx_vtx_list_translate(const VertexList *list, const Pos3 *offset, K
 VertexList *kvx_vtx_list_copy(const VertexList *list, KvxScratch *scratch);
 
 /* Appends to object one new vertex at a copy of each item's position, in
- * order (object_add_new_vertex). Returns 0, or 1 when the host had no
- * memory for a vertex (the object then holds those before it).
+ * order (object_add_new_vertex). Out of memory: stops there and sets
+ * scratch->failed.
  * object: gains the vertices; must not be NULL.
- * list: read only, its vertices unchanged; may be NULL (adds nothing). */
-int kvx_vtx_list_add_to_object(Object *object, const VertexList *list);
+ * list: read only, its vertices unchanged; may be NULL (adds nothing).
+ * scratch: only its failed flag is used; may be NULL. */
+void kvx_vtx_list_add_to_object(Object *object, const VertexList *list, KvxScratch *scratch);
 
 /* ---- ring transforms ------------------------------------------------------------- */
 
@@ -250,30 +257,18 @@ VertexList *kvx_vtx_list_scale(VertexList *list, const Pos3 *centre, double fact
  * m: twelve doubles, rewritten in place; must not be NULL. */
 int kvx_solve3(double m[12]);
 
-/* The mitre point of line A (through p1, p2) and line B (through p3, p4): their
- * crossing point, or for skew lines the point of A nearest to B. Lines whose
- * directions have a cosine of exactly 1.0 give p2. Returns a new vertex
- * (NULL when the host has no memory for it).
- * scratch: where the new vertex comes from first; may be NULL. */
-Vertex *kvx_line_intersect(Pos3 p1, Pos3 p2, Pos3 p3, Pos3 p4, KvxScratch *scratch);
-
-/* Walks the four lists in step; returns a new list whose k-th item is
- * kvx_line_intersect of their k-th positions, as long as all four have an
- * item (NULL when one is empty).
- * l1 .. l4: read only, their vertices unchanged; each may be NULL.
- * scratch: where the new vertices come from first; may be NULL. */
-VertexList *kvx_vtx_list_intersect(const VertexList *l1, const VertexList *l2, const VertexList *l3,
-                                   const VertexList *l4, KvxScratch *scratch);
-
-/* The same walk, but each mitre point is appended straight to object
- * (object_add_new_vertex), in order, with no vertex or list made for it:
- * the same positions, bit for bit, as kvx_vtx_list_intersect's list would
- * add with kvx_vtx_list_add_to_object. Returns 0, or 1 when the host had no
- * memory for a vertex (the object then holds the points before it).
+/* The mitre points of four rings walked in step: for the k-th items p1 of
+ * l1, p2 of l2, p3 of l3 and p4 of l4, the point where line A (through p1,
+ * p2) meets line B (through p3, p4), or for skew lines the point of A
+ * nearest to B; lines whose directions have a cosine of exactly 1.0 give
+ * p2. Each point is appended straight to object (object_add_new_vertex), in
+ * order, as long as all four lists have an item; no vertex or list is made
+ * for it. Out of memory: stops there and sets scratch->failed.
  * object: gains the points; must not be NULL.
- * l1 .. l4: read only, their vertices unchanged; each may be NULL. */
-int kvx_vtx_list_intersect_to_object(Object *object, const VertexList *l1, const VertexList *l2,
-                                     const VertexList *l3, const VertexList *l4);
+ * l1 .. l4: read only, their vertices unchanged; each may be NULL.
+ * scratch: only its failed flag is used; may be NULL. */
+void kvx_vtx_list_intersect_to_object(Object *object, const VertexList *l1, const VertexList *l2,
+                                      const VertexList *l3, const VertexList *l4, KvxScratch *scratch);
 
 #ifdef __cplusplus
 }

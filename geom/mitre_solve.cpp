@@ -204,31 +204,13 @@ static Pos3 mitre_point(const Pos3 &p1, const Pos3 &p2, const Pos3 &p3, const Po
     return r;
 }
 
-Vertex *kvx_line_intersect(Pos3 p1, Pos3 p2, Pos3 p3, Pos3 p4, KvxScratch *scratch)
-{
-    const Pos3 r = mitre_point(p1, p2, p3, p4);
-    return kvx_vertex_new(scratch, r.x, r.y, r.z);
-}
-
 static const Pos3 &item_pos(const List *node)
 {
     return *zirka_head_vertex_pos((Vertex *)node->item);
 }
 
-VertexList *kvx_vtx_list_intersect(const VertexList *l1, const VertexList *l2, const VertexList *l3,
-                                   const VertexList *l4, KvxScratch *scratch)
-{
-    List *result = NULL, **tail = &result;
-    for (; l1 && l2 && l3 && l4; l1 = l1->next, l2 = l2->next, l3 = l3->next, l4 = l4->next) {
-        Vertex *v = kvx_line_intersect(item_pos(l1), item_pos(l2), item_pos(l3), item_pos(l4), scratch);
-        if (!(tail = kvx_list_append_vertex(tail, v, scratch)))
-            break;
-    }
-    return result;
-}
-
-int kvx_vtx_list_intersect_to_object(Object *object, const VertexList *l1, const VertexList *l2,
-                                     const VertexList *l3, const VertexList *l4)
+void kvx_vtx_list_intersect_to_object(Object *object, const VertexList *l1, const VertexList *l2,
+                                      const VertexList *l3, const VertexList *l4, KvxScratch *scratch)
 {
     assert(object && "kvx_vtx_list_intersect_to_object adds to an object");
     // In batches: the points of a batch are solved with no call in between,
@@ -241,8 +223,10 @@ int kvx_vtx_list_intersect_to_object(Object *object, const VertexList *l1, const
         for (; n < batch && l1 && l2 && l3 && l4; n++, l1 = l1->next, l2 = l2->next, l3 = l3->next, l4 = l4->next)
             points[n] = mitre_point(item_pos(l1), item_pos(l2), item_pos(l3), item_pos(l4));
         for (int k = 0; k < n; k++)
-            if (!object_add_new_vertex(object, &points[k]))
-                return 1;
+            if (!object_add_new_vertex(object, &points[k])) {
+                if (scratch)
+                    scratch->failed = 1;
+                return;
+            }
     }
-    return 0;
 }

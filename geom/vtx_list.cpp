@@ -97,11 +97,13 @@ VertexList *kvx_vtx_list_copy(const VertexList *list, KvxScratch *scratch)
     return result;
 }
 
-int kvx_vtx_list_add_to_object(Object *object, const VertexList *list)
+void kvx_vtx_list_add_to_object(Object *object, const VertexList *list, KvxScratch *scratch)
 {
     assert(object && "kvx_vtx_list_add_to_object adds to an object");
     for (const List *node = list; node; node = node->next)
-        if (!object_add_new_vertex(object, item_pos(node)))
-            return 1;
-    return 0;
+        if (!object_add_new_vertex(object, item_pos(node))) {
+            if (scratch)
+                scratch->failed = 1;
+            return;
+        }
 }

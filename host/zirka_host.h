@@ -18,6 +18,13 @@
  * history as they were before it, and tells the user it ran out of memory;
  * the host itself goes on running.
  *
+ * What a command leaves behind: when a command handler returns, the host
+ * frees every object the command made (new_object) that is in no undo
+ * step, every surface it made (new_surface) that no object took over, and
+ * every free-standing vertex it made with new_vertex_set. Only what entered
+ * the world through add_undoable_world_add_object stays. A plug-in must
+ * therefore keep nothing of these from one call to the next.
+ *
  * This header is plain C. Only ever append to it: plug-ins built against an
  * older copy must keep working.
  */
@@ -168,8 +175,8 @@ ZIRKA_API Object *ZIRKA_CALL new_object(int type);
 ZIRKA_API Surface *ZIRKA_CALL new_surface(void);
 
 /* A new free-standing vertex at (x, y, z), or NULL when the host has no
- * memory for it. The host owns it; it is released with the host and has no
- * release operation. */
+ * memory for it. The host owns it and has no release operation for it; it
+ * frees it when the command that made it returns. */
 ZIRKA_API Vertex *ZIRKA_CALL new_vertex_set(float x, float y, float z);
 
 /* Appends a new vertex at a copy of *position to the object; returns it, or

@@ -20,7 +20,9 @@ extern "C" {
 #endif
 
 /* Sources pirrel.tcl from record->folder, registers the Tcl command
- * kvx_extrude_along_path_scale and the Tools-menu item. Returns 0; a missing
+ * kvx_extrude_along_path_scale and the Tools-menu item, then the commands
+ * kvx_extrude_along_path (the same with options) and
+ * kvx_extrude_along_path_check (the dialog's check of the selection). Returns 0; a missing
  * script shows only in the host's interpreter. Keeps a copy of the folder
  * path for the library's lifetime. */
 PIRREL_EXPORT int ZIRKA_CALL ZIRKAPluginInit(ZirkaInitRecord *record);

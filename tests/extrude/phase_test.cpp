@@ -25,13 +25,7 @@ protected:
 
     void TearDown() override
     {
-        // What the handler's cleanup exit releases.
-        list_free(&w.previous_ring);
-        list_free(&w.current_ring);
-        list_free(&w.template_list);
-        list_free(&w.path_points);
-        std::free(w.scale);
-        kvx_scratch_release(&w.scratch);
+        extrude_work_release(&w);
         EXPECT_EQ(zirka_plugin_list_nodes(), nodes_) << "a phase made a list that the record does not hold";
     }
 

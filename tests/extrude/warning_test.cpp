@@ -1,5 +1,6 @@
-// The warnings of the command: a turn sharper than a right angle, and walls
-// that fold through each other at a tight corner. The command still makes
+// The warnings of the command: a turn sharper than a right angle, walls
+// that fold through each other at a tight corner, and faces that point into
+// the tube. The command still makes
 // its object; the warnings come before it enters the world.
 
 #include "extrude_test.h"
@@ -12,6 +13,9 @@ const char kSharp[] = "extrude_along_path(): warning: path turns by more than a 
                       "in all); the outline turns by a right angle only!\n";
 const char kFold[] = "extrude_along_path(): warning: walls fold through each other at point %d (%d point%s in "
                      "all); the outline is too large for the turn!\n";
+
+const char kInward[] = "extrude_along_path(): warning: faces point into the tube; reverse the order of the outline's "
+                       "points, or give -outward, to turn them out!\n";
 
 std::string line(const char *format, int point, int count)
 {
@@ -73,6 +77,40 @@ TEST_F(WarningTest, PointsAreNumberedAsThePathIsDrawn)
     EXPECT_EQ(warnings(kSquare, path, false), line(kSharp, 3, 2) + line(kFold, 3, 1));
 }
 
+// kSquare the other way round: clockwise seen from +x.
+const std::vector<Pos3> kSquareBack = {{0, -1, -1}, {0, -1, 1}, {0, 1, 1}, {0, 1, -1}};
+
+TEST_F(WarningTest, InwardFacesAreSaidOnceAfterTheOtherWarnings)
+{
+    struct {
+        const char *what;
+        std::vector<Pos3> tmpl;
+        bool tmpl_closed;
+        std::vector<Pos3> path;
+        const char *command;
+        std::string expected;
+    } cases[] = {
+        {"counter-clockwise round +x", kSquare, true, kPath, "kvx_extrude_along_path_scale 100", ""},
+        {"clockwise round +x", kSquareBack, true, kPath, "kvx_extrude_along_path_scale 100", kInward},
+        // The first segment runs along -x: the same outline now runs clockwise.
+        {"counter-clockwise, path along -x", kSquare, true, {{0, 0, 0}, {-1, 0, 0}, {-2, 0, 0}},
+         "kvx_extrude_along_path_scale 100", kInward},
+        {"after the sharp turn's warning", kSquareBack, true, {{0, 0, 0}, {10, 0, 0}, {5, 8.660254f, 0}},
+         "kvx_extrude_along_path_scale 100", line(kSharp, 2, 1) + kInward},
+        {"an open outline has no inside", kSquareBack, false, kPath, "kvx_extrude_along_path_scale 100", ""},
+        {"the new command without options", kSquareBack, true, kPath, "kvx_extrude_along_path 100", kInward},
+        {"turned out", kSquareBack, true, kPath, "kvx_extrude_along_path -outward 100", ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        zirka_reset();
+        select(place(c.tmpl, c.tmpl_closed, c.path, false));
+        Outcome o = run_script(c.command);
+        EXPECT_EQ(o.made.size(), 1u) << o.err;
+        EXPECT_EQ(o.err, "\n\n" + c.expected);
+    }
+}
+
 TEST_F(WarningTest, ShapesThatLookRightGiveNoWarning)
 {
     struct {
@@ -99,8 +137,9 @@ TEST_F(WarningTest, ShapesThatLookRightGiveNoWarning)
 TEST_F(WarningTest, BundledExamplesWarnOnlyWhereTheyShowTrouble)
 {
     // sharp_turn.obj shows what a turn sharper than a right angle does, and
-    // fold.obj what a corner too tight for its outline does; every other
-    // example looks right and says nothing.
+    // fold.obj what a corner too tight for its outline does, and
+    // inward_faces.obj an outline whose faces point into the tube; every
+    // other example looks right and says nothing.
     int examples = 0;
     for (const auto &entry : std::filesystem::directory_iterator(PIRREL_SOURCE_DIR "/examples")) {
         if (entry.path().extension() != ".obj")
@@ -113,6 +152,8 @@ TEST_F(WarningTest, BundledExamplesWarnOnlyWhereTheyShowTrouble)
             expected += line(kSharp, 2, 2);
         if (name == "fold.obj")
             expected += line(kFold, 2, 1);
+        if (name == "inward_faces.obj")
+            expected += kInward;
         for (const char *amount : {"25", "100"}) {
             zirka_reset();
             std::string ids = eval("host::load {" + entry.path().string() + "}");

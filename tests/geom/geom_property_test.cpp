@@ -35,7 +35,7 @@ TEST_F(MitreProperty, CrossingTracksMeetAtTheirCommonPoint)
         const Pos3 p2 = {x.x + b * d1.x, x.y + b * d1.y, x.z + b * d1.z};
         const Pos3 p3 = {x.x + c * d2.x, x.y + c * d2.y, x.z + c * d2.z};
         const Pos3 p4 = {x.x + e * d2.x, x.y + e * d2.y, x.z + e * d2.z};
-        const Real3 r = real3(*zirka_head_vertex_pos(kvx_line_intersect(p1, p2, p3, p4, NULL)));
+        const Real3 r = real3(mitre_of(p1, p2, p3, p4));
         // The result is X rounded to floats: within float rounding of the
         // largest coordinate involved.
         const long double scale = std::max({max_abs(real3(p1)), max_abs(real3(p2)), max_abs(real3(p3)), max_abs(real3(p4))});
@@ -66,7 +66,7 @@ TEST_F(MitreProperty, SkewTracksGiveTheNearestPointOfTheFirst)
         const long double aa = dot(d1, d1), bb = dot(d2, d2), ab = dot(d1, d2);
         const long double t = (dot(w, d1) * bb - dot(w, d2) * ab) / (aa * bb - ab * ab);
         const Real3 expected = a + t * d1;
-        const Real3 r = real3(*zirka_head_vertex_pos(kvx_line_intersect(p[0], p[1], p[2], p[3], NULL)));
+        const Real3 r = real3(mitre_of(p[0], p[1], p[2], p[3]));
         // The kernel works from directions rounded to floats, which shifts the
         // foot by a few float roundings of the coordinates, amplified by the
         // conditioning (1 / sine^2 <= 25).
@@ -75,37 +75,6 @@ TEST_F(MitreProperty, SkewTracksGiveTheNearestPointOfTheFirst)
         ++checked;
     }
     EXPECT_GT(checked, 2000);
-}
-
-TEST_F(MitreProperty, PointIsWhatTheFullSolverGives)
-{
-    // kvx_line_intersect works only the entries of the system that its point
-    // depends on; the point must be the one the full solver's answer gives,
-    // bit for bit, degenerate systems (zero and repeated components,
-    // parallel and opposite tracks, coincident points) included.
-    std::mt19937 rng(90210u);
-    std::uniform_int_distribution<int> small(-2, 2);
-    std::uniform_real_distribution<float> wide(-1e3f, 1e3f);
-    for (int k = 0; k < 200000; ++k) {
-        Pos3 p[4];
-        for (Pos3 &q : p)
-            q = k % 2 ? Pos3{(float)small(rng), (float)small(rng), (float)small(rng)}
-                      : Pos3{wide(rng), wide(rng), wide(rng)};
-        const Pos3 d1 = vec3_sub(&p[1], &p[0]), d2 = vec3_sub(&p[3], &p[2]), w = vec3_sub(&p[2], &p[0]);
-        Pos3 expected = p[1];
-        if (vec3_cos_angle(&d1, &d2) != 1.0) {
-            double m[12] = {d1.x, -(double)d2.x, (double)d1.y * d2.z - (double)d1.z * d2.y, w.x,
-                            d1.y, -(double)d2.y, (double)d1.z * d2.x - (double)d1.x * d2.z, w.y,
-                            d1.z, -(double)d2.z, (double)d1.x * d2.y - (double)d1.y * d2.x, w.z};
-            kvx_solve3(m);
-            const double t = -m[3];
-            expected = {(float)(p[0].x + t * d1.x), (float)(p[0].y + t * d1.y), (float)(p[0].z + t * d1.z)};
-        }
-        const Pos3 got = *zirka_head_vertex_pos(kvx_line_intersect(p[0], p[1], p[2], p[3], NULL));
-        ASSERT_EQ(got, expected) << "case " << k;
-        if (k % 1000 == 999)
-            zirka_reset(); // the free-standing vertices made so far
-    }
 }
 
 TEST_F(TurnProperty, TurnKeepsLengthsAndCarriesTheNormalOntoTheDirection)

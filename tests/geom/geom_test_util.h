@@ -68,6 +68,23 @@ inline std::vector<Pos3> positions_of(const VertexList *list)
     return out;
 }
 
+// The mitre point of line A (p1, p2) and line B (p3, p4) as the kernel
+// ships it: one-point rings through kvx_vtx_list_intersect_to_object into a
+// new object (not in the world; zirka_reset releases it).
+inline Pos3 mitre_of(Pos3 p1, Pos3 p2, Pos3 p3, Pos3 p4)
+{
+    const Pos3 p[4] = {p1, p2, p3, p4};
+    List *l[4] = {NULL, NULL, NULL, NULL};
+    for (int k = 0; k < 4; k++)
+        list_add_item(&l[k], new_vertex_set(p[k].x, p[k].y, p[k].z));
+    Object *object = new_object(ZIRKA_OBJECT_NORMAL);
+    kvx_vtx_list_intersect_to_object(object, l[0], l[1], l[2], l[3], NULL);
+    const Pos3 r = *zirka_head_vertex_pos(zirka_object_get_vertex_at_index(object, 0));
+    for (List *&list : l)
+        list_free(&list);
+    return r;
+}
+
 // A one-vertex position list, to compare with positions_of.
 inline std::vector<Pos3> one(Pos3 p) { return {p}; }
 

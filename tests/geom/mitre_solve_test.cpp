@@ -57,10 +57,7 @@ TEST(Solve3, NoCandidatesMeansNoChangeAtAll)
 
 using Mitre = GeomTest;
 
-Pos3 mitre(Pos3 p1, Pos3 p2, Pos3 p3, Pos3 p4)
-{
-    return *zirka_head_vertex_pos(kvx_line_intersect(p1, p2, p3, p4, NULL));
-}
+Pos3 mitre(Pos3 p1, Pos3 p2, Pos3 p3, Pos3 p4) { return mitre_of(p1, p2, p3, p4); }
 
 TEST_F(Mitre, CrossingSkewParallelAndOpposite)
 {
@@ -99,6 +96,140 @@ TEST_F(Mitre, PerpendicularStaysInDouble)
     EXPECT_EQ(mitre(p1, p2, p3, p4), (Pos3{-0x1.21aee6p+3f, -0x1.1557fcp+1f, 0x1.78c898p-2f}));
 }
 
+TEST_F(Mitre, EachOrderOfPivotsGivesTheCrossing)
+{
+    // Tracks that cross at X = P1 + t (P2 - P1), small whole numbers
+    // throughout, so that every order of pivots lands on X exactly. The
+    // pivot rows are those of columns t, s, u in turn; "-" is a column
+    // without a candidate, which the full solver then finishes.
+    struct Case {
+        const char *pivots;
+        Pos3 p1, p2, p3, p4, expected;
+    } cases[] = {
+        {"0 1 2", {-2, 0, -1}, {0, 4, 3}, {4, 8, -1}, {2, 6, 1}, {0, 4, 3}},
+        {"0 2 1", {-2, 0, -1}, {0, -4, 1}, {6, 0, -1}, {4, -4, 1}, {2, -8, 3}},
+        {"1 0 2", {3, 2, 2}, {5, 1, 6}, {7, -7, 2}, {6, -3, 4}, {5, 1, 6}},
+        {"1 2 0", {-3, 1, 1}, {1, 0, 2}, {11, -4, 8}, {9, -2, 4}, {9, -2, 4}},
+        {"2 0 1", {3, -2, -1}, {6, -6, -3}, {-4, 4, 3}, {0, 2, 1}, {0, 2, 1}},
+        {"2 1 0", {3, -1, 0}, {7, 3, -1}, {3, -4, 2}, {-1, -5, 1}, {-1, -5, 1}},
+        // P1 == P2: column t is all zeros, and so is u; the point is P1.
+        {"- 0 -", {1, 2, 3}, {1, 2, 3}, {0, 0, 0}, {1, 1, 5}, {1, 2, 3}},
+        // P3 == P4: column s is all zeros; y ties with z and wins, t = -1/2.
+        {"1 - 2", {0, 0, 0}, {4, -2, 2}, {10, 1, 7}, {10, 1, 7}, {-2, 1, -1}},
+        // Opposite tracks on one line: u = 0 throughout, s unsolved; t = 5.
+        {"0 - -", {0, 0, 0}, {1, 0, 0}, {5, 0, 0}, {3, 0, 0}, {5, 0, 0}},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(mitre(c.p1, c.p2, c.p3, c.p4), c.expected) << "pivots " << c.pivots;
+}
+
+// Track k of a ring: even k runs along x at (., k, k/4) and turns onto y at
+// x = k + 1/2; odd k runs along z at (k, -k, .) and turns onto x at z = 1/4.
+// Each pair of lines meets at a point whose coordinates are small binary
+// fractions, so the answer is exact. Returns the four rings and the meeting
+// points.
+struct Tracks {
+    std::vector<Pos3> p1, p2, p3, p4, meet;
+};
+
+Tracks tracks(int n)
+{
+    Tracks t;
+    for (int k = 0; k < n; k++) {
+        const float f = (float)k;
+        if (k % 2 == 0) {
+            t.p1.push_back({0, f, f / 4});
+            t.p2.push_back({1, f, f / 4});
+            t.p3.push_back({f + 0.5f, f + 2, f / 4});
+            t.p4.push_back({f + 0.5f, f + 3, f / 4});
+            t.meet.push_back({f + 0.5f, f, f / 4});
+        } else {
+            t.p1.push_back({f, -f, 0});
+            t.p2.push_back({f, -f, 2});
+            t.p3.push_back({f - 3, -f, 0.25f});
+            t.p4.push_back({f - 1, -f, 0.25f});
+            t.meet.push_back({f, -f, 0.25f});
+        }
+    }
+    return t;
+}
+
+using MitreRing = GeomTest;
+
+TEST_F(MitreRing, RingsOf33And65PointsGoIntoTheObjectInOrder)
+{
+    // 33 and 65 points: one and two whole batches of 32, and one point more.
+    struct Case {
+        int n;
+        std::vector<Pos3> first, last;
+    } cases[] = {
+        {33, {{0.5f, 0, 0}, {1, -1, 0.25f}, {2.5f, 2, 0.5f}}, {{30.5f, 30, 7.5f}, {31, -31, 0.25f}, {32.5f, 32, 8}}},
+        {65, {{0.5f, 0, 0}, {1, -1, 0.25f}, {2.5f, 2, 0.5f}}, {{62.5f, 62, 15.5f}, {63, -63, 0.25f}, {64.5f, 64, 16}}},
+    };
+    for (const Case &c : cases) {
+        Tracks t = tracks(c.n);
+        List *l[4] = {NULL, NULL, NULL, NULL};
+        const std::vector<Pos3> *points[4] = {&t.p1, &t.p2, &t.p3, &t.p4};
+        for (int k = 0; k < 4; k++)
+            for (const Pos3 &p : *points[k])
+                list_add_item(&l[k], new_vertex_set(p.x, p.y, p.z));
+        for (List *list : l)
+            keep(list);
+        Object *object = new_object(ZIRKA_OBJECT_NORMAL);
+        KvxScratch scratch = KVX_SCRATCH_INIT;
+        kvx_vtx_list_intersect_to_object(object, l[0], l[1], l[2], l[3], &scratch);
+        EXPECT_EQ(scratch.failed, 0);
+        ASSERT_EQ(zirka_object_vertex_count(object), c.n);
+        for (int k = 0; k < 3; k++) {
+            EXPECT_EQ(*zirka_head_vertex_pos(zirka_object_get_vertex_at_index(object, k)), c.first[k]) << k;
+            EXPECT_EQ(*zirka_head_vertex_pos(zirka_object_get_vertex_at_index(object, c.n - 3 + k)), c.last[k])
+                << c.n - 3 + k;
+        }
+        for (int k = 0; k < c.n; k++)
+            EXPECT_EQ(*zirka_head_vertex_pos(zirka_object_get_vertex_at_index(object, k)), t.meet[k]) << k;
+        EXPECT_EQ(positions_of(l[1])[1], (Pos3{1, -1, 2})); // the inputs are left as they were
+    }
+}
+
+TEST_F(MitreRing, AllocationFailingInABatchKeepsThePointsBeforeIt)
+{
+    // The host's object vertices come in chunks of 16, 32, 64...: the
+    // object's first vertex takes the call's first two allocations, point 16
+    // (inside the first batch of 32) the third, point 48 (inside the
+    // second batch) the fifth.
+    struct Case {
+        int n;
+        long fail_at;
+        int kept;
+    } cases[] = {
+        {33, 1, 0},
+        {33, 3, 16},
+        {65, 3, 16},
+        {65, 5, 48},
+    };
+    for (const Case &c : cases) {
+        Tracks t = tracks(c.n);
+        List *lists[4] = {NULL, NULL, NULL, NULL};
+        const std::vector<Pos3> *points[4] = {&t.p1, &t.p2, &t.p3, &t.p4};
+        for (int k = 0; k < 4; k++)
+            for (const Pos3 &p : *points[k])
+                list_add_item(&lists[k], new_vertex_set(p.x, p.y, p.z));
+        for (List *list : lists)
+            keep(list);
+        Object *object = new_object(ZIRKA_OBJECT_NORMAL);
+        KvxScratch scratch = KVX_SCRATCH_INIT;
+        zirka_memory_fail_at(c.fail_at, false);
+        kvx_vtx_list_intersect_to_object(object, lists[0], lists[1], lists[2], lists[3], &scratch);
+        zirka_memory_fail_at(0, false);
+        EXPECT_EQ(scratch.failed, 1) << c.n << " points, allocation " << c.fail_at;
+        ASSERT_EQ(zirka_object_vertex_count(object), c.kept) << c.n << " points, allocation " << c.fail_at;
+        if (c.kept > 0) {
+            EXPECT_EQ(*zirka_head_vertex_pos(zirka_object_get_vertex_at_index(object, c.kept - 1)),
+                      (Pos3{(float)c.kept - 1, 1 - (float)c.kept, 0.25f}));
+        }
+    }
+}
+
 TEST_F(Mitre, RingsWalkInStepUpToTheShortest)
 {
     // Track k runs along x at height k, then turns to run along y.
@@ -106,20 +237,14 @@ TEST_F(Mitre, RingsWalkInStepUpToTheShortest)
     VertexList *l2 = ring({{1, 0, 0}, {1, 0, 1}});
     VertexList *l3 = ring({{5, 1, 0}, {5, 1, 1}, {5, 1, 2}, {5, 1, 3}});
     VertexList *l4 = ring({{5, 2, 0}, {5, 2, 1}, {5, 2, 2}});
-    VertexList *corners = keep(kvx_vtx_list_intersect(l1, l2, l3, l4, NULL));
-    EXPECT_EQ(positions_of(corners), (std::vector<Pos3>{{5, 0, 0}, {5, 0, 1}}));
-    for (VertexList *input : {l1, l2, l3, l4})
-        EXPECT_TRUE(shares_no_vertex(input, corners));
+    Object *object = new_object(ZIRKA_OBJECT_NORMAL);
+    kvx_vtx_list_intersect_to_object(object, l1, l2, l3, l4, NULL);
+    ASSERT_EQ(zirka_object_vertex_count(object), 2);
+    EXPECT_EQ(*zirka_head_vertex_pos(zirka_object_get_vertex_at_index(object, 0)), (Pos3{5, 0, 0}));
+    EXPECT_EQ(*zirka_head_vertex_pos(zirka_object_get_vertex_at_index(object, 1)), (Pos3{5, 0, 1}));
     EXPECT_EQ(positions_of(l2), (std::vector<Pos3>{{1, 0, 0}, {1, 0, 1}}));
-    EXPECT_EQ(kvx_vtx_list_intersect(l1, l2, NULL, l4, NULL), nullptr);
-}
-
-TEST_F(Mitre, NewVertexEvenForParallelTracks)
-{
-    VertexList *a = ring({{0, 0, 0}}), *b = ring({{1, 0, 0}}), *c = ring({{2, 0, 0}}), *d = ring({{3, 0, 0}});
-    VertexList *result = keep(kvx_vtx_list_intersect(a, b, c, d, NULL));
-    ASSERT_EQ(positions_of(result), one({1, 0, 0}));
-    EXPECT_TRUE(shares_no_vertex(b, result)); // at P2's place, but not P2's vertex
+    kvx_vtx_list_intersect_to_object(object, l1, l2, NULL, l4, NULL);
+    EXPECT_EQ(zirka_object_vertex_count(object), 2);
 }
 
 } // namespace

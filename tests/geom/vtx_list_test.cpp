@@ -114,8 +114,8 @@ TEST_F(VtxList, AddToObjectAppendsCopiesInOrder)
     const Pos3 first = {9, 9, 9};
     object_add_new_vertex(object, &first);
     VertexList *line = ring({{1, 2, 3}, {4, 5, 6}});
-    kvx_vtx_list_add_to_object(object, line);
-    kvx_vtx_list_add_to_object(object, NULL);
+    kvx_vtx_list_add_to_object(object, line, NULL);
+    kvx_vtx_list_add_to_object(object, NULL, NULL);
     ASSERT_EQ(zirka_object_vertex_count(object), 3);
     EXPECT_EQ(*zirka_head_vertex_pos(zirka_object_get_vertex_at_index(object, 1)), (Pos3{1, 2, 3}));
     EXPECT_EQ(*zirka_head_vertex_pos(zirka_object_get_vertex_at_index(object, 2)), (Pos3{4, 5, 6}));

@@ -18,10 +18,19 @@
 #   trailing          50abc keeps the dialog open with a message, with OK
 #                     and with Return; then Cancel runs nothing
 #   remembered        30 and OK, then the dialog again starts with 30
+#   caps              "Close the ends" ticked, 50 and OK: runs
+#                     kvx_extrude_along_path -caps -- 50; the dialog again
+#                     starts with the box ticked
+#   wrong_selection   only the outline selected: a window says what to
+#                     select, OK closes it; no amount asked, nothing run
+#   no_verdict        a check that sets no verdict (a host that cannot
+#                     evaluate Tcl inside a command): 50 and OK runs the
+#                     command with 50 as before
 
 lassign $argv scenario
 set label "Extrude along path with scaling..."
 set obj [file join [file dirname [info script]] .. .. examples star_along_path.obj]
+set wrong_selection {Select two objects: first the outline, then, holding SHIFT, the path (now 1 selected).}
 set not_a_number {"50abc" is not a number: enter the scale in percent, for example 50 or 12.5.}
 set empty_message {Enter the scale at the end of the path in percent, for example 50.}
 
@@ -51,6 +60,17 @@ proc answer {steps start {tries 0}} {
         after 50 [list answer $steps $start [incr tries]]
         return
     }
+    if {$start eq "selection"} {
+        set said [$w.f.selection cget -text]
+        if {$said ne $::wrong_selection} {
+            fail "the window says \"$said\", not \"$::wrong_selection\""
+        }
+        if {[winfo exists $w.f.amount]} {
+            fail "the amount is asked for on a wrong selection"
+        }
+        $w.f.buttons.ok invoke
+        return
+    }
     set entry $w.f.amount
     if {[$entry get] ne $start} {
         fail "the amount should start at $start, not [$entry get]"
@@ -64,6 +84,12 @@ proc answer {steps start {tries 0}} {
             ok      { $w.f.buttons.ok invoke }
             return  { event generate $entry <Return> }
             cancel  { $w.f.buttons.cancel invoke }
+            tick    { $w.f.$text invoke }
+            ticked {
+                if {!$::pirrel::ticked($text)} {
+                    fail "the box $text should start ticked"
+                }
+            }
             escape  { event generate $entry <Escape> }
             close   { uplevel #0 [wm protocol $w WM_DELETE_WINDOW] }
             open {
@@ -104,7 +130,17 @@ proc expect_made {made amount} {
 
 set ids [host::load $obj]
 host::select {*}$ids
-if {$scenario eq "remembered"} {
+if {$scenario eq "caps"} {
+    expect_ran_with [run_dialog {{type 50} {tick caps} ok} 100] 50 "the dialog" {kvx_extrude_along_path -caps --}
+    expect_ran_with [run_dialog {{ticked caps} ok} 50] 50 "the dialog" {kvx_extrude_along_path -caps --}
+} elseif {$scenario eq "wrong_selection"} {
+    host::select [lindex $ids 0]
+    expect_made [run_dialog {} selection] ""
+} elseif {$scenario eq "no_verdict"} {
+    rename kvx_extrude_along_path_check {}
+    proc kvx_extrude_along_path_check {} {}
+    expect_made [run_dialog {{type 50} ok} 100] 50
+} elseif {$scenario eq "remembered"} {
     expect_made [run_dialog {{type 30} ok} 100] 30
     expect_made [run_dialog {ok} 30] 30
 } else {

@@ -149,4 +149,52 @@ TEST_F(PluginTest, RelativeFolderStartingWithTilde)
     EXPECT_EQ(eval("set ::pirrel_sourced"), "./~rel/pirrel.tcl");
 }
 
+TEST_F(PluginTest, DialogSaysWhatToSelectForEachVerdict)
+{
+    // What ::pirrel::selection_problem says for each verdict of the check,
+    // the check stood in for by a procedure that sets the verdict.
+    struct {
+        const char *verdict;
+        const char *said;
+    } cases[] = {
+        {"ok 0", ""},
+        {"count 1", "Select two objects: first the outline, then, holding SHIFT, the path (now 1 selected)."},
+        {"surfaces 1", "The outline (selected first) must hold one line or polyline and nothing else: split it, or "
+                       "join its pieces into one line."},
+        {"surfaces 2", "The path (selected second) must hold one line or polyline and nothing else: split it, or "
+                       "join its pieces into one line."},
+        {"type 1", "The outline (selected first) must be an ordinary geometry object."},
+        {"path_vertices 2", "The path (selected second) needs at least 3 points: it has 2 now."},
+        {"empty_template 0", "The outline (selected first) has no points: draw it, then select it and the path again."},
+        {"not_finite 0", "A point of the outline or the path is infinite or not a number: fix the points."},
+        {"distinct_points 2", "The path (selected second) needs 3 different points: points that repeat the one "
+                              "before count once, and it has 2 of them."},
+        {"too_many 0", "The outline and the path have too many points together: use fewer points."},
+        {"turns_back 0", "The path (selected second) runs straight back along itself: move a point so that it turns "
+                         "aside."},
+        {"", ""},
+    };
+    eval("rename kvx_extrude_along_path_check pirrel_test_real_check");
+    for (const auto &c : cases) {
+        eval(std::string("proc kvx_extrude_along_path_check {} {set ::pirrel::verdict {") + c.verdict + "}}");
+        if (c.verdict[0] == '\0')
+            eval("proc kvx_extrude_along_path_check {} {}");
+        EXPECT_EQ(eval("::pirrel::selection_problem"), c.said) << c.verdict;
+    }
+    eval("rename kvx_extrude_along_path_check {}; rename pirrel_test_real_check kvx_extrude_along_path_check");
+}
+
+TEST_F(PluginTest, RegistersTheNewCommandsAfterTheScaleCommand)
+{
+    const ZirkaCommand *c = zirka_command_find("kvx_extrude_along_path");
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->synopsis, "?-caps? ?-outward? ?-uv? ?--? <scale_amount>");
+    ASSERT_NE(zirka_command_find("kvx_extrude_along_path_check"), nullptr);
+    const std::vector<ZirkaCommand> &all = zirka_commands();
+    ASSERT_GE(all.size(), 3u);
+    EXPECT_EQ(all[0].name, "kvx_extrude_along_path_scale");
+    EXPECT_EQ(all[1].name, "kvx_extrude_along_path");
+    EXPECT_EQ(all[2].name, "kvx_extrude_along_path_check");
+}
+
 } // namespace
