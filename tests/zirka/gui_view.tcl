@@ -162,14 +162,31 @@ check "rows after the command" [llength [.side.list children {}]] 3
 check "summary" [string match "*made [dict get $info name]: [dict get $info vertices] vertices,\
     [dict get $info surfaces] surfaces*" [.messages get 1.0 end]] 1
 
-# A refusal: one object selected (in the list: in the view the path is now
-# inside the new object). Its standard-error line shows in the window.
+# A wrong selection: one object selected (in the list: in the view the path
+# is now inside the new object). The dialog says what to select instead of
+# asking for the amount; the command typed anyway refuses, and its standard
+# error line shows in the window.
 lassign [.side.list bbox $path] x y
 event generate .side.list <ButtonPress-1> -x [expr {$x + 5}] -y [expr {$y + 5}]
 settle
 check "one selected" [host::select] $path
-after 100 [list answer 0]
+proc tell {tries} {
+    if {![winfo exists .pirrel.f.selection]} {
+        if {$tries > 100} {
+            puts "FAIL: the selection's window did not appear"
+            exit 1
+        }
+        after 50 [list tell [incr tries]]
+        return
+    }
+    set ::told [.pirrel.f.selection cget -text]
+    .pirrel.f.buttons.ok invoke
+}
+after 100 [list tell 0]
 .menubar.tools invoke $label
+settle
+check "says what to select" [string match "Select two objects*" $::told] 1
+kvx_extrude_along_path_scale 50
 settle
 check "refusal shown" [lindex [split [string trim [.messages get 1.0 end]] \n] end] \
     "extrude_along_path(): can only operate on exactly two objects!"
