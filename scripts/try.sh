@@ -3,7 +3,8 @@
 # builds zirka and pirrel.p, and runs "extrude along a path with scaling" on
 # the bundled example: a star outline carried along a path through space,
 # shrinking to 25 %. Writes the new object as an OBJ file and a picture of it
-# as a PNG file, and says where they are.
+# as a PNG file (scripts/try_picture.tcl says what it shows), and says where
+# they are.
 #
 #   scripts/try.sh [--dry-run] [INPUT.obj [AMOUNT]]
 #
@@ -103,3 +104,5 @@ step "configuring build/" cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo 
 step "building zirka and pirrel.p" cmake --build build -j2 --target zirka pirrel
 step "making out/" mkdir -p out
 step "extruding" build/bin/zirka examples/run_example.tcl "$input" "$amount" "$output" "$picture"
+step "drawing the outline, the path, their start and end, the axes and a key over the result" \
+  build/bin/zirka scripts/try_picture.tcl "$input" "$output" "$picture"
