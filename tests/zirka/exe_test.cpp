@@ -1,5 +1,6 @@
 // exe_test.cpp -- the zirka executable as a user runs it: scripts, their
-// arguments and exit status, --plugins, and bad options.
+// arguments and exit status, OBJ files to open, --plugins, --help, --gui
+// without a display, and bad options.
 #include "zirka_fixture.h"
 
 #include <algorithm>
@@ -233,9 +234,64 @@ TEST_F(Executable, UnknownOptionPrintsUsageAndExitsTwo)
     for (const char *args : {"--frob", "--plugins", "-x script.tcl"}) {
         RunRecord run = zirka(args);
         EXPECT_EQ(run.code, 2) << args;
-        EXPECT_EQ(run.err, "usage: zirka [--plugins DIR] [--gui] [SCRIPT [ARGS...]]\n") << args;
+        EXPECT_EQ(run.err, "usage: zirka [--plugins DIR] [--gui] [FILE.obj ...] [SCRIPT.tcl [ARGS...]]\n"
+                           "(zirka --help says more)\n")
+            << args;
         EXPECT_EQ(run.out, "");
     }
+}
+
+TEST_F(Executable, HelpExplainsEveryOptionWithAnExample)
+{
+    RunRecord run = zirka("--help");
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out.rfind("usage: zirka [--plugins DIR] [--gui] [FILE.obj ...] [SCRIPT.tcl [ARGS...]]\n", 0), 0u);
+    for (const char *shown : {"\n  --plugins DIR ", "\n  --gui ", "\n  FILE.obj ...", "\n  SCRIPT.tcl ", "\n  --help ",
+                              "zirka --plugins build/bin/plugins\n", "zirka --gui examples/fold.obj\n",
+                              "zirka examples/fold.obj examples/ribbon.obj\n",
+                              "zirka examples/run_example.tcl examples/fold.obj"})
+        EXPECT_NE(run.out.find(shown), std::string::npos) << shown;
+}
+
+TEST_F(Executable, GuiWithoutDisplaySaysSoAndExitsOne)
+{
+    const char *display = std::getenv("DISPLAY");
+    std::string kept = display ? display : "";
+    unsetenv("DISPLAY");
+    RunRecord run = zirka("--plugins " + empty_folder() + " --gui " + script("puts ran"));
+    if (display)
+        setenv("DISPLAY", kept.c_str(), 1);
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "zirka: --gui needs a display: DISPLAY is not set (run under xvfb-run, or without --gui)\n");
+}
+
+TEST_F(Executable, ObjFilesOpenBeforeTheScript)
+{
+    std::string a = write_file("a.obj", "o first\nv 0 0 0\nv 1 0 0\nl 1 2\n");
+    std::string b = write_file("B.OBJ", "o second\nv 0 0 0\nv 0 1 0\nl 1 2\n");
+    RunRecord run = zirka("--plugins " + empty_folder() + " '" + a + "' '" + b + "' " +
+                          script("puts [host::history]; puts $argc"));
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.out, "{Load a.obj} {Load B.OBJ}\n0\n");
+}
+
+TEST_F(Executable, ArgumentsAfterTheScriptAreItsOwn)
+{
+    std::string a = write_file("a.obj", "o first\nv 0 0 0\nv 1 0 0\nl 1 2\n");
+    RunRecord run = zirka("--plugins " + empty_folder() + " " + script("puts [list [host::history] $argv]") + " '" +
+                          a + "' other.tcl");
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.out, "{} {" + a + " other.tcl}\n");
+}
+
+TEST_F(Executable, ObjFileThatCannotBeReadEndsZirkaWithOneLine)
+{
+    RunRecord run = zirka("--plugins " + empty_folder() + " '" + temp_dir() + "/missing.obj' " + script("puts ran"));
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "zirka: " + temp_dir() + "/missing.obj:0: cannot open: No such file or directory\n");
 }
 
 } // namespace
