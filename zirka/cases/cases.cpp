@@ -27,7 +27,7 @@
 namespace {
 
 struct ZirkaCase {
-    std::string name, file;
+    std::string name, file, command;
     std::vector<int> selection; // 1-based object numbers in the file
     std::vector<std::string> arguments;
 };
@@ -100,8 +100,8 @@ static std::string read_cases(const std::string &list_file, std::vector<ZirkaCas
         std::string selection;
         if (!(words >> c.name) || c.name[0] == '#')
             continue;
-        if (!(words >> c.file >> selection))
-            return list_file + ":" + std::to_string(number) + ": expected NAME FILE SELECTION [ARGUMENT ...]";
+        if (!(words >> c.file >> selection >> c.command))
+            return list_file + ":" + std::to_string(number) + ": expected NAME FILE SELECTION COMMAND [ARGUMENT ...]";
         std::string why = parse_selection(selection, &c.selection);
         if (!why.empty())
             return list_file + ":" + std::to_string(number) + ": " + why;
@@ -133,7 +133,7 @@ static std::string run_case(const ZirkaCase &c, const std::string &output_folder
     zirka_select(ids);
 
     const size_t steps_before = zirka_undo_names().size();
-    std::vector<const char *> argv{zirka_cases_command};
+    std::vector<const char *> argv{c.command.c_str()};
     for (const std::string &argument : c.arguments)
         argv.push_back(argument.c_str());
 
@@ -144,7 +144,8 @@ static std::string run_case(const ZirkaCase &c, const std::string &output_folder
     // One transaction of the host: what the command left out of the world
     // goes, and without memory it is undone whole (its message is logged).
     ZirkaCommandOutcome outcome;
-    zirka_command_call(zirka_cases_command, static_cast<int>(argv.size()), argv.data(), &outcome);
+    if (!zirka_command_call(c.command, static_cast<int>(argv.size()), argv.data(), &outcome))
+        return "case " + c.name + ": no command " + c.command;
     capture_end(&capture);
 
     std::vector<Object *> made;

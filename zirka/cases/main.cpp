@@ -32,8 +32,8 @@ int main(int argc, char **argv)
         std::printf("zirka: %s\n", error.c_str());
         return 1;
     }
-    if (!zirka_command_find(zirka_cases_command)) {
-        std::printf("zirka: no plug-in registered %s\n", zirka_cases_command);
+    if (!zirka_command_find("kvx_extrude_along_path_scale")) {
+        std::printf("zirka: no plug-in registered kvx_extrude_along_path_scale\n");
         return 1;
     }
     // The host's own operations never throw; the driver's strings and lists

@@ -30,14 +30,13 @@
  * The case list: one case a line, blank lines and lines starting with #
  * ignored; words separated by blanks:
  *
- *   NAME FILE SELECTION [ARGUMENT ...]
+ *   NAME FILE SELECTION COMMAND [ARGUMENT ...]
  *
  * NAME names the output files. FILE is an OBJ file, relative to the list's
  * folder unless absolute; its objects enter the world. SELECTION is a
  * comma-separated list of 1-based object numbers in the file, selected in
- * that order, or "-" for an empty selection. The command
- * kvx_extrude_along_path_scale is then called with the ARGUMENTs after its
- * name (none, one, or more).
+ * that order, or "-" for an empty selection. The registered command COMMAND
+ * is then called with the ARGUMENTs after its name (none, one, or more).
  *
  * Files of a case, in OUTPUT_FOLDER:
  *   NAME.obj     the objects the command added to the world (written with
@@ -51,9 +50,6 @@
 #define ZIRKA_CASES_H
 
 #include <string>
-
-// The command every case calls.
-inline constexpr char zirka_cases_command[] = "kvx_extrude_along_path_scale";
 
 // Writes registration.txt, about.txt and tcl.txt into folder. Returns ""
 // or the reason a file could not be written.
