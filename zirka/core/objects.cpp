@@ -69,6 +69,7 @@ long zirka_vertex_index(const Vertex *vertex, const Object *object)
 }
 
 int zirka_surface_type(const Surface *surface) { return surface->type; }
+std::pair<float, float> zirka_entry_uv(const SurfaceVertex *entry) { return {entry->u, entry->v}; }
 
 long zirka_free_vertex_count(void) { return static_cast<long>(zirka_state().storage.free_vertices.size()); }
 long zirka_records_in_use(void) { return storage_records_in_use(zirka_state().storage); }

@@ -260,5 +260,7 @@ void zirka_object_each_surface(const Object *object, const std::function<void(co
 long zirka_vertex_index(const Vertex *vertex, const Object *object);
 // The surface's type (ZIRKA_SURFACE_*).
 int zirka_surface_type(const Surface *surface);
+// A surface entry's texture coordinates (u, v).
+std::pair<float, float> zirka_entry_uv(const SurfaceVertex *entry);
 
 #endif /* ZIRKA_CORE_H */

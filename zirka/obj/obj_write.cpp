@@ -50,7 +50,9 @@ public:
 private:
     // "o NAME", "v x y z" per vertex, then "f i j k", "l i j k" or, closed,
     // "l i j k i" per surface that has entries of the object's vertices. OBJ
-    // numbers vertices from 1 across the file.
+    // numbers vertices from 1 across the file. An object whose entries have
+    // texture coordinates other than 0, 0 has a "vt u v" per such entry too,
+    // after its vertices, and its elements name them: "f i/a j/b k/c".
     void write_object(const Object *object)
     {
         const std::string &name = zirka_object_name(object);
@@ -62,34 +64,76 @@ private:
         zirka_object_each_vertex(object, [this](const Pos3 &p) {
             room(2 + 3 * (float_room + 1));
             *at_++ = 'v';
-            for (float f : {p.x, p.y, p.z}) {
-                *at_++ = ' ';
-                at_ = std::to_chars(at_, at_ + float_room, f).ptr;
-            }
-            *at_++ = '\n';
+            put_floats({p.x, p.y, p.z});
             next_vertex_++;
         });
+        textured_ = false;
+        each_entry(object, [this](const SurfaceVertex *entry) {
+            std::pair<float, float> uv = zirka_entry_uv(entry);
+            textured_ = textured_ || uv.first != 0.0f || uv.second != 0.0f; // -0 counts as 0
+        });
+        if (textured_)
+            each_entry(object, [this](const SurfaceVertex *entry) {
+                room(3 + 2 * (float_room + 1));
+                *at_++ = 'v';
+                *at_++ = 't';
+                std::pair<float, float> uv = zirka_entry_uv(entry);
+                put_floats({uv.first, uv.second});
+            });
         zirka_object_each_surface(object, [this, object](const Surface *surface) {
             const int type = zirka_surface_type(surface);
-            long first = -1;
+            long first = -1, first_texture = 0;
             for (const List *node = zirka_head_surface_vertices(surface); node; node = node->next) {
                 long index = zirka_vertex_index(zirka_head_entry_vertex(static_cast<const SurfaceVertex *>(node->item)), object);
                 if (index < 0)
                     continue;
-                room(1 + index_room);
+                room(1 + 2 * index_room);
                 if (first < 0) {
                     first = index;
+                    first_texture = next_texture_;
                     *at_++ = type == ZIRKA_SURFACE_LINE || type == ZIRKA_SURFACE_CLOSED_LINE ? 'l' : 'f';
                 }
-                put_index(base_ + index);
+                put_reference(base_ + index, textured_ ? next_texture_++ : 0);
             }
             if (first < 0)
                 return;
-            room(index_room + 1);
+            room(2 * index_room + 1);
             if (type == ZIRKA_SURFACE_CLOSED_LINE)
-                put_index(base_ + first);
+                put_reference(base_ + first, textured_ ? first_texture : 0);
             *at_++ = '\n';
         });
+    }
+
+    // Calls fn(entry) for each entry of the object's surfaces whose vertex is
+    // the object's, in the order in which the elements name them.
+    template <class Fn> void each_entry(const Object *object, Fn fn)
+    {
+        zirka_object_each_surface(object, [&](const Surface *surface) {
+            for (const List *node = zirka_head_surface_vertices(surface); node; node = node->next) {
+                const SurfaceVertex *entry = static_cast<const SurfaceVertex *>(node->item);
+                if (zirka_vertex_index(zirka_head_entry_vertex(entry), object) >= 0)
+                    fn(entry);
+            }
+        });
+    }
+
+    void put_floats(std::initializer_list<float> values)
+    {
+        for (float f : values) {
+            *at_++ = ' ';
+            at_ = std::to_chars(at_, at_ + float_room, f).ptr;
+        }
+        *at_++ = '\n';
+    }
+
+    // " i", or with a texture coordinate's number t (not 0) " i/t".
+    void put_reference(long index, long texture)
+    {
+        put_index(index);
+        if (texture != 0) {
+            *at_++ = '/';
+            at_ = std::to_chars(at_, at_ + index_room - 1, texture).ptr;
+        }
     }
 
     void hand_on()
@@ -123,8 +167,10 @@ private:
     char *at_;
     const Put put_;
     bool ok_ = true;
-    long next_vertex_ = 1; // the number in the file of the next vertex
-    long base_ = 1;        // and of the object's first
+    long next_vertex_ = 1;  // the number in the file of the next vertex
+    long base_ = 1;         // and of the object's first
+    long next_texture_ = 1; // the number in the file of the next "vt"
+    bool textured_ = false; // the object has texture coordinates to write
 };
 
 } // namespace
