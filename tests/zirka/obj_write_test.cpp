@@ -11,6 +11,35 @@ namespace {
 
 class ObjSaving : public ZirkaTest {};
 
+// Texture coordinates are kept through a load and a save: a "vt" per entry
+// and "f v/vt" for an object that has any other than 0, 0; an object whose
+// entries all hold 0, 0 or -0 is written without them.
+TEST_F(ObjSaving, TextureCoordinatesAreKept)
+{
+    struct Case {
+        const char *name, *in, *uv, *out;
+    } cases[] = {
+        {"quad", "v 0 0 0\nv 1 0 0\nv 1 1 0\nvt 0.25 0.5\nvt 1 -0\nvt 0x1p-149\nf 1/1 2/2 3/3\n",
+         "{0.25 0.5} {1.0 -0.0} {1.401298464324817e-45 0.0}",
+         "o quad\nv 0 0 0\nv 1 0 0\nv 1 1 0\nvt 0.25 0.5\nvt 1 -0\nvt 1e-45 0\nf 1/1 2/2 3/3\n"},
+        {"closed line", "v 0 0 0\nv 1 0 0\nv 1 1 0\nvt 0.5 0\nvt 1 1\nl 1/1 2/2 3/1 1/1\nl 1 2\n",
+         "{0.5 0.0} {1.0 1.0} {0.5 0.0}",
+         "o closed line\nv 0 0 0\nv 1 0 0\nv 1 1 0\nvt 0.5 0\nvt 1 1\nvt 0.5 0\nvt 0 0\nvt 0 0\n"
+         "l 1/1 2/2 3/3 1/1\nl 1/4 2/5\n"},
+        {"zeros", "v 0 0 0\nv 1 0 0\nv 1 1 0\nvt -0 0\nvt 0\nf 1/1 2/2 3/-1\n", "{-0.0 0.0} {0.0 0.0} {0.0 0.0}",
+         "o zeros\nv 0 0 0\nv 1 0 0\nv 1 1 0\nf 1 2 3\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        eval("host::reset");
+        std::string in = write_file(std::string(c.name) + ".obj", c.in), out = temp_dir() + "/out.obj";
+        eval("set id [host::load {" + in + "}]");
+        EXPECT_EQ(eval("dict get [lindex [host::surfaces $id] 0] uv"), c.uv);
+        EXPECT_EQ(eval("host::save " + out), "");
+        EXPECT_EQ(read_file(out), c.out);
+    }
+}
+
 TEST_F(ObjSaving, SaveWritesEachSurfaceKind)
 {
     std::string obj = write_file("in.obj", "o shape\nv 0 0 0\nv 1 0 0\nv 1 1 0\n"

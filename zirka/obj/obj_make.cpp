@@ -7,7 +7,8 @@
 
 // Makes the object, adding it to *made (room reserved) as soon as it
 // exists; false when memory ran out meanwhile.
-static bool make_object(const ObjObject &in, std::vector<Object *> *made)
+static bool make_object(const ObjObject &in, const HostVector<std::pair<float, float>> &uvs,
+                        std::vector<Object *> *made)
 {
     const long failures = zirka_memory_failures();
     Object *object = new_object(ZIRKA_OBJECT_NORMAL);
@@ -28,15 +29,20 @@ static bool make_object(const ObjObject &in, std::vector<Object *> *made)
         if (!surface)
             break;
         zirka_surface_set_type(surface, element.type);
-        for (size_t i = element.first; i < element.first + element.count; i++)
-            if (!surface_add_vertex(surface, zirka_object_get_vertex_at_index(object, in.indices[i]), 0.0f, 0.0f))
+        for (size_t i = element.first; i < element.first + element.count; i++) {
+            std::pair<float, float> uv{0.0f, 0.0f};
+            if (in.textured && in.textures[i] >= 0)
+                uv = uvs[static_cast<size_t>(in.textures[i])];
+            if (!surface_add_vertex(surface, zirka_object_get_vertex_at_index(object, in.indices[i]), uv.first, uv.second))
                 break;
+        }
         object_add_surface(object, surface);
     }
     return zirka_memory_failures() == failures;
 }
 
-bool obj_make_objects(const HostVector<ObjObject> &read, std::vector<Object *> *objects)
+bool obj_make_objects(const HostVector<ObjObject> &read, const HostVector<std::pair<float, float>> &uvs,
+                      std::vector<Object *> *objects)
 {
     // Objects without vertices are not made.
     auto has_vertices = [](const ObjObject &in) { return !in.vertices.empty(); };
@@ -49,7 +55,7 @@ bool obj_make_objects(const HostVector<ObjObject> &read, std::vector<Object *> *
     }
     for (size_t i = 0; made && i < read.size(); i++)
         if (has_vertices(read[i]))
-            made = make_object(read[i], objects);
+            made = make_object(read[i], uvs, objects);
     if (!made) {
         zirka_objects_discard(*objects);
         objects->clear();

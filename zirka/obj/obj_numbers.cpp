@@ -119,18 +119,19 @@ static bool is_index(std::string_view part, long *out)
     return *out != 0;
 }
 
-bool obj_parse_reference(std::string_view word, long *index, std::string_view *text)
+bool obj_parse_reference(std::string_view word, long *index, long *texture, std::string_view *text)
 {
     const size_t npos = std::string_view::npos, t_at = word.find('/');
     if (!is_index(word.substr(0, t_at), index))
         return false;
+    *texture = 0;
     if (t_at != npos) {
         // "i/t", "i/t/n" or "i//n".
         const size_t n_at = word.find('/', t_at + 1);
         std::string_view t = word.substr(t_at + 1, n_at == npos ? npos : n_at - t_at - 1);
         long ignored;
-        if (n_at == npos ? !is_index(t, &ignored)
-                         : !(t.empty() || is_index(t, &ignored)) || !is_index(word.substr(n_at + 1), &ignored))
+        if (n_at == npos ? !is_index(t, texture)
+                         : !(t.empty() || is_index(t, texture)) || !is_index(word.substr(n_at + 1), &ignored))
             return false;
     }
     *text = word.substr(0, t_at);

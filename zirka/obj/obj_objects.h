@@ -23,12 +23,15 @@ struct ObjObject {
     int first_vertex; // global index of the object's first vertex
     HostVector<Pos3> vertices;
     HostVector<int> indices; // into the object's vertices, every element's in turn
+    bool textured = false;    // an element of it has named a "vt"; then:
+    HostVector<int> textures; // beside indices, into the file's "vt" (-1: none)
     HostVector<ObjElement> elements;
 };
 
 // Makes the host's objects of those that hold vertices, in order, into
 // *objects (empty). Without memory returns false, having released what it
 // made and given back the ids they took.
-bool obj_make_objects(const HostVector<ObjObject> &read, std::vector<Object *> *objects);
+bool obj_make_objects(const HostVector<ObjObject> &read, const HostVector<std::pair<float, float>> &uvs,
+                      std::vector<Object *> *objects);
 
 #endif /* ZIRKA_OBJ_OBJECTS_H */

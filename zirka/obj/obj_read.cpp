@@ -19,6 +19,7 @@ struct ObjReader {
     std::string error;
     int vertex_total = 0;
     HostVector<ObjObject> objects;
+    HostVector<std::pair<float, float>> uvs; // the file's "vt", in order
     HostVector<std::string_view> words; // of the current statement
 };
 
@@ -75,13 +76,36 @@ static bool read_vertex(ObjReader *r)
     return true;
 }
 
-// A vertex reference of an element, as an index into its object's vertices.
-static bool read_index(ObjReader *r, std::string_view word, int *out)
+// "vt u ?v? ?w?": texture coordinates, v 0 when not given; w does not count.
+static bool read_texture(ObjReader *r)
 {
-    long index = 0;
+    const HostVector<std::string_view> &words = r->words;
+    if (words.size() < 2 || words.size() > 4)
+        return fail(r, "expected 1 to 3 texture coordinates but got " + std::to_string(words.size() - 1));
+    float c[3] = {0.0f, 0.0f, 0.0f};
+    for (size_t i = 1; i < words.size(); i++) {
+        std::string why = obj_parse_float(words[i], &c[i - 1]);
+        if (!why.empty())
+            return fail(r, why);
+    }
+    if (r->uvs.size() == INT_MAX)
+        return fail(r, "more texture coordinates than the host can number");
+    r->uvs.emplace_back(c[0], c[1]);
+    return true;
+}
+
+// A vertex reference of an element, as an index into its object's vertices,
+// and its texture coordinates' index into the file's "vt" read so far (-1:
+// none; a texture index that names none is read as none, as it always was).
+static bool read_index(ObjReader *r, std::string_view word, int *out, int *texture)
+{
+    long index = 0, t = 0;
     std::string_view text;
-    if (!obj_parse_reference(word, &index, &text))
+    if (!obj_parse_reference(word, &index, &t, &text))
         return fail(r, "bad index \"" + std::string(word) + "\"");
+    const long uv_total = static_cast<long>(r->uvs.size());
+    long uv = t == 0 || t == LONG_MAX ? -1 : t > 0 ? t - 1 : uv_total + t;
+    *texture = uv >= 0 && uv < uv_total ? static_cast<int>(uv) : -1;
     long global = index == LONG_MAX ? -1 : index > 0 ? index - 1 : r->vertex_total + index;
     if (global < 0 || global >= r->vertex_total)
         return fail(r, "index " + std::string(text) + " out of range");
@@ -98,12 +122,20 @@ static bool read_element(ObjReader *r)
     ObjObject &object = r->objects.back();
     const size_t first = object.indices.size();
     for (size_t i = 1; i < words.size(); i++) {
-        int index = 0;
-        if (!read_index(r, words[i], &index)) {
+        int index = 0, texture = -1;
+        if (!read_index(r, words[i], &index, &texture)) {
             object.indices.resize(first);
+            object.textures.resize(std::min(object.textures.size(), first));
             return false;
         }
+        // Texture indices are kept from the first one named on.
+        if (texture >= 0 && !object.textured) {
+            object.textured = true;
+            object.textures.assign(object.indices.size(), -1);
+        }
         object.indices.push_back(index);
+        if (object.textured)
+            object.textures.push_back(texture);
     }
     size_t count = object.indices.size() - first;
     if (count == 0)
@@ -114,10 +146,13 @@ static bool read_element(ObjReader *r)
     if (type == ZIRKA_SURFACE_LINE && count >= 2 && object.indices.back() == object.indices[first]) {
         type = ZIRKA_SURFACE_CLOSED_LINE;
         object.indices.pop_back();
+        if (object.textured)
+            object.textures.pop_back();
         count--;
     }
     if (count > UINT16_MAX) {
         object.indices.resize(first);
+        object.textures.resize(std::min(object.textures.size(), first));
         return fail(r, "element of " + std::to_string(count) + " vertices, but a surface holds at most 65535");
     }
     object.elements.push_back(
@@ -138,7 +173,7 @@ static bool read_object(ObjReader *r)
         r->objects.back().name.swap(name);
         r->objects.back().first_vertex = r->vertex_total;
     } else {
-        r->objects.push_back(ObjObject{std::move(name), r->vertex_total, {}, {}, {}});
+        r->objects.push_back(ObjObject{std::move(name), r->vertex_total, {}, {}, false, {}, {}});
     }
     return true;
 }
@@ -155,7 +190,9 @@ static bool read_statement(ObjReader *r, std::string_view text)
         return read_element(r);
     if (what == "o")
         return read_object(r);
-    for (const char *ignored : {"vt", "vn", "vp", "g", "s", "usemtl", "mtllib"})
+    if (what == "vt")
+        return read_texture(r);
+    for (const char *ignored : {"vn", "vp", "g", "s", "usemtl", "mtllib"})
         if (what == ignored)
             return true;
     return fail(r, "unknown statement \"" + std::string(what) + "\"");
@@ -247,6 +284,8 @@ static bool join_two_point_lines(ObjReader *r, ObjObject &o)
     ObjElement joined{0, o.elements[0].line, static_cast<uint16_t>(path.size()),
                       static_cast<int8_t>(closed ? ZIRKA_SURFACE_CLOSED_LINE : ZIRKA_SURFACE_LINE)};
     o.indices.swap(path);
+    o.textured = false; // a polyline joined from lines keeps no texture coordinates
+    o.textures.clear();
     o.elements.assign(1, joined);
     return true;
 }
@@ -284,14 +323,14 @@ bool zirka_obj_read(const std::string &path, std::vector<Object *> *objects, std
     try {
         // Statements before the first "o" belong to an object named after the file.
         std::string stem = std::filesystem::u8path(path).stem().u8string();
-        r.objects.push_back(ObjObject{HostString(stem.data(), stem.size()), 0, {}, {}, {}});
+        r.objects.push_back(ObjObject{HostString(stem.data(), stem.size()), 0, {}, {}, false, {}, {}});
         ok = read_file(&r, file);
     } catch (const std::bad_alloc &e) {
         zirka_memory_caught(e);
         no_memory = true;
     }
     std::fclose(file);
-    if (no_memory || (ok && !obj_make_objects(r.objects, objects))) {
+    if (no_memory || (ok && !obj_make_objects(r.objects, r.uvs, objects))) {
         *error = path + ": out of memory: nothing was loaded";
         return false;
     }
