@@ -3,7 +3,9 @@
 # the same pixels back; clicks in the view and the list select in order; the
 # Tools menu runs the command on that selection; the message area shows its
 # summary, a refusal's standard-error line and the host's word when memory
-# runs out; Undo takes it back.
+# runs out; Undo takes it back. The new object alone is selected, named for
+# its step and wholly in view; keys typed while it runs are not taken; the
+# title names the file and marks changes; closing with them asks first.
 #
 #   zirka --plugins PLUGIN_DIR --gui gui_view.tcl EXAMPLE.obj
 
@@ -105,6 +107,9 @@ check "status line" $::zirka::status [host::menu help $label]
 lassign [host::load $example] star path
 check "list after load" [lmap id [.side.list children {}] {.side.list item $id -text}] {star path}
 check "list counts" [lrange [.side.list item $star -values] 1 2] {10 1}
+check "selection after load" [host::select] [list $star $path]
+check "title after load" [wm title .] "[file tail $example] - zirka"
+host::select {}
 .menubar.view invoke Iso
 set iso [pixels]
 
@@ -161,6 +166,17 @@ set info [host::info $made]
 check "rows after the command" [llength [.side.list children {}]] 3
 check "summary" [string match "*made [dict get $info name]: [dict get $info vertices] vertices,\
     [dict get $info surfaces] surfaces*" [.messages get 1.0 end]] 1
+check "working line" [string match "*working...\nmade*" [.messages get 1.0 end]] 1
+check "selection after the command" [host::select] $made
+check "name after the command" [dict get $info name] "Extrude along path 1"
+check "title after the command" [wm title .] "*[file tail $example] - zirka"
+set outside 0
+foreach xyz [host::vertices $made] {
+    lassign [::zirka::view project {*}$xyz] x y
+    incr outside [expr {$x < 0 || $y < 0 || $x > [winfo width .view] || $y > [winfo height .view]}]
+}
+check "vertices out of view after the command" $outside 0
+host::select $star $path
 
 # A wrong selection: one object selected (in the list: in the view the path
 # is now inside the new object). The dialog says what to select instead of
@@ -214,19 +230,40 @@ after 100 [list dismiss 0]
 .messages delete 1.0 end
 .messages configure -state disabled
 host::memory_fail_at 10 1
+# A key typed while the command runs is not a shortcut (W: wireframe).
+focus -force .view
+event generate .view <KeyPress> -keysym w -when tail
 set result [kvx_extrude_along_path_scale 50]
 host::memory_fail_at 0
 settle
 check "result when out of memory" $result {}
 check "out of memory shown" [string trim [.messages get 1.0 end]] \
-    "out of memory: kvx_extrude_along_path_scale was cancelled, nothing changed\nextrude_along_path(): out of memory!"
+    "working...\nout of memory: kvx_extrude_along_path_scale was cancelled, nothing changed\nextrude_along_path(): out of memory!"
 check "nothing made when out of memory" [llength [host::objects]] 3
+check "key typed while working" $::zirka::style both
 check "the message box has the error icon" $message_icon ::tk::icons::error
 check "history when out of memory" [lindex [host::history] end] "Extrude along path"
+
+# Closing with unsaved changes asks; Cancel keeps the window.
+proc tk_messageBox {args} {
+    set ::asked [dict get $args -message]
+    return cancel
+}
+.menubar.file invoke Exit
+check "Exit asks" $::asked "Save the changes to [file tail $example] before closing?"
+set ::asked ""
+eval [wm protocol . WM_DELETE_WINDOW]
+check "closing asks" $::asked "Save the changes to [file tail $example] before closing?"
 
 .menubar.edit invoke Undo
 settle
 check "rows after undo" [llength [.side.list children {}]] 2
+check "selection after undo" [host::select] [list $star $path]
+check "undo said" [lindex [split [string trim [::zirka::messages]] \n] end] "undid Extrude along path"
+check "title after undo" [wm title .] "[file tail $example] - zirka"
+host::save [file join $folder saved.obj]
+check "save said" [lindex [split [string trim [::zirka::messages]] \n] end] "saved [file join $folder saved.obj]"
+check "title after save" [wm title .] "saved.obj - zirka"
 file delete -force $folder
 puts "gui view: ok"
 exit 0

@@ -48,13 +48,14 @@ bool render_view_from_name(const std::string &name, RenderView *view)
     return false;
 }
 
-void render_camera_fit(RenderCamera *camera, const RenderMesh &mesh, double aspect)
+void render_camera_fit(RenderCamera *camera, const RenderMesh &mesh, double aspect, RenderRange range)
 {
     double r[3], u[3], b[3];
     camera_axes(*camera, r, u, b);
     double lo[3] = {INFINITY, INFINITY, INFINITY}, hi[3] = {-INFINITY, -INFINITY, -INFINITY};
     const float *p = mesh.positions.data();
-    for (size_t i = 0; i + 2 < mesh.positions.size(); i += 3) {
+    size_t end = std::min(mesh.positions.size() / 3, size_t(range.first) + range.count);
+    for (size_t i = 3 * size_t(range.first); i < 3 * end; i += 3) {
         const double w[3] = {p[i], p[i + 1], p[i + 2]};
         if (!std::isfinite(w[0]) || !std::isfinite(w[1]) || !std::isfinite(w[2]))
             continue;
@@ -130,4 +131,18 @@ void render_camera_project(const RenderCamera &camera, const RenderMesh &mesh, i
         ndc[row] = clip[row] * point[0] + clip[4 + row] * point[1] + clip[8 + row] * point[2] + clip[12 + row];
     xy[0] = 0.5 * (ndc[0] + 1.0) * width;
     xy[1] = 0.5 * (1.0 - ndc[1]) * height;
+}
+
+void render_camera_frame(RenderCamera *camera, const RenderMesh &mesh, double aspect, RenderRange range)
+{
+    float clip[16], eye[16];
+    render_camera_matrices(*camera, mesh, aspect, clip, eye);
+    const float *p = mesh.positions.data();
+    for (size_t v = range.first; v < size_t(range.first) + range.count; v++)
+        for (int row = 0; row < 2; row++)
+            if (std::fabs(clip[row] * p[3 * v] + clip[4 + row] * p[3 * v + 1] + clip[8 + row] * p[3 * v + 2] +
+                          clip[12 + row]) > 1.0f) {
+                render_camera_fit(camera, mesh, aspect, range);
+                return;
+            }
 }

@@ -14,7 +14,7 @@
 struct RenderGl {
     GLuint program;
     GLint u_clip, u_eye, u_lit, u_front, u_back, u_colour;
-    GLuint vao, positions, normals, triangles, edges, lines;
+    GLuint vao, positions, normals, triangles, edges, lines, coarse;
     GLuint axes_vao, axes_positions;
     RenderTarget pick; // made by the first pick
 };
@@ -139,6 +139,7 @@ RenderGl *render_gl_upload(const RenderMesh &mesh, std::string *error)
     gl->triangles = new_buffer(GL_ELEMENT_ARRAY_BUFFER, mesh.triangles.size() * 4, mesh.triangles.data());
     gl->edges = new_buffer(GL_ELEMENT_ARRAY_BUFFER, mesh.edges.size() * 4, mesh.edges.data());
     gl->lines = new_buffer(GL_ELEMENT_ARRAY_BUFFER, mesh.lines.size() * 4, mesh.lines.data());
+    gl->coarse = new_buffer(GL_ELEMENT_ARRAY_BUFFER, mesh.coarse.size() * 4, mesh.coarse.data());
 
     // The axes: unit segments from the origin along x, y and z.
     static const float axes[18] = {0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1};
@@ -154,8 +155,8 @@ void render_gl_release(RenderGl *gl)
 {
     if (!gl)
         return;
-    GLuint buffers[] = {gl->positions, gl->normals, gl->triangles, gl->edges, gl->lines, gl->axes_positions};
-    glDeleteBuffers(6, buffers);
+    GLuint buffers[] = {gl->positions, gl->normals, gl->triangles, gl->edges, gl->lines, gl->coarse, gl->axes_positions};
+    glDeleteBuffers(7, buffers);
     GLuint arrays[] = {gl->vao, gl->axes_vao};
     glDeleteVertexArrays(2, arrays);
     render_target_release(&gl->pick);
@@ -223,16 +224,17 @@ void render_gl_draw(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &ca
     begin(gl, mesh, camera, options, background);
     bool faces = options.style != RENDER_WIREFRAME;
     long pixels = long(options.width / options.scale) * (options.height / options.scale);
-    bool edges = options.style != RENDER_SHADED && long(mesh.edges.size() / 2) <= pixels / 4;
+    bool coarse = options.quick && !mesh.coarse.empty();
+    bool edges = options.style != RENDER_SHADED && long(mesh.edges.size() / 2) <= pixels / 4 && !coarse;
     float thin = float(options.scale), wide = 2.0f * options.scale;
     for (const RenderObject &part : mesh.objects) {
         const float *mark = part.selection == 1 ? first_colour : part.selection > 1 ? other_colour : nullptr;
         if (faces) {
-            // A selected object's faces tinted with its mark.
+            // A selected object's faces tinted with its mark, their shading kept.
             float front[3], back[3];
             for (int k = 0; k < 3; k++) {
-                front[k] = mark ? 0.55f * front_colour[k] + 0.45f * mark[k] : front_colour[k];
-                back[k] = mark ? 0.55f * back_colour[k] + 0.45f * mark[k] : back_colour[k];
+                front[k] = mark ? 0.7f * front_colour[k] + 0.3f * mark[k] : front_colour[k];
+                back[k] = mark ? 0.7f * back_colour[k] + 0.3f * mark[k] : back_colour[k];
             }
             glUniform1i(gl->u_lit, 1);
             glUniform3fv(gl->u_front, 1, front);
@@ -240,13 +242,13 @@ void render_gl_draw(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &ca
             // Faces a little behind their edges, so that the edges show.
             glEnable(GL_POLYGON_OFFSET_FILL);
             glPolygonOffset(1.0f, 1.0f);
-            draw_range(GL_TRIANGLES, gl->triangles, part.triangles);
+            draw_range(GL_TRIANGLES, coarse ? gl->coarse : gl->triangles, coarse ? part.coarse : part.triangles);
             glDisable(GL_POLYGON_OFFSET_FILL);
         }
         glUniform1i(gl->u_lit, 0);
         glLineWidth(thin);
         if (edges) {
-            glUniform3fv(gl->u_colour, 1, mark ? mark : faces ? edge_colour : wire_colour);
+            glUniform3fv(gl->u_colour, 1, mark && !faces ? mark : faces ? edge_colour : wire_colour);
             draw_range(GL_LINES, gl->edges, part.edges);
         }
         glLineWidth(wide);

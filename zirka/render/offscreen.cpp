@@ -136,6 +136,8 @@ bool render_offscreen(RenderOffscreen *offscreen, const RenderMesh &mesh, const 
         } else {
             render_gl_read(big.width, big.height, image);
         }
+        if (!mesh.triangles.empty() && options.style != RENDER_WIREFRAME)
+            render_key(image);
     } else {
         *error = "cannot make an offscreen framebuffer of that size";
     }

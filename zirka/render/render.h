@@ -8,7 +8,8 @@
  * red, polygon edges dark, line surfaces near black; the selection's first
  * object orange, the others magenta, their lines drawn over whatever hides
  * them. Faces are lit on both sides by a light above and to the left of the
- * eye, with the host's vertex normals or, where those are zero, the face's.
+ * eye, with the host's vertex normals or, where those are zero or more than
+ * 30 degrees off the face's (a crease), the face's own: flat at the crease.
  *
  * Whoever makes an offscreen context, window or set of GL buffers frees it.
  * Nothing here is thread-safe; GL contexts are the caller's thread's.
@@ -31,7 +32,7 @@ struct RenderRange {
 struct RenderObject {
     int id;        // the host's object id
     int selection; // 1 = first selected (template), 2 = second, ...; 0 = not selected
-    RenderRange triangles, edges, lines;
+    RenderRange vertices, triangles, edges, lines, coarse;
 };
 
 // Every object's vertices and elements in flat arrays, indices counted from
@@ -42,6 +43,7 @@ struct RenderMesh {
     std::vector<uint32_t> triangles; // polygons as fans
     std::vector<uint32_t> edges;     // polygon sides, as segments
     std::vector<uint32_t> lines;     // open and closed line surfaces, as segments
+    std::vector<uint32_t> coarse;    // triangles of render_mesh_coarsen; empty without
     std::vector<RenderObject> objects;
     float lo[3], hi[3]; // bounds of the finite positions; lo > hi when there are none
 };
@@ -51,8 +53,13 @@ struct RenderMesh {
 // triangle fans and edge segments, line surfaces segments (a closed line
 // back to its first vertex; a single point a segment to itself). Surface
 // entries whose vertex is not the object's are left out. Non-finite
-// positions stay in the arrays but out of the bounds.
+// positions stay in the arrays but out of the bounds. A corner at a crease
+// takes a copy of its vertex (after the object's own) with a zero normal.
 void render_mesh_build(const std::vector<Object *> &objects, RenderMesh *mesh);
+// A lighter drawing of a mesh of more than target triangles, for while the
+// view moves: vertices clustered on a grid over the bounds (each cluster
+// one new vertex at their mean), the triangles left with three clusters.
+void render_mesh_coarsen(RenderMesh *mesh, size_t target);
 
 enum RenderView { RENDER_VIEW_ISO, RENDER_VIEW_FRONT, RENDER_VIEW_TOP, RENDER_VIEW_SIDE };
 
@@ -73,9 +80,12 @@ bool render_view_from_name(const std::string &name, RenderView *view);
 
 // Moves the centre and sets half_height so that the mesh's finite vertices
 // fill a picture of that aspect (width / height) seen from the camera's
-// direction, with a margin of 5 % on each side. A mesh without finite
-// vertices leaves the camera as it is.
-void render_camera_fit(RenderCamera *camera, const RenderMesh &mesh, double aspect);
+// direction, with a margin of 5 % on each side; only the vertices of range
+// when given. A mesh without finite vertices leaves the camera as it is.
+void render_camera_fit(RenderCamera *camera, const RenderMesh &mesh, double aspect,
+                       RenderRange range = {0, UINT32_MAX});
+// The same for range's vertices, unless they are all in the picture already.
+void render_camera_frame(RenderCamera *camera, const RenderMesh &mesh, double aspect, RenderRange range);
 
 // Turns the camera by (dyaw, dpitch) radians, pitch kept within +-pi/2.
 void render_camera_turn(RenderCamera *camera, double dyaw, double dpitch);
@@ -104,6 +114,7 @@ struct RenderOptions {
     RenderStyle style = RENDER_SHADED_EDGES;
     bool axes = false; // a small x (red), y (green), z (blue) triad in the lower left corner
     int scale = 1;     // framebuffer pixels per picture pixel across: line widths and the axes grow with it
+    bool quick = false; // the coarse triangles where there are some, and no edges
 };
 
 // A picture: width x height pixels, 4 bytes each (RGBA), top row first.
@@ -150,13 +161,18 @@ RenderOffscreen *render_offscreen_new(void);
 // Releases the context (NULL does nothing). EGL itself stays up until exit.
 void render_offscreen_free(RenderOffscreen *offscreen);
 
-// Draws the mesh into a picture of options.width x .height, smoothed by
+// Draws the mesh into a picture of options.width x .height, with the key
+// where there are faces, smoothed by
 // drawing it twice as wide and high and averaging each 2 x 2 pixels (where
 // the GL takes that size: llvmpipe does that much faster than 4 samples per
 // pixel). False, with the reason in *error, when no context can be had or
 // the size is not within 1 .. 16384.
 bool render_offscreen(RenderOffscreen *offscreen, const RenderMesh &mesh, const RenderCamera &camera,
                       const RenderOptions &options, RenderImage *image, std::string *error);
+
+// Paints the key to the face colours (front, back) in the lower right
+// corner of a picture at least 200 x 100 pixels.
+void render_key(RenderImage *image);
 
 // Writes image as an 8-bit RGBA PNG file. Returns false with a message.
 bool render_png_write(const std::string &path, const RenderImage &image, std::string *error);

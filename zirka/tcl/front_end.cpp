@@ -5,6 +5,7 @@
 #include "tcl_values.h"
 #include "zirka_core.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 #include <new>
@@ -77,6 +78,23 @@ static std::string call_keeping_stderr(ZirkaCommandHandler handler, int argc, co
     return text;
 }
 
+// In the window, what a command made is named for its undo step, numbered
+// from 1 among the world's names: "Extrude along path 1".
+static void name_made(const std::vector<int> &made)
+{
+    std::vector<std::string> steps = zirka_undo_names();
+    std::vector<Object *> world = zirka_world_objects();
+    for (int id : made) {
+        std::string name;
+        for (int n = 1; name.empty() || std::any_of(world.begin(), world.end(), [&](Object *o) {
+                            return zirka_object_name(o) == name;
+                        });
+             n++)
+            name = steps.back() + " " + std::to_string(n);
+        zirka_object_set_name(zirka_object_by_id(id), name);
+    }
+}
+
 // A plug-in's command: its handler, called with the argument strings (the
 // command's name first) as one transaction of the host (zirka_command_run).
 // The result is the ids of the objects it added to the world.
@@ -92,6 +110,8 @@ static int plugin_command(ClientData handler, Tcl_Interp *interp, int argc, cons
             zirka_gui_command_begin(interp);
             std::string errors;
             outcome = zirka_command_run(argv[0], [&] { errors = call_keeping_stderr(call, argc, argv); });
+            if (!outcome.added.empty())
+                name_made(outcome.added);
             zirka_gui_command_end(interp, errors, outcome.added);
         }
         Tcl_SetObjResult(interp, zirka_tcl_int_list(outcome.added));

@@ -10,6 +10,7 @@
 
 #include <tk.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -27,10 +28,28 @@ struct GuiView {
     RenderOptions options;
     bool draw_pending;
     bool fitted; // the camera has been fitted to a non-empty world
+    bool moving; // the lighter drawing, until the view has been still a while
+    Tcl_TimerToken still; // ends moving
 };
 } // namespace
 
 static const char view_command[] = "::zirka::view";
+static void view_schedule(GuiView *view);
+
+// While the view moves (or shows a new mesh), drawn lightly till still 1/4 s.
+static void view_still(ClientData data)
+{
+    static_cast<GuiView *>(data)->still = nullptr;
+    static_cast<GuiView *>(data)->moving = false;
+    view_schedule(static_cast<GuiView *>(data));
+}
+
+static void view_moved(GuiView *view)
+{
+    Tcl_DeleteTimerHandler(view->still);
+    view->moving = true;
+    view->still = Tcl_CreateTimerHandler(250, view_still, view);
+}
 
 // What decides whether the mesh must be read again: which objects are in
 // the world, and the redraws the plug-ins asked for (an object changes only
@@ -58,6 +77,9 @@ static void view_refresh_mesh(GuiView *view)
         return;
     }
     render_mesh_build(zirka_world_objects(), &view->mesh);
+    render_mesh_coarsen(&view->mesh, 250000);
+    if (!view->mesh.coarse.empty())
+        view_moved(view);
     view->mesh_key = key;
     if (view->window && render_window_use(view->window)) {
         render_gl_release(view->gl);
@@ -106,20 +128,34 @@ static bool view_ready(GuiView *view)
     return view->gl != nullptr;
 }
 
-// Draws into the back buffer; the caller shows it.
-static bool view_draw(GuiView *view)
+// Draws into the back buffer, lightly when quick; the caller shows it.
+static bool view_draw(GuiView *view, bool quick)
 {
     if (!Tk_IsMapped(view->frame) || !view_ready(view))
         return false;
+    view->options.quick = quick;
     render_gl_draw(view->gl, view->mesh, view->camera, view->options);
     return true;
+}
+
+// Fits the view to the selected objects unless they are wholly in view.
+static void view_frame(GuiView *view)
+{
+    uint32_t first = UINT32_MAX, end = 0;
+    for (const RenderObject &part : view->mesh.objects)
+        if (part.selection)
+            first = std::min(first, part.vertices.first), end = std::max(end, part.vertices.first + part.vertices.count);
+    view_take_size(view);
+    if (first < end)
+        render_camera_frame(&view->camera, view->mesh, double(view->options.width) / view->options.height,
+                            {first, end - first});
 }
 
 static void view_draw_idle(ClientData data)
 {
     GuiView *view = static_cast<GuiView *>(data);
     view->draw_pending = false;
-    if (view_draw(view))
+    if (view_draw(view, view->moving))
         render_window_show(view->window);
 }
 
@@ -136,6 +172,7 @@ static void view_delete(ClientData data)
     GuiView *view = static_cast<GuiView *>(data);
     if (view->draw_pending)
         Tcl_CancelIdleCall(view_draw_idle, view);
+    Tcl_DeleteTimerHandler(view->still);
     if (view->window && render_window_use(view->window))
         render_gl_release(view->gl);
     render_window_close(view->window);
@@ -161,10 +198,11 @@ static int get_doubles(Tcl_Interp *interp, Tcl_Obj *const objv[], int count, dou
 
 /*
  * ::zirka::view SUBCOMMAND: those that change the view return empty and
- * draw it again at idle time.
- *   ::zirka::view draw                draws now
+ * draw it again at idle time; while it turns, pans or zooms, lightly.
+ *   ::zirka::view draw                only draws it again
  *   ::zirka::view preset iso|front|top|side   looks from there, fitted
  *   ::zirka::view fit                 fits the world into the view
+ *   ::zirka::view frame               fits the selection in unless it is
  *   ::zirka::view turn DX DY          turns by a pointer move of DX, DY pixels
  *   ::zirka::view pan DX DY           moves the picture with the pointer
  *   ::zirka::view zoom FACTOR         shows FACTOR times as much of the world
@@ -178,11 +216,11 @@ static int get_doubles(Tcl_Interp *interp, Tcl_Obj *const objv[], int count, dou
  */
 static int view_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
 {
-    static const char *const subs[] = {"draw", "preset", "fit", "turn", "pan", "zoom", "style",
+    static const char *const subs[] = {"draw", "preset", "fit", "frame", "turn", "pan", "zoom", "style",
                                        "axes", "pick", "project", "snapshot", "error", nullptr};
-    enum { DRAW, PRESET, FIT, TURN, PAN, ZOOM, STYLE, AXES, PICK, PROJECT, SNAPSHOT, ERROR };
-    static const int arity[] = {2, 3, 2, 4, 4, 3, 3, 3, 4, 5, 3, 2};
-    static const char *const usage[] = {"", "iso|front|top|side", "", "dx dy", "dx dy", "factor",
+    enum { DRAW, PRESET, FIT, FRAME, TURN, PAN, ZOOM, STYLE, AXES, PICK, PROJECT, SNAPSHOT, ERROR };
+    static const int arity[] = {2, 3, 2, 2, 4, 4, 3, 3, 3, 4, 5, 3, 2};
+    static const char *const usage[] = {"", "iso|front|top|side", "", "", "dx dy", "dx dy", "factor",
                                         "shaded|wireframe|both", "boolean", "x y", "x y z", "file", ""};
     static const char *const styles[] = {"shaded", "wireframe", "both", nullptr}; // RenderStyle's order
     GuiView *view = static_cast<GuiView *>(data);
@@ -202,7 +240,6 @@ static int view_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *cons
     std::string error;
     switch (sub) {
     case DRAW:
-        view_draw_idle(view);
         break;
     case PRESET: {
         RenderView preset;
@@ -217,22 +254,24 @@ static int view_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *cons
         view_fit(view);
         view->fitted = !view->mesh.objects.empty();
         break;
+    case FRAME:
+        view_frame(view);
+        view->fitted = true;
+        break;
     case TURN:
-        if (get_doubles(interp, objv, 2, d) != TCL_OK)
-            return TCL_ERROR;
-        render_camera_turn(&view->camera, -0.01 * d[0], 0.01 * d[1]);
-        break;
     case PAN:
-        if (get_doubles(interp, objv, 2, d) != TCL_OK)
-            return TCL_ERROR;
-        render_camera_pan(&view->camera, d[0], d[1], view->options.height);
-        break;
     case ZOOM:
-        if (get_doubles(interp, objv, 1, d) != TCL_OK)
+        if (get_doubles(interp, objv, sub == ZOOM ? 1 : 2, d) != TCL_OK)
             return TCL_ERROR;
-        if (!(d[0] > 0.0) || !std::isfinite(d[0]))
+        if (sub == TURN)
+            render_camera_turn(&view->camera, -0.01 * d[0], 0.01 * d[1]);
+        else if (sub == PAN)
+            render_camera_pan(&view->camera, d[0], d[1], view->options.height);
+        else if (d[0] > 0.0 && std::isfinite(d[0]))
+            view->camera.half_height *= d[0];
+        else
             return zirka_tcl_error(interp, Tcl_ObjPrintf("expected a positive factor but got \"%s\"", Tcl_GetString(objv[2])));
-        view->camera.half_height *= d[0];
+        view_moved(view);
         break;
     case STYLE:
         if (Tcl_GetIndexFromObj(interp, objv[2], styles, "style", 0, &flag) != TCL_OK)
@@ -249,10 +288,7 @@ static int view_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *cons
         if (Tcl_GetIntFromObj(interp, objv[2], &xy[0]) != TCL_OK || Tcl_GetIntFromObj(interp, objv[3], &xy[1]) != TCL_OK)
             return TCL_ERROR;
         int id = view_ready(view) ? render_gl_pick(view->gl, view->mesh, view->camera, view->options, xy[0], xy[1], 4) : 0;
-        if (id)
-            Tcl_SetObjResult(interp, Tcl_NewIntObj(id));
-        else
-            Tcl_ResetResult(interp);
+        Tcl_SetObjResult(interp, id ? Tcl_NewIntObj(id) : Tcl_NewObj());
         return TCL_OK;
     }
     case PROJECT: {
@@ -266,7 +302,7 @@ static int view_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *cons
     }
     case SNAPSHOT: {
         RenderImage image;
-        if (!view_draw(view))
+        if (!view_draw(view, false))
             return zirka_tcl_error(interp, Tcl_ObjPrintf("the view cannot draw: %s",
                                                          view->error.empty() ? "it is not shown" : view->error.c_str()));
         render_gl_read(view->options.width, view->options.height, &image);
@@ -296,14 +332,12 @@ void zirka_gui_redraw(Tcl_Interp *interp)
 
 int zirka_gui_init(Tcl_Interp *interp)
 {
-    int rc = Tcl_EvalEx(interp, window_script, -1, TCL_EVAL_GLOBAL);
-    if (rc != TCL_OK)
-        return rc;
-    Tk_Window frame = Tk_NameToWindow(interp, ".view", Tk_MainWindow(interp));
-    if (!frame)
+    Tk_Window frame;
+    if (Tcl_EvalEx(interp, window_script, -1, TCL_EVAL_GLOBAL) != TCL_OK ||
+        !(frame = Tk_NameToWindow(interp, ".view", Tk_MainWindow(interp))))
         return TCL_ERROR;
     GuiView *view = new GuiView{interp, frame, nullptr, nullptr, "", {}, {},
-                                render_camera_preset(RENDER_VIEW_ISO), {}, false, false};
+                                render_camera_preset(RENDER_VIEW_ISO), {}, false, false, false, nullptr};
     view->options.axes = true;
     Tcl_CreateObjCommand(interp, view_command, view_cmd, view, view_delete);
     view_refresh_mesh(view);
@@ -332,8 +366,8 @@ void zirka_gui_command_begin(Tcl_Interp *interp)
 
 void zirka_gui_command_end(Tcl_Interp *interp, const std::string &errors, const std::vector<int> &made)
 {
-    zirka_tcl_eval_words(interp, {zirka_tcl_string("::zirka::busy"), Tcl_NewBooleanObj(0)});
     zirka_tcl_eval_words(interp, {zirka_tcl_string("::zirka::command_done"), zirka_tcl_string(errors), zirka_tcl_int_list(made)});
+    zirka_tcl_eval_words(interp, {zirka_tcl_string("::zirka::busy"), Tcl_NewBooleanObj(0)});
 }
 
 void zirka_gui_message(Tcl_Interp *interp, const std::string &text)

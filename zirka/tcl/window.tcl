@@ -3,8 +3,9 @@
 # into the frame .view, and calls ::zirka::refresh_list, ::zirka::busy,
 # ::zirka::command_done and ::zirka::message.
 #
-#   menus       File (Open, Save, Save picture, Exit), Edit (Undo, Redo, select
-#               all / none), View (named views, fit, style, axes), Tools
+#   title       the file last loaded or saved, "*" before it with unsaved changes
+#   menus       File (Open, Save, Save as, Save picture, Exit), Edit (Undo, Redo,
+#               select all / none), View (named views, fit, style, axes), Tools
 #   .view       the world, shaded; left button turns, middle (or SHIFT+left)
 #               pans, the wheel zooms; a click selects, SHIFT+click adds
 #   .side.list  the objects: name, selection order (1 = template, 2 = path),
@@ -20,19 +21,23 @@ namespace eval ::zirka {
     variable axes 1
     # The pointer since the button went down: where, with SHIFT, moved yet.
     variable press {}
+    # A command runs: what the user does meanwhile is not taken.
+    variable working 0
 }
 
 wm title . zirka
+wm protocol . WM_DELETE_WINDOW ::zirka::close
 menu .menubar
 menu .menubar.file -tearoff 0
 .menubar.file add command -label "Open OBJ..." -command {::zirka::with_file host::load \
     tk_getOpenFile -filetypes {{{Wavefront OBJ} {.obj}} {{All files} *}}}
-.menubar.file add command -label "Save OBJ..." -command {::zirka::with_file host::save \
+.menubar.file add command -label Save -accelerator Ctrl+S -command ::zirka::save
+.menubar.file add command -label "Save as..." -command {::zirka::with_file host::save \
     tk_getSaveFile -defaultextension .obj}
 .menubar.file add command -label "Save picture..." -command {::zirka::with_file {::zirka::view snapshot} \
     tk_getSaveFile -defaultextension .png -filetypes {{{PNG picture} {.png}}}}
 .menubar.file add separator
-.menubar.file add command -label Exit -command exit
+.menubar.file add command -label Exit -command ::zirka::close
 menu .menubar.edit -tearoff 0
 .menubar.edit add command -label Undo -accelerator Ctrl+Z -command {::zirka::attempt host::undo}
 .menubar.edit add command -label Redo -accelerator Ctrl+Y -command {::zirka::attempt host::redo}
@@ -70,7 +75,9 @@ foreach {column title width} {order # 30 vertices Vertices 80 surfaces Surfaces 
     .side.list column $column -width $width -anchor e -stretch 0
 }
 ttk::label .side.legend -text "# 1 = template, 2 = path" -anchor w
-pack .side.legend -side bottom -fill x -padx 4
+ttk::label .side.front -text "\u25a0 front faces" -foreground #7c99bf
+ttk::label .side.back -text "\u25a0 back faces" -foreground #c14c3d
+pack .side.back .side.front .side.legend -side bottom -fill x -padx 4
 pack .side.list -side top -fill both -expand 1
 .main add .view -weight 1
 .main add .side -weight 0
@@ -123,9 +130,16 @@ foreach {keys menu item} {
     Control-Key-z          edit Undo
     Control-Key-y          edit Redo
     Control-Key-a          edit {Select all}
+    Control-Key-s          file Save
 } {
     foreach key $keys {
-        bind . <$key> [list .menubar.$menu invoke $item]
+        bind . <$key> [list ::zirka::shortcut $menu $item]
+    }
+}
+
+proc ::zirka::shortcut {menu item} {
+    if {!$::zirka::working} {
+        .menubar.$menu invoke $item
     }
 }
 
@@ -157,13 +171,18 @@ proc ::zirka::messages {} {
     return [.messages get 1.0 end-1c]
 }
 
+# While a command runs: the watch cursor and a line saying so. The events
+# that came meanwhile (keys, clicks) are let through untaken, and the view drawn.
 proc ::zirka::busy {on} {
+    variable working 1
     set cursor [expr {$on ? "watch" : ""}]
     . configure -cursor $cursor
     .view configure -cursor $cursor
     if {$on} {
-        update idletasks
+        message "working..." info
     }
+    update
+    set working $on
 }
 
 # After a plug-in command: its standard-error lines, then what it made.
@@ -178,10 +197,11 @@ proc ::zirka::command_done {errors made} {
         message "made [dict get $info name]: [dict get $info vertices] vertices,\
             [dict get $info surfaces] surfaces" info
     }
+    adopt $made
 }
-
 # The object list, from the world and the selection.
 proc ::zirka::refresh_list {} {
+    track
     set selection [host::select]
     .side.list delete [.side.list children {}]
     foreach id [host::objects] {
@@ -212,7 +232,8 @@ proc ::zirka::list_click {x y add} {
 }
 
 proc ::zirka::press {x y shift} {
-    variable press
+    variable press {}
+    if {$::zirka::working} return
     set press [list $x $y $shift 0]
     focus .view
 }
