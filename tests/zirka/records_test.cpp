@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -297,6 +298,56 @@ TEST_F(Records, NormalsOfDegenerateSurfacesAreZero)
     EXPECT_EQ(n.y, 0.0f);
     EXPECT_EQ(n.z, 0.0f);
     EXPECT_EQ(zirka_vertex_normal(a).z, 0.0f);
+}
+
+} // namespace
+
+namespace {
+
+// The unit cube's corners, and its six faces wound to face out.
+const Pos3 cube_corners[8] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}};
+const std::vector<std::vector<int>> cube_faces = {{0, 3, 2, 1}, {4, 5, 6, 7}, {0, 1, 5, 4},
+                                                  {1, 2, 6, 5}, {2, 3, 7, 6}, {3, 0, 4, 7}};
+
+TEST_F(Records, CheckCountsEdgesAndTheVolume)
+{
+    struct Case {
+        const char *name;
+        std::vector<std::vector<int>> faces;
+        long open, crowded, same_way;
+        bool closed;
+        double volume;
+    };
+    std::vector<std::vector<int>> flipped = cube_faces, no_top = cube_faces, fin = cube_faces;
+    std::reverse(flipped[1].begin(), flipped[1].end());
+    no_top.erase(no_top.begin() + 1);
+    fin.push_back({0, 1, 6}); // a third face on the edge 0-1
+    const Case cases[] = {
+        {"cube", cube_faces, 0, 0, 0, true, 1.0},
+        {"cube inside out", {{0, 1, 2, 3}, {7, 6, 5, 4}, {4, 5, 1, 0}, {5, 6, 2, 1}, {6, 7, 3, 2}, {7, 4, 0, 3}}, 0, 0, 0, true, -1.0},
+        {"one face flipped", flipped, 0, 0, 4, true, 0x1.5555555555555p-2}, // 1 less twice the top's third
+        {"no top", no_top, 4, 0, 0, false, 0.0},
+        {"fin", fin, 2, 1, 1, false, 1.0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Object *object = new_object(ZIRKA_OBJECT_NORMAL);
+        for (const Pos3 &p : cube_corners)
+            object_add_new_vertex(object, &p);
+        for (const std::vector<int> &face : c.faces) {
+            Surface *surface = new_surface();
+            for (int i : face)
+                surface_add_vertex(surface, zirka_object_get_vertex_at_index(object, i), 0, 0);
+            object_add_surface(object, surface);
+        }
+        ZirkaCheck check = zirka_object_check(object);
+        EXPECT_EQ(check.open_edges, c.open);
+        EXPECT_EQ(check.crowded_edges, c.crowded);
+        EXPECT_EQ(check.same_way_edges, c.same_way);
+        EXPECT_EQ(check.closed, c.closed);
+        if (c.closed)
+            EXPECT_EQ(check.volume, c.volume);
+    }
 }
 
 } // namespace

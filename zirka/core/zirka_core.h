@@ -260,6 +260,17 @@ void zirka_object_each_surface(const Object *object, const std::function<void(co
 long zirka_vertex_index(const Vertex *vertex, const Object *object);
 // The surface's type (ZIRKA_SURFACE_*).
 int zirka_surface_type(const Surface *surface);
+// Whether an object's polygons close it: edges (pairs of its vertex
+// indices) in one polygon only (open), in more than two (crowded), used
+// twice the same way; closed when there are edges, none open and none
+// crowded; the volume the polygons enclose, positive when they face out
+// (meaningful when closed).
+struct ZirkaCheck {
+    long open_edges, crowded_edges, same_way_edges;
+    bool closed;
+    double volume;
+};
+ZirkaCheck zirka_object_check(const Object *object);
 // A surface entry's texture coordinates (u, v).
 std::pair<float, float> zirka_entry_uv(const SurfaceVertex *entry);
 
