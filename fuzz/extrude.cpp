@@ -45,7 +45,8 @@
 //     per further surface: byte kind (as above), byte entries % 9, then a
 //          byte per entry: which of the object's vertices
 //   byte   selected: (byte + 2) % 5, then a byte per selected object: object
-//          (byte + i) % objects, so that zeros select in order
+//          (byte + i) % objects, so that zeros select in order (an object
+//          picked again is left out: a selection holds each object once)
 //   byte   with bit 7 of the run byte: kvx_extrude_along_path, its options
 //          bits 0-2 -caps, -outward, -uv, in the order of bits 3-4 (0 as
 //          listed, 1 reversed, 2 -uv first, 3 -caps given twice), bit 5
@@ -445,8 +446,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!objects.empty())
         zirka_world_add_objects("shapes", objects);
     std::vector<int> selected;
-    for (int i = 0, n = (in.byte() + 2) % 5; i < n && !objects.empty(); i++)
-        selected.push_back(zirka_object_id(objects[(in.byte() + static_cast<size_t>(i)) % objects.size()]));
+    for (int i = 0, n = (in.byte() + 2) % 5; i < n && !objects.empty(); i++) {
+        int id = zirka_object_id(objects[(in.byte() + static_cast<size_t>(i)) % objects.size()]);
+        if (std::find(selected.begin(), selected.end(), id) == selected.end()) // a selection holds each once
+            selected.push_back(id);
+    }
     if (!zirka_select(selected))
         fault("the objects could not be selected", "");
 
