@@ -14,7 +14,7 @@ protected:
     int items[4] = {10, 20, 30, 40};
 };
 
-TEST_F(Lists, AddItemKeepsOrderAndLinksNodes)
+TEST_F(Lists, AddItemKeepsOrder)
 {
     List *list = nullptr;
     for (int &item : items)
@@ -85,7 +85,7 @@ TEST_F(Lists, CloneHasSameItemsInNewNodes)
     list_free(&copy);
 }
 
-TEST_F(Lists, FreeSetsVariableToNullAndCountsNodes)
+TEST_F(Lists, FreeEmptiesTheVariable)
 {
     List *a = nullptr, *b = nullptr;
     for (int &item : items)

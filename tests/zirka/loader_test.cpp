@@ -40,7 +40,7 @@ protected:
     }
 };
 
-TEST_F(Loader, MissingEntryPointNamesSymbolAndFileAndUnloads)
+TEST_F(Loader, MissingEntryPointIsReported)
 {
     std::string error;
     EXPECT_FALSE(zirka_load_plugin(fixture("no_init"), ZIRKA_FIXTURE_PLUGINS, &error));
@@ -48,7 +48,7 @@ TEST_F(Loader, MissingEntryPointNamesSymbolAndFileAndUnloads)
     EXPECT_FALSE(still_loaded(fixture("no_init")));
 }
 
-TEST_F(Loader, FailedInitNamesSymbolFileAndCodeAndUnloads)
+TEST_F(Loader, FailedInitIsReported)
 {
     std::string error;
     size_t commands = zirka_commands().size();

@@ -201,7 +201,7 @@ TEST_F(OutOfMemory, EveryAllocationOfASave)
     }
 }
 
-TEST_F(OutOfMemory, TheProbesCountAllocationsAndMakeThemFail)
+TEST_F(OutOfMemory, TheProbesMakeTheChosenAllocationFail)
 {
     const std::string failures = eval("host::memory_fail_at 0");
     EXPECT_EQ(eval("host::memory_allocations"), "0");

@@ -99,7 +99,7 @@ TEST_F(Records, ContentsFillsEveryOutput)
     EXPECT_EQ(zirka_object_get_type(new_object(5)), 5);
 }
 
-TEST_F(Records, VertexAtIndexIsTheAddedVertexAndStaysPut)
+TEST_F(Records, VertexAtIndexIsTheVertexAdded)
 {
     // Many vertices: storage that moved them on growth would break
     // surfaces, which point at them.
@@ -190,7 +190,7 @@ TEST_F(Records, EntriesKeepTheirOwnTextureCoordinates)
         EXPECT_EQ(zirka_head_entry_vertex(entry), v);
 }
 
-TEST_F(Records, LongSurfacesKeepOrderAndCount)
+TEST_F(Records, LongSurfacesKeepTheirEntriesInOrder)
 {
     Object *object = new_object(ZIRKA_OBJECT_NORMAL);
     for (int i = 0; i < 5000; i++) {
@@ -228,7 +228,7 @@ TEST_F(Records, SurfaceCountStopsAt65535)
     EXPECT_EQ(list_count(zirka_head_surface_vertices(surface)), 65535);
 }
 
-TEST_F(Records, ObjectIdsCountUpAndAreNotReused)
+TEST_F(Records, ObjectIdsAreNeverReused)
 {
     Object *a = new_object(0);
     Object *b = new_object(0);
@@ -309,7 +309,7 @@ const Pos3 cube_corners[8] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0,
 const std::vector<std::vector<int>> cube_faces = {{0, 3, 2, 1}, {4, 5, 6, 7}, {0, 1, 5, 4},
                                                   {1, 2, 6, 5}, {2, 3, 7, 6}, {3, 0, 4, 7}};
 
-TEST_F(Records, CheckCountsEdgesAndTheVolume)
+TEST_F(Records, CheckTellsWhetherPolygonsCloseTheObject)
 {
     struct Case {
         const char *name;

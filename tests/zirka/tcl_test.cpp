@@ -57,7 +57,7 @@ TEST_F(HostTcl, TclCommandHasNoLengthLimit)
     EXPECT_EQ(eval("string length $::tcl_test_long"), "100000");
 }
 
-TEST_F(HostTcl, TclCommandErrorIsOneLineOnStderrAndRecorded)
+TEST_F(HostTcl, TclCommandErrorIsReportedInOneLine)
 {
     int code = 0;
     RunRecord out = zirka_capture([&] { code = tcl_command("error {first\nsecond}"); });
@@ -111,7 +111,7 @@ TEST_F(HostTcl, PluginCommandResultIsTheIdsItAdded)
         << "the one left out is released";
 }
 
-TEST_F(HostTcl, MessageDialogTextsAreRecordedAndPrinted)
+TEST_F(HostTcl, MessageDialogTextsAreShown)
 {
     zirka_add_command_full("tcl_test_dialog", tcl_test_dialog, 0, "argv", "?arg ...?", "Shows a message");
     // The text is data: brackets and braces are not evaluated.
@@ -124,7 +124,7 @@ TEST_F(HostTcl, MessageDialogTextsAreRecordedAndPrinted)
     EXPECT_EQ(eval("host::messages"), "");
 }
 
-TEST_F(HostTcl, MenuListsInvokesAndHelps)
+TEST_F(HostTcl, MenuCommandReadsTheToolsMenu)
 {
     zirka_add_tools_menu_item("Tcl test item", "set ::tcl_test_menu invoked", "Sets a variable");
     EXPECT_EQ(eval("lindex [host::menu] end"), "Tcl test item");
@@ -136,7 +136,7 @@ TEST_F(HostTcl, MenuListsInvokesAndHelps)
               "bad option \"frob\": must be invoke or help");
 }
 
-TEST_F(HostTcl, SelectionAndUndoCommands)
+TEST_F(HostTcl, HostCommandsSetTheSelection)
 {
     std::string obj = write_file("three.obj", "o a\nv 0 0 0\no b\nv 1 1 1\no c\nv 2 2 2\n");
     eval("lassign [host::load " + obj + "] a b c");
@@ -189,7 +189,7 @@ static void ZIRKA_CALL tcl_test_leaky(int, const char **)
     redraw_all();
 }
 
-TEST_F(HostTcl, ListsAndRedrawsCountAndResetClears)
+TEST_F(HostTcl, ProbesCountUntilReset)
 {
     zirka_add_command_full("tcl_test_leaky", tcl_test_leaky, 0, "argv", "", "Leaks a node");
     EXPECT_EQ(eval("host::lists"), "0");

@@ -117,7 +117,7 @@ static ZirkaCommandOutcome call(const char *name)
     return outcome;
 }
 
-TEST_F(Transaction, ARefusedCommandLeavesNoObjectAndUsesUpNoId)
+TEST_F(Transaction, ARefusedCommandLeavesNothingBehind)
 {
     register_all();
     Object *before = new_object(ZIRKA_OBJECT_NORMAL);
@@ -222,7 +222,7 @@ TEST_F(Transaction, OutOfMemoryAtEveryAllocationPutsEverythingBack)
     EXPECT_GT(covered, 10);
 }
 
-TEST_F(Transaction, WithoutMemoryHostOperationsReturnNullAndChangeNothing)
+TEST_F(Transaction, WithoutMemoryHostOperationsChangeNothing)
 {
     Object *object = new_object(ZIRKA_OBJECT_NORMAL);
     Pos3 p{1, 2, 3};

@@ -34,7 +34,7 @@ TEST_F(World, NewObjectIsNotInTheWorldUntilAdded)
     EXPECT_EQ(zirka_undo_names(), std::vector<std::string>{"Add a"});
 }
 
-TEST_F(World, UndoRemovesTheStepWholeAndRedoRestoresIt)
+TEST_F(World, UndoTakesBackTheWholeStep)
 {
     Object *a = new_object(0), *b = new_object(0), *c = new_object(0);
     add_undoable_world_add_object("a", a);
@@ -151,7 +151,7 @@ TEST_F(World, RedrawAllCounts)
     EXPECT_EQ(zirka_redraw_count(), 2);
 }
 
-TEST_F(World, MessageDialogFormatsRecordsAndPrintsOneLine)
+TEST_F(World, MessageDialogIsOneFormattedLine)
 {
     RunRecord shown = capture_output([] {
         windows_message_dialog("Scale %g%% of %s", 12.5, "path");
@@ -194,7 +194,7 @@ TEST_F(World, RegisteredCommandIsCalledByNameWithItsArguments)
     EXPECT_FALSE(zirka_command_call("no_such_command", 1, argv));
 }
 
-TEST(Unbackslash, LeavesPosixPathsAloneAndNeverGrows)
+TEST(Unbackslash, LeavesPosixPathsAlone)
 {
     char path[] = "C:\\zirka\\plugins\\pirrel";
     std::string before = path;
