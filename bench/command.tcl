@@ -1,9 +1,11 @@
 # command.tcl -- one measurement of the whole command inside zirka.
 #
-#   zirka bench/command.tcl DIR AMOUNT OUT ?WARM?
+#   zirka bench/command.tcl DIR AMOUNT OUT ?WARM? ?OPTIONS?
 #
 # Loads DIR/template.obj and DIR/path.obj, selects them, and runs
-# kvx_extrude_along_path_scale AMOUNT once in this fresh process, then
+# kvx_extrude_along_path_scale AMOUNT (with OPTIONS, a list such as
+# "-caps -uv": kvx_extrude_along_path OPTIONS AMOUNT) once in this fresh
+# process, then
 # host::save of the result to OUT; then the command WARM more times
 # (default 2), each after undoing the last result (so the new step releases
 # the result before it, and memory is reused as in a session); then, after
@@ -14,8 +16,9 @@
 # peak_bytes is the highest resident memory during the first run less the
 # resident memory before it (VmHWM, reset just before, less VmRSS).
 
-lassign $argv dir amount out warm
+lassign $argv dir amount out warm options
 if {$warm eq ""} { set warm 2 }
+set command [expr {[llength $options] ? [list kvx_extrude_along_path {*}$options] : "kvx_extrude_along_path_scale"}]
 
 source [file join [file dirname [info script]] memory.tcl]
 
@@ -33,7 +36,7 @@ set p [host::load $dir/path.obj]
 host::select $t $p
 set before [host::objects]
 
-measure {kvx_extrude_along_path_scale $amount}
+measure {{*}$command $amount}
 set cold $us
 set cold_peak $peak
 # (host::free_vertices is newer than some builds measured against.)
@@ -47,7 +50,7 @@ set save_peak $peak
 set best_warm {}
 for {set i 0} {$i < $warm} {incr i} {
     host::undo
-    set us [lindex [time {kvx_extrude_along_path_scale $amount}] 0]
+    set us [lindex [time {{*}$command $amount}] 0]
     if {$best_warm eq "" || $us < $best_warm} { set best_warm $us }
 }
 host::reset
