@@ -40,7 +40,8 @@ struct RenderObject {
 struct RenderMesh {
     std::vector<float> positions; // x y z per vertex
     std::vector<float> normals;   // x y z per vertex; 0 0 0 where the host has none
-    std::vector<uint32_t> triangles; // polygons as fans
+    std::vector<float> uvs;       // u v per vertex: its polygon corners' texture coordinates
+    std::vector<uint32_t> triangles; // polygons as triangles
     std::vector<uint32_t> edges;     // polygon sides, as segments
     std::vector<uint32_t> lines;     // open and closed line surfaces, as segments
     std::vector<uint32_t> coarse;    // triangles of render_mesh_coarsen; empty without
@@ -50,11 +51,14 @@ struct RenderMesh {
 
 // Gathers objects (in that order) into *mesh, replacing what it held, with
 // each object's rank in the host's current selection. Polygons become
-// triangle fans and edge segments, line surfaces segments (a closed line
-// back to its first vertex; a single point a segment to itself). Surface
-// entries whose vertex is not the object's are left out. Non-finite
-// positions stay in the arrays but out of the bounds. A corner at a crease
-// takes a copy of its vertex (after the object's own) with a zero normal.
+// triangles (a fan for triangles and quads, GLU's tessellation on the
+// polygon's own plane for more corners) and edge segments, line surfaces
+// segments (a closed line back to its first vertex; a single point a
+// segment to itself). Surface entries whose vertex is not the object's are
+// left out. Non-finite positions stay in the arrays but out of the bounds.
+// A corner at a crease takes a copy of its vertex (after the object's own)
+// with a zero normal, a corner with other texture coordinates than its
+// vertex took first a copy too, and where sides cross a new vertex.
 void render_mesh_build(const std::vector<Object *> &objects, RenderMesh *mesh);
 // A lighter drawing of a mesh of more than target triangles, for while the
 // view moves: vertices clustered on a grid over the bounds (each cluster
@@ -115,6 +119,7 @@ struct RenderOptions {
     bool axes = false; // a small x (red), y (green), z (blue) triad in the lower left corner
     int scale = 1;     // framebuffer pixels per picture pixel across: line widths and the axes grow with it
     bool quick = false; // the coarse triangles where there are some, and no edges
+    bool checker = false; // faces checkered by their texture coordinates: 8 x 8 squares a unit
 };
 
 // A picture: width x height pixels, 4 bytes each (RGBA), top row first.
