@@ -321,25 +321,18 @@ int render_gl_pick(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &cam
     render_target_bind(&gl->pick, options.width, options.height);
     draw_ids(gl, mesh, camera, options);
 
-    int x0 = std::max(x - radius, 0), x1 = std::min(x + radius, options.width - 1);
-    int y0 = std::max(y - radius, 0), y1 = std::min(y + radius, options.height - 1);
+    RenderImage ids;
+    render_gl_read(options.width, options.height, &ids);
     int found = 0;
-    if (x0 <= x1 && y0 <= y1) {
-        int w = x1 - x0 + 1, h = y1 - y0 + 1;
-        std::vector<uint8_t> pixels(size_t(w) * h * 4);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(x0, options.height - 1 - y1, w, h, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-        long best = LONG_MAX;
-        for (int row = 0; row < h; row++)
-            for (int col = 0; col < w; col++) {
-                const uint8_t *p = &pixels[(size_t(row) * w + col) * 4];
-                uint32_t code = p[0] | (p[1] << 8) | (p[2] << 16);
-                // Rows come bottom first: row 0 is y1.
-                long dx = x0 + col - x, dy = y1 - row - y, d = dx * dx + dy * dy;
-                if (code && code <= mesh.objects.size() && d < best)
-                    best = d, found = mesh.objects[code - 1].id;
-            }
-    }
+    long best = LONG_MAX;
+    for (int row = std::min(y + radius, options.height - 1); row >= std::max(y - radius, 0); row--)
+        for (int col = std::max(x - radius, 0); col <= std::min(x + radius, options.width - 1); col++) {
+            const uint8_t *p = &ids.rgba[(size_t(row) * ids.width + col) * 4];
+            uint32_t code = p[0] | (p[1] << 8) | (p[2] << 16);
+            long d = long(col - x) * (col - x) + long(row - y) * (row - y);
+            if (code && code <= mesh.objects.size() && d < best)
+                best = d, found = mesh.objects[code - 1].id;
+        }
     glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(bound));
     return found;
 }

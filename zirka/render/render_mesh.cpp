@@ -162,9 +162,7 @@ void render_mesh_build(const std::vector<Object *> &objects, RenderMesh *mesh)
                 continue;
             }
             // Lines, closed lines, and polygons too small to have an inside.
-            if (loop.size() == 1)
-                loop.push_back(loop[0]);
-            else if (type != ZIRKA_SURFACE_LINE && loop.size() > 2)
+            if (loop.size() == 1 || (type != ZIRKA_SURFACE_LINE && loop.size() > 2))
                 loop.push_back(loop[0]);
             for (size_t i = 0; i + 1 < loop.size(); i++)
                 mesh->lines.insert(mesh->lines.end(), {loop[i], loop[i + 1]});
