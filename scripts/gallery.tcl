@@ -39,3 +39,12 @@ foreach {name amount view} $gallery {
     host::render $file -view $view -size 480x360
     puts "wrote [file normalize $file]"
 }
+
+# The star again with texture coordinates and end caps, checkered by them.
+host::reset
+lassign [host::load [file join $examples star_along_path.obj]] template path
+host::select $template $path
+kvx_extrude_along_path -uv -caps 25
+set file [file join $out star_checker.png]
+host::render $file -size 480x360 -texture checker
+puts "wrote [file normalize $file]"

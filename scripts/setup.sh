@@ -27,6 +27,7 @@ minimal=(
   # renderer (llvmpipe) where there is no GPU, PNG files through libpng.
   libegl-dev libopengl-dev libgl-dev libx11-dev
   libegl-mesa0 libgl1-mesa-dri
+  libglu1-mesa-dev         # GLU's tessellator: faces of many sides
   libpng-dev
 )
 

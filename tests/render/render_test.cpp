@@ -225,6 +225,35 @@ TEST_F(RenderTest, IsoViewShowsThreeFacesInThreeShades)
         EXPECT_FALSE(near_colour(c, background[0], background[1], background[2]));
 }
 
+// A U of 8 corners, 3 x 3, facing +z: its notch (x 1 .. 2, y 1 .. 3) stays
+// empty, where a fan from its first corner would cover it.
+TEST_F(RenderTest, ConcaveFaceLeavesItsNotchOpen)
+{
+    Picture p = render("v 0 0 0\nv 3 0 0\nv 3 3 0\nv 2 3 0\nv 2 1 0\nv 1 1 0\nv 1 3 0\nv 0 3 0\nf 1 2 3 4 5 6 7 8\n",
+                       "-view front -size 64 -style shaded");
+    EXPECT_TRUE(near_colour(p.at(37, 11), background[0], background[1], background[2]));
+    EXPECT_TRUE(near_colour(p.at(48, 11), front_face[0], front_face[1], front_face[2]));
+    EXPECT_TRUE(near_colour(p.at(32, 48), front_face[0], front_face[1], front_face[2]));
+}
+
+// A square with texture coordinates 0 .. 1: 8 x 8 squares, every other one darker.
+TEST_F(RenderTest, CheckerTextureDarkensEveryOtherSquare)
+{
+    Picture p = render("v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nvt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nf 1/1 2/2 3/3 4/4\n",
+                       "-view front -size 64 -style shaded -texture checker");
+    // Squares 7.2 pixels wide from x 3.2, y 60.8 up.
+    EXPECT_TRUE(near_colour(p.at(6, 57), front_face[0], front_face[1], front_face[2]));
+    EXPECT_TRUE(near_colour(p.at(14, 57), 56, 69, 86));
+    EXPECT_TRUE(near_colour(p.at(14, 50), front_face[0], front_face[1], front_face[2]));
+}
+
+TEST_F(RenderTest, TextureNoneLeavesFacesPlain)
+{
+    Picture p = render("v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nvt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nf 1/1 2/2 3/3 4/4\n",
+                       "-view front -size 64 -style shaded -texture none");
+    EXPECT_TRUE(near_colour(p.at(14, 57), front_face[0], front_face[1], front_face[2]));
+}
+
 // The selection's first object is drawn 45 % of the way to orange
 // (-selection 1 only); wireframe leaves the faces out; the axes stand in
 // the lower left corner.
@@ -279,7 +308,7 @@ TEST(Gallery, RedrawnPicturesMatchTheCommittedOnes)
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     int pictures = 0;
     for (const char *name : {"star_along_path", "closed_path", "scale_to_zero", "negative_amount", "sharp_turn",
-                             "ribbon", "away_from_path"}) {
+                             "ribbon", "away_from_path", "star_checker"}) {
         Picture want = read_png(source + "/examples/" + name + ".png");
         Picture got = read_png(out + "/" + name + ".png");
         ASSERT_EQ(got.width, want.width) << name;
@@ -298,5 +327,5 @@ TEST(Gallery, RedrawnPicturesMatchTheCommittedOnes)
         std::remove((out + "/" + name + ".png").c_str());
     }
     std::remove(out.c_str());
-    EXPECT_EQ(pictures, 7);
+    EXPECT_EQ(pictures, 8);
 }

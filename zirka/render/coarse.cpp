@@ -40,11 +40,13 @@ void render_mesh_coarsen(RenderMesh *mesh, size_t target)
     }
     // The clusters' vertices follow the mesh's, with zero normals: shaded flat.
     uint32_t first = uint32_t(count);
-    for (size_t c = 0; c < sums.size(); c += 4)
+    for (size_t c = 0; c < sums.size(); c += 4) {
         for (int k = 0; k < 3; k++) {
             mesh->positions.push_back(float(sums[c + k] / sums[c + 3]));
             mesh->normals.push_back(0.0f);
         }
+        mesh->uvs.insert(mesh->uvs.end(), {0.0f, 0.0f});
+    }
     std::unordered_set<uint64_t> seen;
     for (RenderObject &part : mesh->objects) {
         part.coarse.first = uint32_t(mesh->coarse.size());

@@ -13,8 +13,8 @@
 
 struct RenderGl {
     GLuint program;
-    GLint u_clip, u_eye, u_lit, u_front, u_back, u_colour;
-    GLuint vao, positions, normals, triangles, edges, lines, coarse;
+    GLint u_clip, u_eye, u_lit, u_front, u_back, u_colour, u_checker;
+    GLuint vao, positions, normals, uvs, triangles, edges, lines, coarse;
     GLuint axes_vao, axes_positions;
     RenderTarget pick; // made by the first pick
 };
@@ -22,13 +22,16 @@ struct RenderGl {
 static const char vertex_shader[] = R"glsl(#version 330 core
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec3 normal;
+layout(location = 2) in vec2 uv;
 uniform mat4 clip;
 uniform mat4 eye;
 out vec3 v_normal;
 out vec3 v_eye;
+out vec2 v_uv;
 void main()
 {
     gl_Position = clip * vec4(position, 1.0);
+    v_uv = uv;
     v_normal = mat3(eye) * normal;
     v_eye = (eye * vec4(position, 1.0)).xyz;
 }
@@ -39,7 +42,9 @@ void main()
 static const char fragment_shader[] = R"glsl(#version 330 core
 in vec3 v_normal;
 in vec3 v_eye;
+in vec2 v_uv;
 uniform bool lit;
+uniform bool checker;
 uniform vec3 front_colour;
 uniform vec3 back_colour;
 uniform vec3 colour;
@@ -55,6 +60,8 @@ void main()
         n = cross(dFdx(v_eye), dFdy(v_eye));
     float d = abs(dot(normalize(n), normalize(vec3(-0.4, 0.5, 1.0))));
     vec3 base = gl_FrontFacing ? front_colour : back_colour;
+    if (checker && ((int(floor(8.0 * v_uv.x)) + int(floor(8.0 * v_uv.y))) & 1) == 1)
+        base *= 0.45;
     frag = vec4(base * (0.25 + 0.75 * d), 1.0);
 }
 )glsl";
@@ -94,11 +101,11 @@ static GLuint new_buffer(GLenum target, size_t bytes, const void *data)
     return buffer;
 }
 
-// A buffer of x y z per vertex, as the bound vertex array's attribute.
-static GLuint new_attribute(GLuint location, size_t floats, const float *data)
+// A buffer of size floats per vertex, as the bound vertex array's attribute.
+static GLuint new_attribute(GLuint location, const std::vector<float> &data, int size = 3)
 {
-    GLuint buffer = new_buffer(GL_ARRAY_BUFFER, floats * sizeof(float), data);
-    glVertexAttribPointer(location, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
+    GLuint buffer = new_buffer(GL_ARRAY_BUFFER, data.size() * sizeof(float), data.data());
+    glVertexAttribPointer(location, size, GL_FLOAT, GL_FALSE, 0, nullptr);
     glEnableVertexAttribArray(location);
     return buffer;
 }
@@ -131,21 +138,23 @@ RenderGl *render_gl_upload(const RenderMesh &mesh, std::string *error)
     gl->u_front = glGetUniformLocation(gl->program, "front_colour");
     gl->u_back = glGetUniformLocation(gl->program, "back_colour");
     gl->u_colour = glGetUniformLocation(gl->program, "colour");
+    gl->u_checker = glGetUniformLocation(gl->program, "checker");
 
     glGenVertexArrays(1, &gl->vao);
     glBindVertexArray(gl->vao);
-    gl->positions = new_attribute(0, mesh.positions.size(), mesh.positions.data());
-    gl->normals = new_attribute(1, mesh.normals.size(), mesh.normals.data());
+    gl->positions = new_attribute(0, mesh.positions);
+    gl->normals = new_attribute(1, mesh.normals);
+    gl->uvs = new_attribute(2, mesh.uvs, 2);
     gl->triangles = new_buffer(GL_ELEMENT_ARRAY_BUFFER, mesh.triangles.size() * 4, mesh.triangles.data());
     gl->edges = new_buffer(GL_ELEMENT_ARRAY_BUFFER, mesh.edges.size() * 4, mesh.edges.data());
     gl->lines = new_buffer(GL_ELEMENT_ARRAY_BUFFER, mesh.lines.size() * 4, mesh.lines.data());
     gl->coarse = new_buffer(GL_ELEMENT_ARRAY_BUFFER, mesh.coarse.size() * 4, mesh.coarse.data());
 
     // The axes: unit segments from the origin along x, y and z.
-    static const float axes[18] = {0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1};
+    static const std::vector<float> axes = {0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1};
     glGenVertexArrays(1, &gl->axes_vao);
     glBindVertexArray(gl->axes_vao);
-    gl->axes_positions = new_attribute(0, 18, axes);
+    gl->axes_positions = new_attribute(0, axes);
     glVertexAttrib3f(1, 0.0f, 0.0f, 0.0f);
     glBindVertexArray(0);
     return gl;
@@ -155,8 +164,8 @@ void render_gl_release(RenderGl *gl)
 {
     if (!gl)
         return;
-    GLuint buffers[] = {gl->positions, gl->normals, gl->triangles, gl->edges, gl->lines, gl->coarse, gl->axes_positions};
-    glDeleteBuffers(7, buffers);
+    GLuint buffers[] = {gl->positions, gl->normals, gl->uvs, gl->triangles, gl->edges, gl->lines, gl->coarse, gl->axes_positions};
+    glDeleteBuffers(8, buffers);
     GLuint arrays[] = {gl->vao, gl->axes_vao};
     glDeleteVertexArrays(2, arrays);
     render_target_release(&gl->pick);
@@ -188,6 +197,7 @@ static void begin(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &came
     glUseProgram(gl->program);
     glUniformMatrix4fv(gl->u_clip, 1, GL_FALSE, clip);
     glUniformMatrix4fv(gl->u_eye, 1, GL_FALSE, eye);
+    glUniform1i(gl->u_checker, options.checker);
     glBindVertexArray(gl->vao);
 }
 
@@ -311,25 +321,18 @@ int render_gl_pick(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &cam
     render_target_bind(&gl->pick, options.width, options.height);
     draw_ids(gl, mesh, camera, options);
 
-    int x0 = std::max(x - radius, 0), x1 = std::min(x + radius, options.width - 1);
-    int y0 = std::max(y - radius, 0), y1 = std::min(y + radius, options.height - 1);
+    RenderImage ids;
+    render_gl_read(options.width, options.height, &ids);
     int found = 0;
-    if (x0 <= x1 && y0 <= y1) {
-        int w = x1 - x0 + 1, h = y1 - y0 + 1;
-        std::vector<uint8_t> pixels(size_t(w) * h * 4);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(x0, options.height - 1 - y1, w, h, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-        long best = LONG_MAX;
-        for (int row = 0; row < h; row++)
-            for (int col = 0; col < w; col++) {
-                const uint8_t *p = &pixels[(size_t(row) * w + col) * 4];
-                uint32_t code = p[0] | (p[1] << 8) | (p[2] << 16);
-                // Rows come bottom first: row 0 is y1.
-                long dx = x0 + col - x, dy = y1 - row - y, d = dx * dx + dy * dy;
-                if (code && code <= mesh.objects.size() && d < best)
-                    best = d, found = mesh.objects[code - 1].id;
-            }
-    }
+    long best = LONG_MAX;
+    for (int row = std::min(y + radius, options.height - 1); row >= std::max(y - radius, 0); row--)
+        for (int col = std::max(x - radius, 0); col <= std::min(x + radius, options.width - 1); col++) {
+            const uint8_t *p = &ids.rgba[(size_t(row) * ids.width + col) * 4];
+            uint32_t code = p[0] | (p[1] << 8) | (p[2] << 16);
+            long d = long(col - x) * (col - x) + long(row - y) * (row - y);
+            if (code && code <= mesh.objects.size() && d < best)
+                best = d, found = mesh.objects[code - 1].id;
+        }
     glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(bound));
     return found;
 }

@@ -1,6 +1,6 @@
-// offscreen.cpp -- render_offscreen: pictures without any display, through
-// EGL on Mesa's surfaceless platform and a framebuffer object of our own
-// (a RenderTarget, which picking draws into too).
+// offscreen.cpp -- OpenGL 3.3 contexts through EGL: offscreen ones on Mesa's
+// surfaceless platform, drawing into a framebuffer object of our own (a
+// RenderTarget, which picking draws into too), and ones on an X window.
 #include "render.h"
 
 #include <EGL/egl.h>
@@ -8,8 +8,31 @@
 #define GL_GLEXT_PROTOTYPES
 #include <GL/gl.h>
 #include <GL/glext.h>
+#include <X11/Xlib.h>
 
 #include <algorithm>
+
+// A context of config; EGL_NO_CONTEXT when the display cannot make one.
+static EGLContext new_context(EGLDisplay display, EGLConfig config)
+{
+    const EGLint attributes[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 3,
+                                 EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT, EGL_NONE};
+    return eglCreateContext(display, config, EGL_NO_CONTEXT, attributes);
+}
+
+// Up to 256 of the display's configs for OpenGL on surfaces of that type
+// (0 for none); none when EGL cannot start there.
+static std::vector<EGLConfig> configs(EGLDisplay display, EGLint surface, EGLint depth)
+{
+    EGLint major, minor, count = 0;
+    std::vector<EGLConfig> found(256);
+    const EGLint attributes[] = {EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_SURFACE_TYPE, surface, EGL_DEPTH_SIZE, depth, EGL_NONE};
+    if (display == EGL_NO_DISPLAY || !eglInitialize(display, &major, &minor) || !eglBindAPI(EGL_OPENGL_API) ||
+        !eglChooseConfig(display, attributes, found.data(), 256, &count))
+        count = 0;
+    found.resize(size_t(count));
+    return found;
+}
 
 // One offscreen context: made at the first picture, kept for the next ones
 // until render_offscreen_free.
@@ -24,9 +47,7 @@ RenderOffscreen *render_offscreen_new(void) { return new RenderOffscreen{false, 
 
 void render_offscreen_free(RenderOffscreen *offscreen)
 {
-    if (!offscreen)
-        return;
-    if (offscreen->context != EGL_NO_CONTEXT)
+    if (offscreen && offscreen->context != EGL_NO_CONTEXT)
         eglDestroyContext(offscreen->display, offscreen->context);
     delete offscreen;
 }
@@ -37,19 +58,10 @@ static bool offscreen_open(RenderOffscreen *offscreen, std::string *error)
     if (!offscreen->tried) {
         offscreen->tried = true;
         offscreen->display = eglGetPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-        EGLint major, minor, count = 0;
-        EGLConfig config;
-        const EGLint config_attributes[] = {EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_SURFACE_TYPE, 0, EGL_NONE};
-        const EGLint context_attributes[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 3,
-                                             EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT,
-                                             EGL_NONE};
-        if (offscreen->display == EGL_NO_DISPLAY || !eglInitialize(offscreen->display, &major, &minor))
-            offscreen->error = "no EGL surfaceless display (is Mesa's libegl-mesa0 installed?)";
-        else if (!eglBindAPI(EGL_OPENGL_API) ||
-                 !eglChooseConfig(offscreen->display, config_attributes, &config, 1, &count) || count < 1)
-            offscreen->error = "no EGL config for OpenGL";
-        else if ((offscreen->context = eglCreateContext(offscreen->display, config, EGL_NO_CONTEXT,
-                                                        context_attributes)) == EGL_NO_CONTEXT)
+        std::vector<EGLConfig> found = configs(offscreen->display, 0, 0);
+        if (found.empty())
+            offscreen->error = "no EGL surfaceless display for OpenGL (is Mesa's libegl-mesa0 installed?)";
+        else if ((offscreen->context = new_context(offscreen->display, found[0])) == EGL_NO_CONTEXT)
             offscreen->error = "cannot make an OpenGL 3.3 context";
     }
     *error = offscreen->error;
@@ -146,4 +158,53 @@ bool render_offscreen(RenderOffscreen *offscreen, const RenderMesh &mesh, const 
     render_gl_release(gl);
     eglMakeCurrent(offscreen->display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     return complete;
+}
+
+struct RenderWindow {
+    EGLDisplay display;
+    EGLSurface surface;
+    EGLContext context;
+};
+
+RenderWindow *render_window_open(void *x_display, unsigned long x_window, std::string *error)
+{
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(static_cast<Display *>(x_display), x_window, &attributes)) {
+        *error = "no such X window";
+        return nullptr;
+    }
+    EGLDisplay display = eglGetPlatformDisplay(EGL_PLATFORM_X11_KHR, x_display, nullptr);
+    RenderWindow *window = new RenderWindow{display, EGL_NO_SURFACE, EGL_NO_CONTEXT};
+    // EGL_NATIVE_VISUAL_ID is not a selection criterion: look through the list.
+    for (EGLConfig config : configs(display, EGL_WINDOW_BIT, 24)) {
+        EGLint visual = 0;
+        eglGetConfigAttrib(display, config, EGL_NATIVE_VISUAL_ID, &visual);
+        if (static_cast<VisualID>(visual) != XVisualIDFromVisual(attributes.visual) ||
+            (window->context = new_context(display, config)) == EGL_NO_CONTEXT)
+            continue;
+        window->surface = eglCreateWindowSurface(display, config, static_cast<EGLNativeWindowType>(x_window), nullptr);
+        if (window->surface != EGL_NO_SURFACE)
+            return window;
+        eglDestroyContext(display, window->context);
+    }
+    *error = "no OpenGL 3.3 config for the window's visual on this X server";
+    delete window;
+    return nullptr;
+}
+
+bool render_window_use(RenderWindow *window)
+{
+    return eglMakeCurrent(window->display, window->surface, window->surface, window->context);
+}
+
+void render_window_show(RenderWindow *window) { eglSwapBuffers(window->display, window->surface); }
+
+void render_window_close(RenderWindow *window)
+{
+    if (!window)
+        return;
+    eglMakeCurrent(window->display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    eglDestroySurface(window->display, window->surface);
+    eglDestroyContext(window->display, window->context);
+    delete window;
 }

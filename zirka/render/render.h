@@ -23,13 +23,11 @@
 #include <string>
 #include <vector>
 
-// A run of a RenderMesh's indices: [first, first + count).
-struct RenderRange {
+struct RenderRange { // [first, first + count)
     uint32_t first, count;
 };
 
-// One object's share of a RenderMesh.
-struct RenderObject {
+struct RenderObject { // one object's share of a RenderMesh
     int id;        // the host's object id
     int selection; // 1 = first selected (template), 2 = second, ...; 0 = not selected
     RenderRange vertices, triangles, edges, lines, coarse;
@@ -40,7 +38,8 @@ struct RenderObject {
 struct RenderMesh {
     std::vector<float> positions; // x y z per vertex
     std::vector<float> normals;   // x y z per vertex; 0 0 0 where the host has none
-    std::vector<uint32_t> triangles; // polygons as fans
+    std::vector<float> uvs;       // u v per vertex: its polygon corners' texture coordinates
+    std::vector<uint32_t> triangles; // polygons as triangles
     std::vector<uint32_t> edges;     // polygon sides, as segments
     std::vector<uint32_t> lines;     // open and closed line surfaces, as segments
     std::vector<uint32_t> coarse;    // triangles of render_mesh_coarsen; empty without
@@ -50,11 +49,14 @@ struct RenderMesh {
 
 // Gathers objects (in that order) into *mesh, replacing what it held, with
 // each object's rank in the host's current selection. Polygons become
-// triangle fans and edge segments, line surfaces segments (a closed line
-// back to its first vertex; a single point a segment to itself). Surface
-// entries whose vertex is not the object's are left out. Non-finite
-// positions stay in the arrays but out of the bounds. A corner at a crease
-// takes a copy of its vertex (after the object's own) with a zero normal.
+// triangles (a fan for triangles and quads, GLU's tessellation on the
+// polygon's own plane for more corners) and edge segments, line surfaces
+// segments (a closed line back to its first vertex; a single point a
+// segment to itself). Surface entries whose vertex is not the object's are
+// left out. Non-finite positions stay in the arrays but out of the bounds.
+// A corner at a crease takes a copy of its vertex (after the object's own)
+// with a zero normal, a corner with other texture coordinates than its
+// vertex took first a copy too, and where sides cross a new vertex.
 void render_mesh_build(const std::vector<Object *> &objects, RenderMesh *mesh);
 // A lighter drawing of a mesh of more than target triangles, for while the
 // view moves: vertices clustered on a grid over the bounds (each cluster
@@ -75,7 +77,6 @@ struct RenderCamera {
 // iso looks from (1, 1, 1), front from +z, top from +y (+z at the bottom),
 // side from +x (+z on the left); centre at the origin, half_height 1.
 RenderCamera render_camera_preset(RenderView view);
-// "iso", "front", "top" or "side"; false for anything else.
 bool render_view_from_name(const std::string &name, RenderView *view);
 
 // Moves the centre and sets half_height so that the mesh's finite vertices
@@ -87,7 +88,6 @@ void render_camera_fit(RenderCamera *camera, const RenderMesh &mesh, double aspe
 // The same for range's vertices, unless they are all in the picture already.
 void render_camera_frame(RenderCamera *camera, const RenderMesh &mesh, double aspect, RenderRange range);
 
-// Turns the camera by (dyaw, dpitch) radians, pitch kept within +-pi/2.
 void render_camera_turn(RenderCamera *camera, double dyaw, double dpitch);
 // Moves the centre by (dx, dy) in screen units of a picture height_px
 // pixels high: the picture follows the pointer.
@@ -115,10 +115,10 @@ struct RenderOptions {
     bool axes = false; // a small x (red), y (green), z (blue) triad in the lower left corner
     int scale = 1;     // framebuffer pixels per picture pixel across: line widths and the axes grow with it
     bool quick = false; // the coarse triangles where there are some, and no edges
+    bool checker = false; // faces checkered by their texture coordinates: 8 x 8 squares a unit
 };
 
-// A picture: width x height pixels, 4 bytes each (RGBA), top row first.
-struct RenderImage {
+struct RenderImage { // width x height pixels, RGBA, top row first
     int width = 0, height = 0;
     std::vector<uint8_t> rgba;
 };
@@ -130,8 +130,7 @@ struct RenderGl;
 // Makes them in the current context; NULL, with the reason in *error, when
 // the context cannot run them.
 RenderGl *render_gl_upload(const RenderMesh &mesh, std::string *error);
-// Releases what render_gl_upload made (NULL does nothing).
-void render_gl_release(RenderGl *gl);
+void render_gl_release(RenderGl *gl); // NULL does nothing
 // Draws the mesh into the bound framebuffer's viewport (width x height).
 void render_gl_draw(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &camera, const RenderOptions &options);
 // Returns the id of the object drawn nearest to the eye at pixel (x, y)
@@ -140,16 +139,14 @@ void render_gl_draw(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &ca
 // of its own; the bound framebuffer is left as it was.
 int render_gl_pick(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &camera, const RenderOptions &options,
                    int x, int y, int radius);
-// A framebuffer of colour and depth renderbuffers in the current context.
-struct RenderTarget {
+struct RenderTarget { // colour and depth renderbuffers in the current context
     unsigned framebuffer = 0, colour = 0, depth = 0;
     int width = 0, height = 0;
 };
 // Binds the target, made or resized to width x height first where needed.
 // Returns false when the GL cannot draw into it.
 bool render_target_bind(RenderTarget *target, int width, int height);
-// Releases it (one never made does nothing), for use again.
-void render_target_release(RenderTarget *target);
+void render_target_release(RenderTarget *target); // for use again
 // Reads the bound framebuffer's width x height pixels into *image.
 void render_gl_read(int width, int height, RenderImage *image);
 
@@ -158,14 +155,13 @@ void render_gl_read(int width, int height, RenderImage *image);
 // picture and used again by the next ones.
 struct RenderOffscreen;
 RenderOffscreen *render_offscreen_new(void);
-// Releases the context (NULL does nothing). EGL itself stays up until exit.
+// EGL itself stays up until exit.
 void render_offscreen_free(RenderOffscreen *offscreen);
 
 // Draws the mesh into a picture of options.width x .height, with the key
-// where there are faces, smoothed by
-// drawing it twice as wide and high and averaging each 2 x 2 pixels (where
-// the GL takes that size: llvmpipe does that much faster than 4 samples per
-// pixel). False, with the reason in *error, when no context can be had or
+// where there are faces, smoothed by drawing it twice as wide and high and
+// averaging each 2 x 2 pixels (where the GL takes that size: llvmpipe does
+// that much faster than 4 samples per pixel). False, with the reason in *error, when no context can be had or
 // the size is not within 1 .. 16384.
 bool render_offscreen(RenderOffscreen *offscreen, const RenderMesh &mesh, const RenderCamera &camera,
                       const RenderOptions &options, RenderImage *image, std::string *error);
@@ -174,7 +170,7 @@ bool render_offscreen(RenderOffscreen *offscreen, const RenderMesh &mesh, const 
 // corner of a picture at least 200 x 100 pixels.
 void render_key(RenderImage *image);
 
-// Writes image as an 8-bit RGBA PNG file. Returns false with a message.
+// An 8-bit RGBA PNG file; false with a message.
 bool render_png_write(const std::string &path, const RenderImage &image, std::string *error);
 
 // A GL context drawing into an X window (EGL on the X11 platform).
@@ -183,12 +179,8 @@ struct RenderWindow;
 // A context for the window (an X Window id) of the X display (an Xlib
 // Display *); NULL, with the reason in *error, when EGL cannot draw there.
 RenderWindow *render_window_open(void *x_display, unsigned long x_window, std::string *error);
-// Makes the window's context current; false when it cannot.
-bool render_window_use(RenderWindow *window);
-// Shows what was drawn (swaps the buffers).
-void render_window_show(RenderWindow *window);
-// Releases the context and surface (NULL does nothing) while the X display
-// is open.
-void render_window_close(RenderWindow *window);
+bool render_window_use(RenderWindow *window);  // makes its context current
+void render_window_show(RenderWindow *window); // swaps the buffers
+void render_window_close(RenderWindow *window); // while the X display is open
 
 #endif /* ZIRKA_RENDER_H */

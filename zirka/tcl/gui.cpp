@@ -207,7 +207,7 @@ static int get_doubles(Tcl_Interp *interp, Tcl_Obj *const objv[], int count, dou
  *   ::zirka::view pan DX DY           moves the picture with the pointer
  *   ::zirka::view zoom FACTOR         shows FACTOR times as much of the world
  *   ::zirka::view style shaded|wireframe|both
- *   ::zirka::view axes BOOL
+ *   ::zirka::view axes|checker BOOL
  *   ::zirka::view pick X Y            the id of the object at (or within 4
  *                                     pixels of) X, Y; "" for none
  *   ::zirka::view project X Y Z       the pixel {x y} at which that point is seen
@@ -217,11 +217,11 @@ static int get_doubles(Tcl_Interp *interp, Tcl_Obj *const objv[], int count, dou
 static int view_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
 {
     static const char *const subs[] = {"draw", "preset", "fit", "frame", "turn", "pan", "zoom", "style",
-                                       "axes", "pick", "project", "snapshot", "error", nullptr};
-    enum { DRAW, PRESET, FIT, FRAME, TURN, PAN, ZOOM, STYLE, AXES, PICK, PROJECT, SNAPSHOT, ERROR };
-    static const int arity[] = {2, 3, 2, 2, 4, 4, 3, 3, 3, 4, 5, 3, 2};
+                                       "axes", "pick", "project", "snapshot", "error", "checker", nullptr};
+    enum { DRAW, PRESET, FIT, FRAME, TURN, PAN, ZOOM, STYLE, AXES, PICK, PROJECT, SNAPSHOT, ERROR, CHECKER };
+    static const int arity[] = {2, 3, 2, 2, 4, 4, 3, 3, 3, 4, 5, 3, 2, 3};
     static const char *const usage[] = {"", "iso|front|top|side", "", "", "dx dy", "dx dy", "factor",
-                                        "shaded|wireframe|both", "boolean", "x y", "x y z", "file", ""};
+                                        "shaded|wireframe|both", "boolean", "x y", "x y z", "file", "", "boolean"};
     static const char *const styles[] = {"shaded", "wireframe", "both", nullptr}; // RenderStyle's order
     GuiView *view = static_cast<GuiView *>(data);
     int sub;
@@ -279,9 +279,10 @@ static int view_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *cons
         view->options.style = static_cast<RenderStyle>(flag);
         break;
     case AXES:
+    case CHECKER:
         if (Tcl_GetBooleanFromObj(interp, objv[2], &flag) != TCL_OK)
             return TCL_ERROR;
-        view->options.axes = flag;
+        (sub == AXES ? view->options.axes : view->options.checker) = flag;
         break;
     case PICK: {
         int xy[2];

@@ -37,8 +37,9 @@ static bool parse_size(const char *text, int *width, int *height)
 // command's client data) is made at the first picture and kept.
 static int render_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
 {
-    static const char *const options[] = {"-view", "-size", "-style", "-edges", "-axes", "-selection", "-objects", nullptr};
-    enum { OPT_VIEW, OPT_SIZE, OPT_STYLE, OPT_EDGES, OPT_AXES, OPT_SELECTION, OPT_OBJECTS };
+    static const char *const options[] = {"-view", "-size", "-style", "-edges", "-axes", "-selection", "-objects", "-texture", nullptr};
+    enum { OPT_VIEW, OPT_SIZE, OPT_STYLE, OPT_EDGES, OPT_AXES, OPT_SELECTION, OPT_OBJECTS, OPT_TEXTURE };
+    static const char *const textures[] = {"none", "checker", nullptr};
     static const char *const styles[] = {"shaded", "wireframe", "both", nullptr}; // RenderStyle's order
     if (objc < 2 || objc % 2 != 0) {
         Tcl_WrongNumArgs(interp, 1, objv, "file ?-option value ...?");
@@ -66,9 +67,14 @@ static int render_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *co
                                        {"ZIRKA", "RENDER", "SIZE"});
             break;
         case OPT_STYLE:
-            if (Tcl_GetIndexFromObj(interp, objv[i + 1], styles, "style", 0, &style) != TCL_OK)
+        case OPT_TEXTURE:
+            if (Tcl_GetIndexFromObj(interp, objv[i + 1], option == OPT_STYLE ? styles : textures,
+                                    option == OPT_STYLE ? "style" : "texture", 0, &style) != TCL_OK)
                 return TCL_ERROR;
-            render.style = static_cast<RenderStyle>(style);
+            if (option == OPT_STYLE)
+                render.style = static_cast<RenderStyle>(style);
+            else
+                render.checker = style == 1;
             break;
         case OPT_EDGES:
             if (Tcl_GetBooleanFromObj(interp, objv[i + 1], &flag) != TCL_OK)

@@ -57,6 +57,7 @@ foreach {label style key} {Shaded shaded S Wireframe wireframe W "Shaded with ed
 .menubar.view add separator
 .menubar.view add checkbutton -label Axes -accelerator A -variable ::zirka::axes \
     -command {::zirka::view axes $::zirka::axes}
+.menubar.view add checkbutton -label "Checker texture" -variable ::zirka::checker -command {::zirka::view checker $::zirka::checker}
 menu .menubar.tools -tearoff 0
 foreach {label menu} {File file Edit edit View view Tools tools} {
     .menubar add cascade -label $label -menu .menubar.$menu

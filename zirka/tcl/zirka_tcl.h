@@ -78,7 +78,7 @@ int zirka_tcl_init(Tcl_Interp *interp, bool gui);
 // normals, history, commands, plugins, and reset onwards).
 // zirka_tcl_render_command creates
 //   host::render FILE ?-view iso|front|top|side? ?-size W|WxH? ?-style both|shaded|wireframe?
-//                ?-edges BOOL? ?-axes BOOL? ?-selection BOOL? ?-objects IDS?
+//                ?-edges BOOL? ?-axes BOOL? ?-selection BOOL? ?-objects IDS? ?-texture none|checker?
 // which writes a PNG picture of the world (or of the objects IDS), drawn
 // without a display, fitted to them: iso, 640x480, shaded with edges unless
 // told otherwise (-edges 0 is -style shaded); -selection 1 marks the
