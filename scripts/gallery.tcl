@@ -40,11 +40,22 @@ foreach {name amount view} $gallery {
     puts "wrote [file normalize $file]"
 }
 
-# The star again with texture coordinates and end caps, checkered by them.
-host::reset
-lassign [host::load [file join $examples star_along_path.obj]] template path
-host::select $template $path
-kvx_extrude_along_path -uv -caps 25
-set file [file join $out star_checker.png]
-host::render $file -size 480x360 -texture checker
-puts "wrote [file normalize $file]"
+# The options: a star closed at both ends, its end cap in view; the
+# square drawn the other way round with its faces turned out; the star
+# with texture coordinates and end caps, checkered by them.
+# name            options       amount  render options
+set options {
+    option_caps      {-caps}        50  {-view iso}
+    option_outward   {-outward}    100  {-view iso}
+    star_checker     {-uv -caps}    25  {-texture checker}
+}
+foreach {name flags amount how} $options {
+    host::reset
+    set example [dict get {option_caps star_capped option_outward inward_faces star_checker star_along_path} $name]
+    lassign [host::load [file join $examples $example.obj]] template path
+    host::select $template $path
+    kvx_extrude_along_path {*}$flags $amount
+    set file [file join $out $name.png]
+    host::render $file -size 480x360 {*}$how
+    puts "wrote [file normalize $file]"
+}

@@ -308,7 +308,7 @@ TEST(Gallery, RedrawnPicturesMatchTheCommittedOnes)
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     int pictures = 0;
     for (const char *name : {"star_along_path", "closed_path", "scale_to_zero", "negative_amount", "sharp_turn",
-                             "ribbon", "away_from_path", "star_checker"}) {
+                             "ribbon", "away_from_path", "star_checker", "option_caps", "option_outward"}) {
         Picture want = read_png(source + "/examples/" + name + ".png");
         Picture got = read_png(out + "/" + name + ".png");
         ASSERT_EQ(got.width, want.width) << name;
@@ -327,5 +327,5 @@ TEST(Gallery, RedrawnPicturesMatchTheCommittedOnes)
         std::remove((out + "/" + name + ".png").c_str());
     }
     std::remove(out.c_str());
-    EXPECT_EQ(pictures, 8);
+    EXPECT_EQ(pictures, 10);
 }
