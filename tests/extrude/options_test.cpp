@@ -149,53 +149,41 @@ TEST_F(OptionsTest, WithoutOptionsItIsTheScaleCommand)
 
 TEST_F(OptionsTest, CapsCloseTheResult)
 {
-    struct {
-        const char *what;
-        std::vector<Pos3> tmpl, path;
-        const char *amount;
-        size_t surfaces;
-    } cases[] = {
-        {"star", round_outline(10, 1.0, 0.4), {{0, 0, 0}, {3, 0, 0}, {5, 2, 1}, {6, 5, 1}}, "25", 3 * 10 + 2},
-        {"square", kSquare, kPath, "100", 2 * 4 + 2},
-        {"70-point circle along a long walk", round_outline(70, 1.5, 1.5), long_walk(), "60", 40 * 70 + 2},
-        {"square through turns", kSquare, {{0, 0, 0}, {4, 0, 0}, {4, 4, 0}, {4, 4, 4}, {0, 4, 4}, {0, 8, 4}}, "50",
-         5 * 4 + 2},
-        // The end ring is a point: its cap's four corners all lie there.
-        {"amount 0", kSquare, kCorner, "0", 2 * 4 + 2},
-    };
-    for (const auto &c : cases) {
-        for (const char *options : {"-caps", "-caps -outward", "-caps -uv"}) {
-            SCOPED_TRACE(std::string(c.what) + " " + options);
-            Outcome o = on(c.tmpl, true, c.path, false, std::string("kvx_extrude_along_path ") + options + " " + c.amount);
-            ASSERT_EQ(o.made.size(), 1u) << o.err;
-            EXPECT_EQ(surfaces(o.made[0]).size(), c.surfaces);
-            EXPECT_TRUE(edges_pair_up(o.made[0]));
-            EXPECT_EQ(o.list_nodes, 0);
-        }
-    }
-}
-
-TEST_F(OptionsTest, CapsAddNothingWhereThereIsNothingToClose)
-{
+    // The walls and two caps; where there is nothing to close, the walls
+    // alone (round a closed path they close on themselves).
     struct {
         const char *what;
         std::vector<Pos3> tmpl;
         bool tmpl_closed;
         std::vector<Pos3> path;
         bool path_closed;
+        const char *amount;
+        size_t surfaces;
+        bool closed;
     } cases[] = {
-        {"open outline", kSquare, false, kPath, false},
-        {"two-point outline", {{0, -1, 0}, {0, 1, 0}}, true, kPath, false},
-        {"closed path", kSquare, true, kLoop, true},
+        {"star", round_outline(10, 1.0, 0.4), true, {{0, 0, 0}, {3, 0, 0}, {5, 2, 1}, {6, 5, 1}}, false, "25",
+         3 * 10 + 2, true},
+        {"square", kSquare, true, kPath, false, "100", 2 * 4 + 2, true},
+        {"70-point circle along a long walk", round_outline(70, 1.5, 1.5), true, long_walk(), false, "60",
+         40 * 70 + 2, true},
+        {"square through turns", kSquare, true, {{0, 0, 0}, {4, 0, 0}, {4, 4, 0}, {4, 4, 4}, {0, 4, 4}, {0, 8, 4}},
+         false, "50", 5 * 4 + 2, true},
+        // The end ring is a point: its cap's four corners all lie there.
+        {"amount 0", kSquare, true, kCorner, false, "0", 2 * 4 + 2, true},
+        {"open outline", kSquare, false, kPath, false, "80", 2 * 3, false},
+        {"two-point outline", {{0, -1, 0}, {0, 1, 0}}, true, kPath, false, "80", 2 * 2, false},
+        {"closed path", kSquare, true, kLoop, true, "80", 4 * 4, true},
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.what);
-        Outcome plain = on(c.tmpl, c.tmpl_closed, c.path, c.path_closed, "kvx_extrude_along_path 80");
-        ASSERT_EQ(plain.made.size(), 1u);
-        std::vector<std::vector<int>> expected = surfaces(plain.made[0]);
-        Outcome capped = on(c.tmpl, c.tmpl_closed, c.path, c.path_closed, "kvx_extrude_along_path -caps 80");
-        ASSERT_EQ(capped.made.size(), 1u);
-        EXPECT_EQ(surfaces(capped.made[0]), expected);
+        for (const char *options : {"-caps", "-caps -outward", "-caps -uv"}) {
+            SCOPED_TRACE(std::string(c.what) + " " + options);
+            Outcome o = on(c.tmpl, c.tmpl_closed, c.path, c.path_closed,
+                           std::string("kvx_extrude_along_path ") + options + " " + c.amount);
+            ASSERT_EQ(o.made.size(), 1u) << o.err;
+            EXPECT_EQ(surfaces(o.made[0]).size(), c.surfaces);
+            EXPECT_EQ(edges_pair_up(o.made[0]), c.closed);
+            EXPECT_EQ(o.list_nodes, 0);
+        }
     }
 }
 
