@@ -13,6 +13,9 @@
 #include <string>
 #include <vector>
 
+// kSquare the other way round: clockwise seen from +x.
+inline const std::vector<Pos3> kSquareBack = {{0, -1, -1}, {0, -1, 1}, {0, 1, 1}, {0, 1, -1}};
+
 // What one run of the command did: what it produced, and what it did to the
 // host.
 struct Outcome : RunRecord {

@@ -77,35 +77,31 @@ TEST_F(WarningTest, PointsAreNumberedAsThePathIsDrawn)
     EXPECT_EQ(warnings(kSquare, path, false), line(kSharp, 3, 2) + line(kFold, 3, 1));
 }
 
-// kSquare the other way round: clockwise seen from +x.
-const std::vector<Pos3> kSquareBack = {{0, -1, -1}, {0, -1, 1}, {0, 1, 1}, {0, 1, -1}};
-
 TEST_F(WarningTest, InwardFacesAreSaidOnceAfterTheOtherWarnings)
 {
     struct {
         const char *what;
-        std::vector<Pos3> tmpl;
+        std::vector<Pos3> tmpl, path;
         bool tmpl_closed;
-        std::vector<Pos3> path;
-        const char *command;
+        const char *command; // the amount 100 follows
         std::string expected;
     } cases[] = {
-        {"counter-clockwise round +x", kSquare, true, kPath, "kvx_extrude_along_path_scale 100", ""},
-        {"clockwise round +x", kSquareBack, true, kPath, "kvx_extrude_along_path_scale 100", kInward},
+        {"counter-clockwise round +x", kSquare, kPath, true, "kvx_extrude_along_path_scale", ""},
+        {"an open outline has no inside", kSquareBack, kPath, false, "kvx_extrude_along_path_scale", ""},
+        {"clockwise round +x", kSquareBack, kPath, true, "kvx_extrude_along_path_scale", kInward},
         // The first segment runs along -x: the same outline now runs clockwise.
-        {"counter-clockwise, path along -x", kSquare, true, {{0, 0, 0}, {-1, 0, 0}, {-2, 0, 0}},
-         "kvx_extrude_along_path_scale 100", kInward},
-        {"after the sharp turn's warning", kSquareBack, true, {{0, 0, 0}, {10, 0, 0}, {5, 8.660254f, 0}},
-         "kvx_extrude_along_path_scale 100", line(kSharp, 2, 1) + kInward},
-        {"an open outline has no inside", kSquareBack, false, kPath, "kvx_extrude_along_path_scale 100", ""},
-        {"the new command without options", kSquareBack, true, kPath, "kvx_extrude_along_path 100", kInward},
-        {"turned out", kSquareBack, true, kPath, "kvx_extrude_along_path -outward 100", ""},
+        {"counter-clockwise, path along -x", kSquare, {{0, 0, 0}, {-1, 0, 0}, {-2, 0, 0}}, true,
+         "kvx_extrude_along_path_scale", kInward},
+        {"after the sharp turn's warning", kSquareBack, {{0, 0, 0}, {10, 0, 0}, {5, 8.660254f, 0}}, true,
+         "kvx_extrude_along_path_scale", line(kSharp, 2, 1) + kInward},
+        {"the new command without options", kSquareBack, kPath, true, "kvx_extrude_along_path", kInward},
+        {"turned out", kSquareBack, kPath, true, "kvx_extrude_along_path -outward", ""},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         zirka_reset();
         select(place(c.tmpl, c.tmpl_closed, c.path, false));
-        Outcome o = run_script(c.command);
+        Outcome o = run_script(std::string(c.command) + " 100");
         EXPECT_EQ(o.made.size(), 1u) << o.err;
         EXPECT_EQ(o.err, "\n\n" + c.expected);
     }

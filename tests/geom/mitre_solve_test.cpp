@@ -71,17 +71,26 @@ TEST_F(Mitre, CrossingSkewParallelAndOpposite)
         {"skew", {0, 0, 0}, {1, 0, 0}, {2, -1, 3}, {2, 1, 3}, {2, 0, 0}},
         {"parallel, distinct lines", {0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {3, 1, 0}, {1, 0, 0}},
         {"parallel, same line", {0, 0, 0}, {1, 0, 0}, {4, 0, 0}, {6, 0, 0}, {1, 0, 0}},
-        // Opposite directions go through the solver: x0 pivots on row 0
-        // (t - (-2)s = 5, s left unsolved) and gives t = 5, not P2.
+        // Opposite directions go through the solver (pivots 0 - -): x0
+        // pivots on row 0 (t - (-2)s = 5, s unsolved): t = 5, not P2.
         {"opposite, same line", {0, 0, 0}, {1, 0, 0}, {5, 0, 0}, {3, 0, 0}, {5, 0, 0}},
         // cos = 1e4 / sqrt(1e8 + 1), 5e-9 below 1: solved, not taken as
         // parallel. B reaches y = 0 at x = -1e4.
         {"nearly parallel", {0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1e4f, 2, 0}, {-1e4f, 0, 0}},
+        // P1 == P2: columns t and u hold no candidate (pivots - 0 -).
         {"P1 == P2", {1, 2, 3}, {1, 2, 3}, {0, 0, 0}, {1, 1, 5}, {1, 2, 3}},
-        // d1 = (4,-2,2): y and z tie for the smallest component and y wins,
-        // so the result is the point of A with y = P3.y = 1 (t = -1/2).
-        // Pivoting on z would give (14,-7,7), on x (10,-5,5).
+        // Column s holds no candidate (pivots 1 - 2). d1 = (4,-2,2): y and z
+        // tie for the smallest component and y wins, so the result is the
+        // point of A with y = P3.y = 1 (t = -1/2); on z (14,-7,7), x (10,-5,5).
         {"P3 == P4", {0, 0, 0}, {4, -2, 2}, {10, 1, 7}, {10, 1, 7}, {-2, 1, -1}},
+        // Crossing tracks in small whole numbers, one for each order of the
+        // pivot rows of columns t, s, u: each lands on the crossing exactly.
+        {"pivots 0 1 2", {-2, 0, -1}, {0, 4, 3}, {4, 8, -1}, {2, 6, 1}, {0, 4, 3}},
+        {"pivots 0 2 1", {-2, 0, -1}, {0, -4, 1}, {6, 0, -1}, {4, -4, 1}, {2, -8, 3}},
+        {"pivots 1 0 2", {3, 2, 2}, {5, 1, 6}, {7, -7, 2}, {6, -3, 4}, {5, 1, 6}},
+        {"pivots 1 2 0", {-3, 1, 1}, {1, 0, 2}, {11, -4, 8}, {9, -2, 4}, {9, -2, 4}},
+        {"pivots 2 0 1", {3, -2, -1}, {6, -6, -3}, {-4, 4, 3}, {0, 2, 1}, {0, 2, 1}},
+        {"pivots 2 1 0", {3, -1, 0}, {7, 3, -1}, {3, -4, 2}, {-1, -5, 1}, {-1, -5, 1}},
     };
     for (const Case &c : cases)
         EXPECT_EQ(mitre(c.p1, c.p2, c.p3, c.p4), c.expected) << c.what;
@@ -94,33 +103,6 @@ TEST_F(Mitre, PerpendicularStaysInDouble)
     const Pos3 p1 = {-8.99054146f, -2.48557138f, -0.0202741623f}, p2 = {-7.80673695f, -8.56736279f, -7.42597771f};
     const Pos3 p3 = {-7.10346794f, 8.74310875f, -7.41691113f}, p4 = {3.77064228f, 4.47918129f, -8.11261272f};
     EXPECT_EQ(mitre(p1, p2, p3, p4), (Pos3{-0x1.21aee6p+3f, -0x1.1557fcp+1f, 0x1.78c898p-2f}));
-}
-
-TEST_F(Mitre, EachOrderOfPivotsGivesTheCrossing)
-{
-    // Tracks that cross at X = P1 + t (P2 - P1), small whole numbers
-    // throughout, so that every order of pivots lands on X exactly. The
-    // pivot rows are those of columns t, s, u in turn; "-" is a column
-    // without a candidate, which the full solver then finishes.
-    struct Case {
-        const char *pivots;
-        Pos3 p1, p2, p3, p4, expected;
-    } cases[] = {
-        {"0 1 2", {-2, 0, -1}, {0, 4, 3}, {4, 8, -1}, {2, 6, 1}, {0, 4, 3}},
-        {"0 2 1", {-2, 0, -1}, {0, -4, 1}, {6, 0, -1}, {4, -4, 1}, {2, -8, 3}},
-        {"1 0 2", {3, 2, 2}, {5, 1, 6}, {7, -7, 2}, {6, -3, 4}, {5, 1, 6}},
-        {"1 2 0", {-3, 1, 1}, {1, 0, 2}, {11, -4, 8}, {9, -2, 4}, {9, -2, 4}},
-        {"2 0 1", {3, -2, -1}, {6, -6, -3}, {-4, 4, 3}, {0, 2, 1}, {0, 2, 1}},
-        {"2 1 0", {3, -1, 0}, {7, 3, -1}, {3, -4, 2}, {-1, -5, 1}, {-1, -5, 1}},
-        // P1 == P2: column t is all zeros, and so is u; the point is P1.
-        {"- 0 -", {1, 2, 3}, {1, 2, 3}, {0, 0, 0}, {1, 1, 5}, {1, 2, 3}},
-        // P3 == P4: column s is all zeros; y ties with z and wins, t = -1/2.
-        {"1 - 2", {0, 0, 0}, {4, -2, 2}, {10, 1, 7}, {10, 1, 7}, {-2, 1, -1}},
-        // Opposite tracks on one line: u = 0 throughout, s unsolved; t = 5.
-        {"0 - -", {0, 0, 0}, {1, 0, 0}, {5, 0, 0}, {3, 0, 0}, {5, 0, 0}},
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(mitre(c.p1, c.p2, c.p3, c.p4), c.expected) << "pivots " << c.pivots;
 }
 
 // Track k of a ring: even k runs along x at (., k, k/4) and turns onto y at
@@ -156,77 +138,48 @@ Tracks tracks(int n)
 
 using MitreRing = GeomTest;
 
-TEST_F(MitreRing, RingsOf33And65PointsGoIntoTheObjectInOrder)
+TEST_F(MitreRing, RingsGoIntoTheObjectInOrderUpToAFailedAllocation)
 {
     // 33 and 65 points: one and two whole batches of 32, and one point more.
+    // The host's object vertices come in chunks of 16, 32, 64...: the first
+    // vertex takes the call's first two allocations, point 16 (inside the
+    // first batch) the third, point 48 (inside the second) the fifth.
     struct Case {
         int n;
-        std::vector<Pos3> first, last;
+        long fail_at; // 0: none
+        int kept;
+        Pos3 last;
     } cases[] = {
-        {33, {{0.5f, 0, 0}, {1, -1, 0.25f}, {2.5f, 2, 0.5f}}, {{30.5f, 30, 7.5f}, {31, -31, 0.25f}, {32.5f, 32, 8}}},
-        {65, {{0.5f, 0, 0}, {1, -1, 0.25f}, {2.5f, 2, 0.5f}}, {{62.5f, 62, 15.5f}, {63, -63, 0.25f}, {64.5f, 64, 16}}},
+        {33, 0, 33, {32.5f, 32, 8}},
+        {65, 0, 65, {64.5f, 64, 16}},
+        {33, 1, 0, {}},
+        {33, 3, 16, {15, -15, 0.25f}},
+        {65, 3, 16, {15, -15, 0.25f}},
+        {65, 5, 48, {47, -47, 0.25f}},
     };
     for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.n << " points, allocation " << c.fail_at);
         Tracks t = tracks(c.n);
         List *l[4] = {NULL, NULL, NULL, NULL};
         const std::vector<Pos3> *points[4] = {&t.p1, &t.p2, &t.p3, &t.p4};
-        for (int k = 0; k < 4; k++)
+        for (int k = 0; k < 4; k++) {
             for (const Pos3 &p : *points[k])
                 list_add_item(&l[k], new_vertex_set(p.x, p.y, p.z));
-        for (List *list : l)
-            keep(list);
-        Object *object = new_object(ZIRKA_OBJECT_NORMAL);
-        KvxScratch scratch = KVX_SCRATCH_INIT;
-        kvx_vtx_list_intersect_to_object(object, l[0], l[1], l[2], l[3], &scratch);
-        EXPECT_EQ(scratch.failed, 0);
-        ASSERT_EQ(zirka_object_vertex_count(object), c.n);
-        for (int k = 0; k < 3; k++) {
-            EXPECT_EQ(*zirka_head_vertex_pos(zirka_object_get_vertex_at_index(object, k)), c.first[k]) << k;
-            EXPECT_EQ(*zirka_head_vertex_pos(zirka_object_get_vertex_at_index(object, c.n - 3 + k)), c.last[k])
-                << c.n - 3 + k;
+            keep(l[k]);
         }
-        for (int k = 0; k < c.n; k++)
-            EXPECT_EQ(*zirka_head_vertex_pos(zirka_object_get_vertex_at_index(object, k)), t.meet[k]) << k;
-        EXPECT_EQ(positions_of(l[1])[1], (Pos3{1, -1, 2})); // the inputs are left as they were
-    }
-}
-
-TEST_F(MitreRing, AllocationFailingInABatchKeepsThePointsBeforeIt)
-{
-    // The host's object vertices come in chunks of 16, 32, 64...: the
-    // object's first vertex takes the call's first two allocations, point 16
-    // (inside the first batch of 32) the third, point 48 (inside the
-    // second batch) the fifth.
-    struct Case {
-        int n;
-        long fail_at;
-        int kept;
-    } cases[] = {
-        {33, 1, 0},
-        {33, 3, 16},
-        {65, 3, 16},
-        {65, 5, 48},
-    };
-    for (const Case &c : cases) {
-        Tracks t = tracks(c.n);
-        List *lists[4] = {NULL, NULL, NULL, NULL};
-        const std::vector<Pos3> *points[4] = {&t.p1, &t.p2, &t.p3, &t.p4};
-        for (int k = 0; k < 4; k++)
-            for (const Pos3 &p : *points[k])
-                list_add_item(&lists[k], new_vertex_set(p.x, p.y, p.z));
-        for (List *list : lists)
-            keep(list);
         Object *object = new_object(ZIRKA_OBJECT_NORMAL);
         KvxScratch scratch = KVX_SCRATCH_INIT;
         zirka_memory_fail_at(c.fail_at, false);
-        kvx_vtx_list_intersect_to_object(object, lists[0], lists[1], lists[2], lists[3], &scratch);
+        kvx_vtx_list_intersect_to_object(object, l[0], l[1], l[2], l[3], &scratch);
         zirka_memory_fail_at(0, false);
-        EXPECT_EQ(scratch.failed, 1) << c.n << " points, allocation " << c.fail_at;
-        ASSERT_EQ(zirka_object_vertex_count(object), c.kept) << c.n << " points, allocation " << c.fail_at;
+        EXPECT_EQ(scratch.failed, c.fail_at ? 1 : 0);
+        ASSERT_EQ(zirka_object_vertex_count(object), c.kept);
+        for (int k = 0; k < c.kept; k++)
+            EXPECT_EQ(*zirka_head_vertex_pos(zirka_object_get_vertex_at_index(object, k)), t.meet[k]) << k;
         if (c.kept > 0) {
-            EXPECT_EQ(*zirka_head_vertex_pos(zirka_object_get_vertex_at_index(object, c.kept - 1)),
-                      (Pos3{(float)c.kept - 1, 1 - (float)c.kept, 0.25f}));
+            EXPECT_EQ(*zirka_head_vertex_pos(zirka_object_get_vertex_at_index(object, c.kept - 1)), c.last);
         }
+        EXPECT_EQ(positions_of(l[1])[1], (Pos3{1, -1, 2})); // the inputs are left as they were
     }
 }
 

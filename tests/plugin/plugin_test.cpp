@@ -184,17 +184,4 @@ TEST_F(PluginTest, DialogSaysWhatToSelectForEachVerdict)
     eval("rename kvx_extrude_along_path_check {}; rename pirrel_test_real_check kvx_extrude_along_path_check");
 }
 
-TEST_F(PluginTest, RegistersTheNewCommandsAfterTheScaleCommand)
-{
-    const ZirkaCommand *c = zirka_command_find("kvx_extrude_along_path");
-    ASSERT_NE(c, nullptr);
-    EXPECT_EQ(c->synopsis, "?-caps? ?-outward? ?-uv? ?--? <scale_amount>");
-    ASSERT_NE(zirka_command_find("kvx_extrude_along_path_check"), nullptr);
-    const std::vector<ZirkaCommand> &all = zirka_commands();
-    ASSERT_GE(all.size(), 3u);
-    EXPECT_EQ(all[0].name, "kvx_extrude_along_path_scale");
-    EXPECT_EQ(all[1].name, "kvx_extrude_along_path");
-    EXPECT_EQ(all[2].name, "kvx_extrude_along_path_check");
-}
-
 } // namespace
