@@ -5,7 +5,9 @@
 
 #include "zirka_obj.h"
 
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -64,16 +66,11 @@ static std::string parse_selection(const std::string &word, std::vector<int> *ou
     std::istringstream in(word);
     std::string part;
     while (std::getline(in, part, ',')) {
-        int number = 0;
-        size_t used = 0;
-        try {
-            number = std::stoi(part, &used);
-        } catch (...) {
-            used = 0;
-        }
-        if (used == 0 || used != part.size() || number < 1)
+        char *end = nullptr;
+        long long number = std::strtoll(part.c_str(), &end, 10);
+        if (end == part.c_str() || *end != '\0' || number < 1 || number > INT_MAX)
             return "bad selection \"" + word + "\"";
-        out->push_back(number);
+        out->push_back(static_cast<int>(number));
     }
     return "";
 }

@@ -75,8 +75,7 @@ public:
         size_t k = chunk_of(i);
         return chunks_[k][i - chunk_start(k)];
     }
-    // Room for one more element at the end, uninitialised; NULL when there
-    // is no memory for it.
+    // Room for one more element at the end (uninitialised), or NULL.
     T *push() noexcept;
     // Keeps the first n elements and frees the chunks no longer needed.
     void truncate(size_t n) noexcept;

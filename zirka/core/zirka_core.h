@@ -132,9 +132,8 @@ std::vector<Object *> zirka_selection(void);
 
 /* ---- messages, Tcl, commands, menu ------------------------------------------ */
 
-// Shows a message of the host's own as windows_message_dialog shows a
-// plug-in's: recorded, printed on standard output as one line, and handed
-// to the front end.
+// Shows a message of the host's own as windows_message_dialog does a
+// plug-in's: recorded, printed on stdout as one line, handed to the front end.
 void zirka_message_show(const std::string &text) noexcept;
 const std::vector<std::string> &zirka_messages(void); // windows_message_dialog texts, and the host's own
 void zirka_messages_clear(void);
@@ -174,8 +173,8 @@ bool zirka_transaction(const std::function<void()> &body);
 const std::vector<ZirkaCommand> &zirka_commands(void);
 const ZirkaCommand *zirka_command_find(const std::string &name);
 // Calls a registered command's handler with argc strings, the name first,
-// through zirka_command_run; *outcome (may be NULL) says what became of it.
-// Returns false when no command has that name.
+// through zirka_command_run; false when no command has that name. *outcome
+// (may be NULL) says what became of it.
 bool zirka_command_call(const std::string &name, int argc, const char **argv, ZirkaCommandOutcome *outcome = nullptr);
 // The Tools menu in registration order. A label names one item: adding a
 // label again replaces its item (in place) and tells the front end again.
@@ -202,8 +201,8 @@ void *zirka_front_end_context(void);
 
 /* ---- plug-ins ---------------------------------------------------------------- */
 
-// A loaded plug-in: its file and the texts of its About and Info entries,
-// and what the loader keeps to say goodbye to it.
+// A loaded plug-in: its file, its About and Info texts, and what the loader
+// keeps to say goodbye to it.
 struct ZirkaPlugin {
     std::string file, about, info;
     void *library;                 // the loaded library's handle
