@@ -78,10 +78,8 @@ static int app_init(Tcl_Interp *interp)
         return TCL_ERROR;
     zirka_load_plugin_folder(options->plugin_folder.empty() ? default_plugin_folder() : options->plugin_folder);
     for (const char *file : options->files) {
-        Tcl_Obj *load = Tcl_NewListObj(0, nullptr);
-        Tcl_ListObjAppendElement(nullptr, load, Tcl_NewStringObj("::host::load", -1));
-        Tcl_ListObjAppendElement(nullptr, load, Tcl_NewStringObj(file, -1));
-        if (Tcl_EvalObjEx(interp, load, TCL_EVAL_GLOBAL) != TCL_OK) {
+        Tcl_Obj *load[2] = {Tcl_NewStringObj("::host::load", -1), Tcl_NewStringObj(file, -1)};
+        if (Tcl_EvalObjEx(interp, Tcl_NewListObj(2, load), TCL_EVAL_GLOBAL) != TCL_OK) {
             std::fprintf(stderr, "zirka: %s\n", Tcl_GetStringResult(interp));
             Tcl_Exit(1);
         }

@@ -5,7 +5,9 @@
 
 #include "zirka_obj.h"
 
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -25,39 +27,34 @@
 #endif
 
 namespace {
-
 struct ZirkaCase {
     std::string name, file, command;
     std::vector<int> selection; // 1-based object numbers in the file
     std::vector<std::string> arguments;
 };
-
-// Standard error sent to a file for the length of a command. The plug-in
-// shares the C runtime (and so stderr) with the host, so redirecting the
-// descriptor catches what it writes too.
-struct StderrCapture {
-    int saved = -1;
-};
-
 } // namespace
 
-static bool capture_begin(StderrCapture *capture, const std::string &path)
+// Sends standard error to the file at path for the length of a command,
+// and returns the descriptor to put back (capture_end), or -1 when path
+// cannot be written. The plug-in shares the C runtime (and so stderr) with
+// the host, so redirecting the descriptor catches what it writes too.
+static int capture_begin(const std::string &path)
 {
     std::fflush(stderr);
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | BINARY_FLAG, 0644);
     if (fd < 0)
-        return false;
-    capture->saved = dup(2);
+        return -1;
+    int saved = dup(2);
     dup2(fd, 2);
     close(fd);
-    return true;
+    return saved;
 }
 
-static void capture_end(StderrCapture *capture)
+static void capture_end(int saved)
 {
     std::fflush(stderr);
-    dup2(capture->saved, 2);
-    close(capture->saved);
+    dup2(saved, 2);
+    close(saved);
 }
 
 // Returns "" or the reason the selection word is malformed.
@@ -69,16 +66,11 @@ static std::string parse_selection(const std::string &word, std::vector<int> *ou
     std::istringstream in(word);
     std::string part;
     while (std::getline(in, part, ',')) {
-        int number = 0;
-        size_t used = 0;
-        try {
-            number = std::stoi(part, &used);
-        } catch (...) {
-            used = 0;
-        }
-        if (used == 0 || used != part.size() || number < 1)
+        char *end = nullptr;
+        long long number = std::strtoll(part.c_str(), &end, 10);
+        if (end == part.c_str() || *end != '\0' || number < 1 || number > INT_MAX)
             return "bad selection \"" + word + "\"";
-        out->push_back(number);
+        out->push_back(static_cast<int>(number));
     }
     return "";
 }
@@ -115,19 +107,20 @@ static std::string read_cases(const std::string &list_file, std::vector<ZirkaCas
     return "";
 }
 
+// Returns "" or the reason the case could not be run or written.
 static std::string run_case(const ZirkaCase &c, const std::string &output_folder)
 {
     zirka_reset();
     std::vector<Object *> objects;
     std::string error;
     if (!zirka_obj_read(c.file, &objects, &error))
-        return "case " + c.name + ": " + error;
+        return error;
     zirka_world_add_objects("Load", objects);
 
     std::vector<int> ids;
     for (int number : c.selection) {
         if (number > static_cast<int>(objects.size()))
-            return "case " + c.name + ": " + c.file + " has no object " + std::to_string(number);
+            return c.file + " has no object " + std::to_string(number);
         ids.push_back(zirka_object_id(objects[static_cast<size_t>(number - 1)]));
     }
     zirka_select(ids);
@@ -137,16 +130,16 @@ static std::string run_case(const ZirkaCase &c, const std::string &output_folder
     for (const std::string &argument : c.arguments)
         argv.push_back(argument.c_str());
 
-    StderrCapture capture;
     const std::string stderr_file = output_folder + "/" + c.name + ".stderr";
-    if (!capture_begin(&capture, stderr_file))
-        return "case " + c.name + ": cannot write \"" + stderr_file + "\"";
+    int saved_stderr = capture_begin(stderr_file);
+    if (saved_stderr < 0)
+        return "cannot write \"" + stderr_file + "\"";
     // One transaction of the host: what the command left out of the world
     // goes, and without memory it is undone whole (its message is logged).
     ZirkaCommandOutcome outcome;
     if (!zirka_command_call(c.command, static_cast<int>(argv.size()), argv.data(), &outcome))
-        return "case " + c.name + ": no command " + c.command;
-    capture_end(&capture);
+        return "no command " + c.command;
+    capture_end(saved_stderr);
 
     std::vector<Object *> made;
     for (int id : outcome.added)
@@ -161,9 +154,8 @@ static std::string run_case(const ZirkaCase &c, const std::string &output_folder
     // Written as it is formatted: a result of millions of vertices would not
     // fit in memory twice over in a 32-bit process.
     if (!zirka_obj_write(output_folder + "/" + c.name + ".obj", made, &error))
-        return "case " + c.name + ": " + error;
-    error = zirka_cases_write_file(output_folder + "/" + c.name + ".log", log);
-    return error.empty() ? "" : "case " + c.name + ": " + error;
+        return error;
+    return zirka_cases_write_file(output_folder + "/" + c.name + ".log", log);
 }
 
 std::string zirka_cases_run(const std::string &list_file, const std::string &output_folder)
@@ -175,7 +167,7 @@ std::string zirka_cases_run(const std::string &list_file, const std::string &out
     for (const ZirkaCase &c : cases) {
         error = run_case(c, output_folder);
         if (!error.empty())
-            return error;
+            return "case " + c.name + ": " + error;
         std::printf("zirka: case %s done\n", c.name.c_str());
     }
     std::printf("zirka: %zu cases run\n", cases.size());

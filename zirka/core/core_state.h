@@ -1,10 +1,8 @@
 /*
- * core_state.h -- the stand-in host's one state record and its objects,
- * shared by the files of zirka/core/ and by nothing else.
- *
- * The records that plug-ins read (vertices, surfaces, entries, list nodes)
- * are laid out by storage.h; an object holds its records there. Who makes,
- * hands over, undoes and frees objects is world.cpp's business alone.
+ * core_state.h -- the host's one state record and its objects, shared by
+ * the files of zirka/core/ alone. The records plug-ins read are laid out by
+ * storage.h; who makes, hands over, undoes and frees objects is world.cpp's
+ * business alone.
  */
 #ifndef ZIRKA_CORE_STATE_H
 #define ZIRKA_CORE_STATE_H
@@ -35,24 +33,22 @@ struct ZirkaUndoStep {
     HostVector<Object *> objects;
 };
 
-// What a running command's transaction (transaction.cpp) needs to put
-// everything back as it was, and what the command made.
+// A running command's transaction (transaction.cpp): the state as it was
+// before, to put back, and what the command made.
 struct ZirkaTransaction {
     HostVector<Object *> world;
     HostVector<ZirkaUndoStep> undo;
     size_t undo_done = 0;
     HostVector<Object *> selection;
-    HostVector<Object *> made;    // every object made meanwhile, in order (NULL: freed since)
-    int first_id = 0;             // the first id it could make
-    size_t free_vertices = 0;     // free-standing vertices before it began
-    size_t loose = 0;             // loose surfaces before it began
-    long failures = 0;            // allocation failures before it began
-    bool reset = false;           // zirka_reset ran meanwhile: there is nothing to go back to
+    HostVector<Object *> made; // every object made meanwhile, in order (NULL: freed since)
+    int first_id = 0;          // the first id it could make
+    size_t free_vertices = 0;  // free-standing vertices before it began
+    size_t loose = 0;          // loose surfaces before it began
+    long failures = 0;         // allocation failures before it began
+    bool reset = false;        // zirka_reset ran meanwhile: there is nothing to go back to
 };
 
-// What the allocator's test hook asked for (memory.cpp): fail the fail_at-th
-// allocation counted from the call (0: none), and with every_after each one
-// after it too.
+// The allocator's test hook (zirka_memory_fail_at) and failure count.
 struct MemoryPlan {
     long fail_at = 0;
     bool every_after = false;
@@ -88,8 +84,7 @@ struct ZirkaState {
     std::vector<ZirkaPlugin> plugins;
     std::vector<std::string> plugin_errors;
     bool plugins_exited = false;
-    ZirkaFrontEnd front_end{};
-    bool has_front_end = false;
+    ZirkaFrontEnd front_end{}; // all NULL when there is none
 
     ZirkaState() = default;
     ZirkaState(const ZirkaState &) = delete;
@@ -97,8 +92,8 @@ struct ZirkaState {
     ~ZirkaState();
 };
 
-// The one state. Every host operation asks for it, so it is a plain global
-// (made before main, gone after the exit handlers) behind an inline reader.
+// The one state: a plain global, made before main and gone after the exit
+// handlers.
 extern ZirkaState zirka_the_state;
 inline ZirkaState &zirka_state(void) { return zirka_the_state; }
 // Forgets every object, the world, the history and the selection (world.cpp).
@@ -106,12 +101,12 @@ void zirka_world_release_all(ZirkaState &state);
 // A new object, not in the world, recorded by a running transaction; NULL
 // without memory (world.cpp).
 Object *zirka_object_make(int type);
-// Frees those of the objects (NULL ones skipped) that are in no undo step
-// (world.cpp): each leaves the selection first. Then gives back the ids from first_id up that no object
-// holds any more, from the top down to the first one in use.
+// Frees those of the objects (NULL ones skipped) that are in no undo step,
+// each leaving the selection first; then gives back the unused ids from
+// first_id up, from the top down to the first one in use (world.cpp).
 void zirka_objects_free(const HostVector<Object *> &objects, int first_id);
-// Sets the in_world, in_history and selected marks from the world, the
-// history and the selection as they are (after a transaction put them back).
+// Sets every object's in_world, in_history and selected marks from the
+// world, the history and the selection (after a transaction put them back).
 void zirka_world_mark_all(void);
 
 // A list node from the pool holding item, next NULL; NULL without memory
@@ -120,9 +115,9 @@ void zirka_world_mark_all(void);
 List *zirka_node_take(void *item);
 long zirka_nodes_give(List *head);
 
-// Removes the commands and menu items registered after the first commands
-// and menu_items ones (a plug-in that failed to initialise), telling the
-// front end.
+// Keeps the first commands commands and menu_items menu items (removing
+// those a plug-in that failed to initialise registered), telling the front
+// end.
 void zirka_registry_truncate(size_t commands, size_t menu_items);
 
 // Rebuilds the host list of the selection after it changed. Never fails

@@ -2,12 +2,11 @@
 // the platform's loader maps it: a file cut short (an interrupted copy)
 // makes the loader touch pages past its end and die of SIGBUS.
 //
-// An ELF file (Linux) or a PE file (Windows) says in its headers where its
-// parts lie; every one must lie within the file: the program headers and
-// the segments they describe, the section headers and the sections with
-// contents in the file; for PE, the section table and each section's raw
-// data, and the COFF symbol table with its strings. A file that is neither
-// is left to the loader, which refuses it safely.
+// Every part an ELF or PE file's headers place must lie within the file:
+// ELF's program headers and segments, section headers and the sections
+// with contents in the file; PE's section table, each section's raw data,
+// and the COFF symbols with their strings. Other files are left to the
+// loader, which refuses them safely.
 #include "zirka_core.h"
 
 #include <cstdint>
@@ -142,14 +141,14 @@ bool zirka_library_complete(const std::string &file, std::string *why)
     // Never wait on a FIFO: only a regular file can be a library.
     int fd = open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat info;
-    if (fd >= 0 && fstat(fd, &info) == 0 && !S_ISREG(info.st_mode)) {
+    bool regular = fd < 0 || fstat(fd, &info) != 0 || S_ISREG(info.st_mode);
+    if (fd >= 0)
         close(fd);
+    if (!regular) {
         if (why)
             *why = "plug-in \"" + file + "\" is not a regular file";
         return false;
     }
-    if (fd >= 0)
-        close(fd);
 #endif
     std::FILE *in = std::fopen(file.c_str(), "rb");
     if (!in)

@@ -1,7 +1,5 @@
-// list.cpp -- the plug-ins' lists: nodes from the host's pool, counted.
-//
-// Only the nodes made through list_add_item / list_clone are counted, so
-// that a test can see whether a command released every list it made.
+// list.cpp -- the plug-ins' lists: nodes from the host's pool, those made
+// by list_add_item / list_clone counted (zirka_plugin_list_nodes).
 #include "core_state.h"
 
 #include <cassert>

@@ -1,11 +1,10 @@
-// loader.cpp -- loading plug-ins from a folder.
-//
-// A plug-in is a shared library named *.p exporting ZIRKAPluginInit,
-// ZIRKAPluginExit, ZIRKAPluginAbout and ZIRKAPluginInfo. Every failure names
-// the file and, where one is missing or fails, the entry point, and unloads
-// the library. A file that is not a whole library is not handed to the
-// platform's loader at all (library_check.cpp). Loaded plug-ins stay loaded until the process ends (so leak
-// reports can still name their functions); ZIRKAPluginExit runs at exit.
+// loader.cpp -- loading plug-ins: shared libraries named *.p exporting
+// ZIRKAPluginInit, ZIRKAPluginExit, ZIRKAPluginAbout and ZIRKAPluginInfo.
+// Every failure names the file (and the entry point missing or failing) and
+// unloads the library; a file that is not a whole library never reaches
+// the platform's loader (library_check.cpp). Loaded plug-ins stay loaded
+// until the process ends, so that leak reports can still name their
+// functions; ZIRKAPluginExit runs at exit.
 #include "core_state.h"
 
 #include <algorithm>
@@ -58,8 +57,8 @@ bool zirka_load_plugin(const std::string &file, const std::string &folder_given,
     std::string folder = folder_given;
     while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\'))
         folder.pop_back();
-    std::string dummy;
-    std::string &why = error ? *error : dummy;
+    std::string ignored;
+    std::string &why = error ? *error : ignored;
 
     // A file cut short would bring the platform's loader down with it.
     if (!zirka_library_complete(file, &why))
@@ -73,8 +72,7 @@ bool zirka_load_plugin(const std::string &file, const std::string &folder_given,
                                          "ZIRKAPluginInfo"};
     void *entry[4];
     for (int i = 0; i < 4; i++) {
-        entry[i] = library_symbol(library, names[i]);
-        if (!entry[i]) {
+        if (!(entry[i] = library_symbol(library, names[i]))) {
             why = "plug-in \"" + file + "\" has no entry point " + names[i];
             library_close(library);
             return false;

@@ -1,22 +1,21 @@
-// memory.cpp -- the host's allocator, its failure count and the test hook
-// that makes it fail on purpose. What the hook asked for lives in the
-// host's state (MemoryPlan).
+// memory.cpp -- the host's allocator, its failure count, and the test hook
+// that makes it fail on purpose (MemoryPlan, in the host's state).
 #include "core_state.h"
 
 #include <cstdlib>
 
-static bool planned_failure(MemoryPlan &plan) noexcept
+void zirka_memory_caught(const std::bad_alloc &e) noexcept
 {
-    long n = ++plan.counted;
-    return plan.fail_at > 0 && (n == plan.fail_at || (plan.every_after && n > plan.fail_at));
+    if (!dynamic_cast<const HostBadAlloc *>(&e))
+        zirka_state().memory.failures++;
 }
-
-void zirka_memory_failed(void) noexcept { zirka_state().memory.failures++; }
 
 void *zirka_host_alloc(size_t size) noexcept
 {
     MemoryPlan &plan = zirka_state().memory;
-    void *block = planned_failure(plan) ? nullptr : std::malloc(size ? size : 1);
+    long n = ++plan.counted;
+    bool planned = plan.fail_at > 0 && (n == plan.fail_at || (plan.every_after && n > plan.fail_at));
+    void *block = planned ? nullptr : std::malloc(size ? size : 1);
     if (!block)
         plan.failures++;
     return block;

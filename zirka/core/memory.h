@@ -1,18 +1,13 @@
 /*
- * memory.h -- the host's allocator: every block, record and table that the
- * host keeps for the world comes from zirka_host_alloc, so that running out
- * of memory is met in one place and in one way.
- *
- * zirka_host_alloc returns NULL when there is no memory; it never throws and
- * never aborts. Every failure is counted (zirka_memory_failures, in
- * zirka_core.h): a command during which the count moves has failed, and the
- * host's transaction (transaction.cpp) undoes what it did. The host's
- * containers use HostAllocator, which turns a NULL into std::bad_alloc;
- * every host operation catches that before it could reach a plug-in.
- *
- * For tests, the allocator can be told to fail at the n-th allocation from
- * now (zirka_memory_fail_at, zirka_core.h), as SQLite's test harness does:
- * running an operation once for every n shows that each failure is met.
+ * memory.h -- the host's allocator. Every block, record and table the host
+ * keeps for the world comes from zirka_host_alloc, so running out of memory
+ * is met in one place and one way: zirka_host_alloc returns NULL, never
+ * throws, never aborts, and counts the failure (zirka_memory_failures). A
+ * command during which the count moves has failed, and its transaction
+ * (transaction.cpp) undoes it. The host's containers use HostAllocator,
+ * which turns a NULL into std::bad_alloc; every host operation catches that
+ * before it could reach a plug-in. For tests, zirka_memory_fail_at makes
+ * the n-th allocation from now fail, as SQLite's test harness does.
  */
 #ifndef ZIRKA_MEMORY_H
 #define ZIRKA_MEMORY_H
@@ -27,20 +22,11 @@
 void *zirka_host_alloc(size_t size) noexcept;
 void zirka_host_free(void *block) noexcept;
 
-// Counts a failure met outside zirka_host_alloc: a std::bad_alloc from the
-// C++ library.
-void zirka_memory_failed(void) noexcept;
-
 // What HostAllocator throws: a failure zirka_host_alloc has counted already.
 struct HostBadAlloc : std::bad_alloc {};
 
-// Counts a std::bad_alloc that was caught, unless the host's allocator
-// counted it when it threw.
-inline void zirka_memory_caught(const std::bad_alloc &e) noexcept
-{
-    if (!dynamic_cast<const HostBadAlloc *>(&e))
-        zirka_memory_failed();
-}
+// Counts a std::bad_alloc that was caught, unless it is a HostBadAlloc.
+void zirka_memory_caught(const std::bad_alloc &e) noexcept;
 
 // A record made with zirka_host_alloc and constructed in place; NULL when
 // there is no memory (or the constructor threw std::bad_alloc).

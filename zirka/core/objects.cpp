@@ -19,7 +19,6 @@ int zirka_object_id(const Object *object) { return object->id; }
 const std::string &zirka_object_name(const Object *object) { return object->name; }
 void zirka_object_set_name(Object *object, const std::string &name) { object->name = name; }
 int zirka_object_vertex_count(const Object *object) { return static_cast<int>(object->records.vertices.size()); }
-int zirka_object_child_count(const Object *) { return 0; }
 bool zirka_object_in_world(const Object *object) { return object->in_world; }
 
 std::vector<Surface *> zirka_object_surfaces(const Object *object)

@@ -1,37 +1,41 @@
-// registry.cpp -- the host's registry: Tcl evaluation, command and menu
-// registration, message dialogs and redraws; what the host records of them,
-// and the hand-over to the front end (the Tcl interpreter) when one is
-// installed.
+// registry.cpp -- Tcl evaluation, command and menu registration, message
+// dialogs and redraws: what the host records of them, and the hand-over to
+// the front end (the Tcl interpreter) when one is installed.
 #include "core_state.h"
 
 #include <cstdarg>
 #include <cstdio>
 
-// Formats into a string sized by a first pass: no fixed limit.
-static std::string format_v(const char *format, va_list args)
+// Formats into *out, sized by a first pass: no fixed limit. False (the
+// failure counted) without memory.
+static bool format_v(std::string *out, const char *format, va_list args) noexcept
 {
     va_list again;
     va_copy(again, args);
     int n = std::vsnprintf(nullptr, 0, format, args);
-    std::string out;
-    if (n > 0) {
-        out.resize(static_cast<size_t>(n) + 1);
-        std::vsnprintf(&out[0], out.size(), format, again);
-        out.resize(static_cast<size_t>(n));
+    bool ok = true;
+    try {
+        if (n > 0) {
+            out->resize(static_cast<size_t>(n) + 1);
+            std::vsnprintf(&(*out)[0], out->size(), format, again);
+            out->resize(static_cast<size_t>(n));
+        }
+    } catch (const std::bad_alloc &e) {
+        zirka_memory_caught(e);
+        ok = false;
     }
     va_end(again);
-    return out;
+    return ok;
 }
 
-// Formats the printf-style arguments after format.
-#define FORMAT_ARGS(out, format)                                                                                       \
-    std::string out;                                                                                                   \
-    {                                                                                                                  \
-        va_list args;                                                                                                  \
-        va_start(args, format);                                                                                        \
-        out = format_v(format, args);                                                                                  \
-        va_end(args);                                                                                                  \
-    }
+// The entry of entries whose key is value, or NULL.
+template <class T> static T *find_by(std::vector<T> &entries, std::string T::*key, const std::string &value)
+{
+    for (T &entry : entries)
+        if (entry.*key == value)
+            return &entry;
+    return nullptr;
+}
 
 // Error messages may span lines; the report is one line.
 static std::string one_line(std::string text)
@@ -44,16 +48,10 @@ static std::string one_line(std::string text)
 
 void zirka_set_front_end(const ZirkaFrontEnd *front_end)
 {
-    ZirkaState &s = zirka_state();
-    s.has_front_end = front_end != nullptr;
-    s.front_end = front_end ? *front_end : ZirkaFrontEnd{};
+    zirka_state().front_end = front_end ? *front_end : ZirkaFrontEnd{};
 }
 
-void *zirka_front_end_context(void)
-{
-    const ZirkaState &s = zirka_state();
-    return s.has_front_end ? s.front_end.context : nullptr;
-}
+void *zirka_front_end_context(void) { return zirka_state().front_end.context; }
 
 const std::vector<std::string> &zirka_messages(void) { return zirka_state().messages; }
 void zirka_messages_clear(void) { zirka_state().messages.clear(); }
@@ -64,10 +62,7 @@ const std::vector<ZirkaMenuItem> &zirka_menu_items(void) { return zirka_state().
 
 const ZirkaCommand *zirka_command_find(const std::string &name)
 {
-    for (const ZirkaCommand &command : zirka_state().commands)
-        if (command.name == name)
-            return &command;
-    return nullptr;
+    return find_by(zirka_state().commands, &ZirkaCommand::name, name);
 }
 
 bool zirka_command_call(const std::string &name, int argc, const char **argv, ZirkaCommandOutcome *outcome)
@@ -96,7 +91,7 @@ void zirka_message_show(const std::string &text) noexcept
     }
     std::fflush(stdout);
     try {
-        if (s.has_front_end && s.front_end.message_shown)
+        if (s.front_end.message_shown)
             s.front_end.message_shown(s.front_end.context, text);
     } catch (const std::bad_alloc &e) {
         zirka_memory_caught(e);
@@ -108,7 +103,7 @@ long zirka_redraw_count(void) { return zirka_state().redraws; }
 void zirka_refresh_views(void)
 {
     ZirkaState &s = zirka_state();
-    if (s.has_front_end && s.front_end.redraw)
+    if (s.front_end.redraw)
         s.front_end.redraw(s.front_end.context);
 }
 
@@ -118,7 +113,7 @@ void zirka_registry_truncate(size_t commands, size_t menu_items)
     while (s.commands.size() > commands) {
         std::string name = s.commands.back().name;
         s.commands.pop_back();
-        if (s.has_front_end && s.front_end.command_removed)
+        if (s.front_end.command_removed)
             s.front_end.command_removed(s.front_end.context, name);
     }
     if (s.menu.size() > menu_items) {
@@ -129,10 +124,7 @@ void zirka_registry_truncate(size_t commands, size_t menu_items)
 
 const ZirkaMenuItem *zirka_menu_find(const std::string &label)
 {
-    for (const ZirkaMenuItem &item : zirka_state().menu)
-        if (item.label == label)
-            return &item;
-    return nullptr;
+    return find_by(zirka_state().menu, &ZirkaMenuItem::label, label);
 }
 
 extern "C" {
@@ -142,11 +134,17 @@ static const int tcl_error = 1;
 
 ZIRKA_API int ZIRKA_CALL tcl_command(const char *format, ...)
 {
+    std::string script;
+    va_list args;
+    va_start(args, format);
+    bool formatted = format_v(&script, format, args);
+    va_end(args);
+    if (!formatted)
+        return tcl_error;
     try {
-        FORMAT_ARGS(script, format);
         ZirkaState &s = zirka_state();
         s.tcl_log.push_back(script);
-        if (!s.has_front_end || !s.front_end.eval)
+        if (!s.front_end.eval)
             return 0;
         std::string error;
         int code = s.front_end.eval(s.front_end.context, script.c_str(), &error);
@@ -171,15 +169,11 @@ ZIRKA_API int ZIRKA_CALL zirka_add_command_full(const char *name, ZirkaCommandHa
         ZirkaCommand command{name, handler, flags, arg_style ? arg_style : "", synopsis ? synopsis : "",
                              description ? description : ""};
         // Registering a name again replaces the command, as Tcl does.
-        bool replaced = false;
-        for (ZirkaCommand &old : s.commands)
-            if (old.name == command.name) {
-                old = command;
-                replaced = true;
-            }
-        if (!replaced)
+        if (ZirkaCommand *old = find_by(s.commands, &ZirkaCommand::name, command.name))
+            *old = command;
+        else
             s.commands.push_back(command);
-        if (s.has_front_end && s.front_end.command_added)
+        if (s.front_end.command_added)
             s.front_end.command_added(s.front_end.context, &command);
     } catch (const std::bad_alloc &e) {
         zirka_memory_caught(e);
@@ -195,15 +189,14 @@ ZIRKA_API void ZIRKA_CALL zirka_add_tools_menu_item(const char *label, const cha
         ZirkaMenuItem item{label, command ? command : "", help ? help : ""};
         // A label names one item, as a name names one command: registering it
         // again replaces the item.
-        ZirkaMenuItem *at = nullptr;
-        for (ZirkaMenuItem &old : s.menu)
-            if (old.label == item.label)
-                at = &old;
-        if (at)
+        ZirkaMenuItem *at = find_by(s.menu, &ZirkaMenuItem::label, item.label);
+        if (at) {
             *at = item;
-        else
-            at = &*s.menu.insert(s.menu.end(), item);
-        if (s.has_front_end && s.front_end.menu_item_added)
+        } else {
+            s.menu.push_back(item);
+            at = &s.menu.back();
+        }
+        if (s.front_end.menu_item_added)
             s.front_end.menu_item_added(s.front_end.context, at);
     } catch (const std::bad_alloc &e) {
         zirka_memory_caught(e); // the menu stays as it was
@@ -235,11 +228,14 @@ ZIRKA_API void ZIRKA_CALL zirka_unbackslash_string(char *path)
 
 ZIRKA_API void ZIRKA_CALL windows_message_dialog(const char *format, ...)
 {
-    try {
-        FORMAT_ARGS(text, format);
+    std::string text;
+    va_list args;
+    va_start(args, format);
+    bool formatted = format_v(&text, format, args);
+    va_end(args);
+    if (formatted) {
         zirka_message_show(text);
-    } catch (const std::bad_alloc &e) {
-        zirka_memory_caught(e);
+    } else {
         std::fprintf(stdout, "%s\n", format); // unformatted, but shown
         std::fflush(stdout);
     }

@@ -17,10 +17,16 @@
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
+static int close_file(int fd) { return _close(fd); }
+static int sync_file(int fd) { return _commit(fd); }
+static unsigned long process_id(void) { return GetCurrentProcessId(); }
 #else
 #include <dirent.h>
 #include <signal.h>
 #include <unistd.h>
+static int close_file(int fd) { return close(fd); }
+static int sync_file(int fd) { return fsync(fd); }
+static long process_id(void) { return getpid(); }
 #endif
 
 namespace {
@@ -30,8 +36,7 @@ const int given_up = -1;    // fill returned false with no write failed
 const int not_regular = -2; // the target is a device, a FIFO or a socket
 const int no_folder = -3;   // the folder the new file would go in is missing
 
-// The temporary files of a save carry this prefix, the process id and a
-// number: ".zirka-save-PID-N".
+// The temporary files of a save are named ".zirka-save-PID-N".
 const char temporary_prefix[] = ".zirka-save-";
 
 std::string folder_of(const std::string &path)
@@ -53,17 +58,26 @@ struct NewFile {
     NewFile &operator=(const NewFile &) = delete;
     ~NewFile()
     {
-        if (fd >= 0) {
-#ifdef _WIN32
-            _close(fd);
-#else
-            close(fd);
-#endif
-        }
+        if (fd >= 0)
+            close_file(fd);
         if (!path.empty())
             std::remove(path.c_str());
     }
 };
+
+// Gives the new file the first free temporary name beside the target that
+// make(name) accepts: make returns 0, or errno (EEXIST: try the next name).
+template <class Make> int name_beside(NewFile *file, Make make)
+{
+    std::string base = folder_of(file->target) + "/" + temporary_prefix + std::to_string(process_id()) + "-";
+    int why = EEXIST;
+    for (int attempt = 0; why == EEXIST && attempt < 100; attempt++) {
+        std::string name = base + std::to_string(attempt);
+        if ((why = make(name)) == 0)
+            file->path = name;
+    }
+    return why;
+}
 
 #ifdef _WIN32
 
@@ -82,26 +96,10 @@ int find_target(const std::string &path, NewFile *file)
 
 int make_beside(NewFile *file)
 {
-    std::string base = folder_of(file->target) + "/" + temporary_prefix + std::to_string(GetCurrentProcessId()) + "-";
-    for (int attempt = 0; file->fd < 0 && attempt < 100; attempt++) {
-        file->path = base + std::to_string(attempt);
-        file->fd = _open(file->path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, 0666);
-        if (file->fd < 0 && errno != EEXIST)
-            break;
-    }
-    if (file->fd >= 0)
-        return 0;
-    file->path.clear();
-    return errno;
-}
-
-int sync_and_close(NewFile *file)
-{
-    int why = _commit(file->fd) != 0 ? errno : 0;
-    if (_close(file->fd) != 0 && !why)
-        why = errno;
-    file->fd = -1;
-    return why;
+    return name_beside(file, [&](const std::string &name) {
+        file->fd = _open(name.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, 0666);
+        return file->fd < 0 ? errno : 0;
+    });
 }
 
 int rename_over(NewFile *file)
@@ -181,38 +179,12 @@ int make_beside(NewFile *file)
     if (access("/proc/self/fd", X_OK) == 0)
         file->fd = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
 #endif
-    for (int attempt = 0; file->fd < 0 && attempt < 100; attempt++) {
-        file->path = folder + "/" + temporary_prefix + std::to_string(getpid()) + "-" + std::to_string(attempt);
-        file->fd = open(file->path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
-        if (file->fd < 0 && errno != EEXIST)
-            break;
-    }
-    if (file->fd < 0) {
-        int why = errno;
-        file->path.clear();
-        return why;
-    }
-    if (file->mode >= 0)
+    int why = file->fd >= 0 ? 0 : name_beside(file, [&](const std::string &name) {
+        file->fd = open(name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+        return file->fd < 0 ? errno : 0;
+    });
+    if (!why && file->mode >= 0)
         fchmod(file->fd, static_cast<mode_t>(file->mode));
-    return 0;
-}
-
-int sync_and_close(NewFile *file)
-{
-    int why = fsync(file->fd) != 0 ? errno : 0;
-    // A file without a name gets one beside the target now that it is whole.
-    for (int attempt = 0; !why && file->path.empty() && attempt < 100; attempt++) {
-        std::string name = folder_of(file->target) + "/" + temporary_prefix + std::to_string(getpid()) + "-" +
-                           std::to_string(attempt);
-        std::string self = "/proc/self/fd/" + std::to_string(file->fd);
-        if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
-            file->path = name;
-        else if (errno != EEXIST)
-            why = errno;
-    }
-    if (close(file->fd) != 0 && !why)
-        why = errno;
-    file->fd = -1;
     return why;
 }
 
@@ -229,31 +201,44 @@ int rename_over(NewFile *file)
     return 0;
 }
 
-// A file size limit makes a write fail (EFBIG) rather than kill the process.
-class FileSizeSignalIgnored {
-public:
+// A file size limit makes a write fail (EFBIG) rather than kill the
+// process: SIGXFSZ is ignored while a file is replaced.
+struct FileSizeSignalIgnored {
+    struct sigaction old;
+    bool set;
     FileSizeSignalIgnored()
     {
-        struct sigaction ignore;
-        std::memset(&ignore, 0, sizeof ignore);
+        struct sigaction ignore = {};
         ignore.sa_handler = SIG_IGN;
         sigemptyset(&ignore.sa_mask);
-        kept_ = sigaction(SIGXFSZ, &ignore, &old_) == 0;
+        set = sigaction(SIGXFSZ, &ignore, &old) == 0;
     }
     ~FileSizeSignalIgnored()
     {
-        if (kept_)
-            sigaction(SIGXFSZ, &old_, nullptr);
+        if (set)
+            sigaction(SIGXFSZ, &old, nullptr);
     }
-    FileSizeSignalIgnored(const FileSizeSignalIgnored &) = delete;
-    FileSizeSignalIgnored &operator=(const FileSizeSignalIgnored &) = delete;
-
-private:
-    struct sigaction old_;
-    bool kept_;
 };
 
 #endif
+
+int sync_and_close(NewFile *file)
+{
+    int why = sync_file(file->fd) != 0 ? errno : 0;
+#ifndef _WIN32
+    // A file without a name gets one beside the target now that it is whole.
+    if (!why && file->path.empty()) {
+        std::string self = "/proc/self/fd/" + std::to_string(file->fd);
+        why = name_beside(file, [&](const std::string &name) {
+            return linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
+        });
+    }
+#endif
+    if (close_file(file->fd) != 0 && !why)
+        why = errno;
+    file->fd = -1;
+    return why;
+}
 
 std::string cause(int error)
 {
@@ -298,11 +283,12 @@ bool zirka_replace_file(const std::string &path, bool (*fill)(ReplacementFile *f
 #ifndef _WIN32
         FileSizeSignalIgnored file_size_signal;
 #endif
-        NewFile file; // a new file not renamed is removed as it goes
+        NewFile file;
         int error = find_target(path, &file);
-        bool making = !error;
-        if (making)
-            making = (error = make_beside(&file)) != 0;
+        if (!error && (error = make_beside(&file)) != 0) {
+            *why = "cannot make a file beside it: " + cause(error);
+            return false;
+        }
         if (!error) {
             ReplacementFile out(file.fd);
             bool filled = fill(&out, context);
@@ -313,7 +299,7 @@ bool zirka_replace_file(const std::string &path, bool (*fill)(ReplacementFile *f
         if (!error)
             error = rename_over(&file);
         if (error)
-            *why = making ? "cannot make a file beside it: " + cause(error) : cause(error);
+            *why = cause(error);
         return error == 0;
     } catch (const std::bad_alloc &e) {
         zirka_memory_caught(e);

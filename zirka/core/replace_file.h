@@ -1,11 +1,9 @@
-// replace_file.h -- replacing a file whole or not at all.
-//
-// The new content is written to a new file beside the target, which is
-// synced and then renamed over the target: whatever happens meanwhile (a
-// full disk, a file size limit, a crash), the target is either the old file
-// or the whole new one. A symbolic link stays one: the file it names is
-// replaced, and keeps its permissions; a new file gets those the process
-// gives new files.
+// replace_file.h -- replacing a file whole or not at all: the new content
+// goes to a new file beside the target, synced, then renamed over it, so
+// that whatever happens meanwhile (a full disk, a file size limit, a crash)
+// the target is the old file or the whole new one. A symbolic link stays
+// one: the file it names is replaced and keeps its permissions; a new file
+// gets those the process gives new files.
 #ifndef ZIRKA_REPLACE_FILE_H
 #define ZIRKA_REPLACE_FILE_H
 
@@ -14,14 +12,13 @@
 
 class ReplacementFile;
 
-// Replaces the file at path (or the file a symbolic link at path names)
-// with what fill(file, context) writes into file. Returns true once the new
-// file is in place, synced, and its rename synced too. Otherwise returns
-// false with the cause in *why, the target as it was and the new file
-// removed. The causes: "cannot make a file beside it: REASON", the system's
-// reason for the write, sync or rename that failed (e.g. "File too large"),
-// "out of memory", or "" when fill returned false with no write failed (the
-// caller knows why). Never throws std::bad_alloc; any other exception from
+// Replaces the file at path (or the file a symbolic link there names) with
+// what fill(file, context) writes. True once the new file is in place and
+// it and its rename are synced. Otherwise false, the target as it was, the
+// new file removed, and in *why: "cannot make a file beside it: REASON",
+// the system's reason for the write, sync or rename that failed (e.g.
+// "File too large"), "out of memory", or "" when fill returned false with
+// no write failed. Never throws std::bad_alloc; any other exception from
 // fill reaches the caller once the new file is removed.
 bool zirka_replace_file(const std::string &path, bool (*fill)(ReplacementFile *file, void *context), void *context,
                         std::string *why);

@@ -15,22 +15,30 @@
 #define STORAGE_UNPOISON(p, size) ((void)(p), (void)(size))
 #endif
 
+// A new block of size bytes, recorded in chunks; NULL without memory.
+template <class Block> static Block *new_chunk(HostVector<Block *> &chunks, size_t size) noexcept
+{
+    Block *chunk = static_cast<Block *>(zirka_host_alloc(size));
+    if (!chunk)
+        return nullptr;
+    try {
+        chunks.push_back(chunk);
+    } catch (const std::bad_alloc &e) {
+        zirka_host_free(chunk);
+        zirka_memory_caught(e);
+        return nullptr;
+    }
+    return chunk;
+}
+
 /* ---- Chunks ------------------------------------------------------------------------ */
 
 template <class T> T *Chunks<T>::push() noexcept
 {
     size_t k = chunks_.size();
     if (size_ == chunk_start(k)) { // the last chunk is full (or there is none)
-        T *chunk = static_cast<T *>(zirka_host_alloc(chunk_size(k) * sizeof(T)));
-        if (!chunk)
+        if (!new_chunk(chunks_, chunk_size(k) * sizeof(T)))
             return nullptr;
-        try {
-            chunks_.push_back(chunk);
-        } catch (const std::bad_alloc &e) {
-            zirka_host_free(chunk);
-            zirka_memory_caught(e);
-            return nullptr;
-        }
         k++;
     }
     T *slot = &chunks_[k - 1][size_ - chunk_start(k - 1)];
@@ -54,16 +62,9 @@ template <class T> void Chunks<T>::truncate(size_t n) noexcept
 
 template <class T> bool Pool<T>::grow() noexcept
 {
-    Slot *chunk = static_cast<Slot *>(zirka_host_alloc(chunk_records * sizeof(Slot)));
+    Slot *chunk = new_chunk(chunks_, chunk_records * sizeof(Slot));
     if (!chunk)
         return false;
-    try {
-        chunks_.push_back(chunk);
-    } catch (const std::bad_alloc &e) {
-        zirka_host_free(chunk);
-        zirka_memory_caught(e);
-        return false;
-    }
     // Linked last to first, so that records are handed out in address order.
     for (size_t i = chunk_records; i-- > 0;) {
         chunk[i].next_free = free_;
@@ -121,26 +122,37 @@ template class Pool<SurfaceEntry>;
 
 /* ---- vertices -------------------------------------------------------------------------- */
 
+// Appends a node for item to an object's list; false without memory.
+static bool list_append(Storage &storage, ObjectList &list, void *item)
+{
+    List *node = storage.nodes.take();
+    if (!node)
+        return false;
+    *node = List{item, nullptr};
+    (list.tail ? list.tail->next : list.head) = node;
+    list.tail = node;
+    list.length++;
+    storage.object_list_nodes++;
+    return true;
+}
+
+// Appends the item at index to an object's list when the list has been
+// asked for and holds every item before it.
+static bool list_follow(Storage &storage, ObjectList &list, size_t index, void *item)
+{
+    return !list.wanted || list.length != index || list_append(storage, list, item);
+}
+
 Vertex *storage_vertex_add(Storage &storage, ObjectRecords &records, uint32_t owner, const Pos3 &p) noexcept
 {
-    // The list node first: once the vertex is there, nothing can fail.
-    ObjectList &list = records.vertex_list;
-    List *node = nullptr;
-    if (list.wanted && list.length == records.vertices.size() && !(node = storage.nodes.take()))
-        return nullptr;
     Vertex *v = records.vertices.push();
-    if (!v) {
-        if (node)
-            storage.nodes.give(node);
+    if (!v)
         return nullptr;
-    }
-    *v = Vertex{p, owner, static_cast<uint32_t>(records.vertices.size() - 1), Pos3{0.0f, 0.0f, 0.0f}};
-    if (node) {
-        *node = List{v, nullptr};
-        (list.tail ? list.tail->next : list.head) = node;
-        list.tail = node;
-        list.length++;
-        storage.object_list_nodes++;
+    size_t index = records.vertices.size() - 1;
+    *v = Vertex{p, owner, static_cast<uint32_t>(index), Pos3{0.0f, 0.0f, 0.0f}};
+    if (!list_follow(storage, records.vertex_list, index, v)) {
+        records.vertices.truncate(index);
+        return nullptr;
     }
     return v;
 }
@@ -185,22 +197,6 @@ SurfaceVertex *storage_entry_add(Storage &storage, Surface *surface, Vertex *ver
     return &record->entry;
 }
 
-// Appends item to an object's list when the list follows its items.
-static bool list_follow(Storage &storage, ObjectList &list, size_t items, void *item)
-{
-    if (!list.wanted || list.length != items)
-        return true;
-    List *node = storage.nodes.take();
-    if (!node)
-        return false;
-    *node = List{item, nullptr};
-    (list.tail ? list.tail->next : list.head) = node;
-    list.tail = node;
-    list.length++;
-    storage.object_list_nodes++;
-    return true;
-}
-
 bool storage_surface_take(Storage &storage, ObjectRecords &records, Surface *surface) noexcept
 {
     assert(surface->loose_at != taken_over && "a surface belongs to one object");
@@ -224,16 +220,9 @@ bool storage_surface_take(Storage &storage, ObjectRecords &records, Surface *sur
 template <class Item> static List *list_catch_up(Storage &storage, ObjectList &list, size_t size, Item item)
 {
     list.wanted = true;
-    while (list.length < size) {
-        List *node = storage.nodes.take();
-        if (!node)
+    while (list.length < size)
+        if (!list_append(storage, list, item(list.length)))
             break; // counted: a running command fails
-        *node = List{item(list.length), nullptr};
-        (list.tail ? list.tail->next : list.head) = node;
-        list.tail = node;
-        list.length++;
-        storage.object_list_nodes++;
-    }
     return list.head;
 }
 

@@ -1,26 +1,22 @@
 /*
- * storage.h -- where the host keeps its records, and the only code that
- * knows how vertices, surfaces, their entries and list nodes are laid out.
+ * storage.h -- where the host keeps its records; the only code that knows
+ * how vertices, surfaces, their entries and list nodes are laid out.
  *
- *  - An object's vertices are a chunked array: chunks of 16, 32, 64 ...
- *    vertices, then of 65536 each. A vertex never moves (surfaces and
- *    plug-ins point at it) and is found by its index in O(1).
- *  - Surfaces come from a pool; an object lists the surfaces it took over
- *    in a chunked array of pointers.
- *  - A surface entry and the list node that links it into its surface are
- *    one record, from a pool: an entry costs one take and holds its own
- *    texture coordinates.
- *  - List nodes (the plug-ins' lists, the selection, an object's lists of
- *    its vertices and surfaces) come from a pool of their own.
- *  - Free-standing vertices (new_vertex_set) are a chunked array of their
- *    own, cut back to where it stood when a command began.
+ *  - An object's vertices: a chunked array (chunks of 16, 32, 64 ... then
+ *    of 65536). A vertex never moves and is found by its index in O(1).
+ *  - Surfaces come from a pool; an object lists those it took over in a
+ *    chunked array of pointers.
+ *  - A surface entry and the list node linking it into its surface are one
+ *    pooled record, which holds the entry's texture coordinates.
+ *  - List nodes (plug-ins' lists, the selection, an object's lists of its
+ *    vertices and surfaces) have a pool of their own.
+ *  - Free-standing vertices (new_vertex_set): a chunked array, cut back to
+ *    where it stood when a command began.
  *
- * A pool keeps released records on a free list for the next take; an
- * object's records go back to their pools, and its vertex chunks to the
- * system, when the object is freed. Every block comes from
- * zirka_host_alloc, so that running out of memory is met in one place: a
- * function that makes something returns NULL (false) then, and nothing
- * has changed.
+ * A pool keeps released records for the next take. A freed object's
+ * records go back to their pools, its vertex chunks to the system. Every
+ * block comes from zirka_host_alloc: without memory, a function that makes
+ * something returns NULL (false) and nothing has changed.
  */
 #ifndef ZIRKA_STORAGE_H
 #define ZIRKA_STORAGE_H
@@ -79,8 +75,7 @@ public:
         size_t k = chunk_of(i);
         return chunks_[k][i - chunk_start(k)];
     }
-    // Room for one more element at the end, uninitialised; NULL when there
-    // is no memory for it.
+    // Room for one more element at the end (uninitialised), or NULL.
     T *push() noexcept;
     // Keeps the first n elements and frees the chunks no longer needed.
     void truncate(size_t n) noexcept;
@@ -148,11 +143,10 @@ private:
 /* ---- the host's storage ----------------------------------------------------------- */
 
 // A list of an object's vertices or surfaces as plug-ins read it: built on
-// the first request, then kept up to date as more are added.
+// the first request (wanted), then kept up to date as more are added.
 struct ObjectList {
-    List *head = nullptr;
-    List *tail = nullptr;
-    size_t length = 0; // items in it
+    List *head = nullptr, *tail = nullptr;
+    size_t length = 0;
     bool wanted = false;
 };
 
@@ -207,9 +201,7 @@ void storage_loose_release(Storage &storage, size_t from) noexcept;
 // Gives back everything an object holds: its surfaces, their entries, its
 // lists' nodes and its vertices.
 void storage_release(Storage &storage, ObjectRecords &records) noexcept;
-// Records handed out now: list nodes (but those of objects' own lists,
-// which are built when first asked for), surfaces, surface entries and
-// free-standing vertices. Objects' vertices are not counted.
+// What zirka_records_in_use counts.
 long storage_records_in_use(const Storage &storage);
 
 // The index of the vertex in the object with that id, or -1 when it is not

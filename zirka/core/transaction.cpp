@@ -1,21 +1,14 @@
 // transaction.cpp -- a command as one transaction: all of it, or, when
-// memory ran out on the way, nothing of it; and what it made but left out of
-// the world freed as it returns.
+// memory ran out on the way, nothing of it (zirka_core.h: Commands, Memory).
 //
 // Before the body runs, the world, the undo history and the selection are
-// copied (pointers), and the allocation failures counted. While it runs,
-// every object it makes is recorded (world.cpp), and the objects of steps
-// that a new step makes unreachable stay, so that the copy can be put back.
-// When the body returns:
-//
-//  - when the count moved, the copies are put back;
-//  - the objects it made that are in no undo step are freed, and so are
-//    those of the steps it made unreachable (or, put back, none of them);
-//  - the free-standing vertices and the surfaces it made and handed to no
-//    object are released: the plug-in keeps nothing from one call to the
-//    next;
-//  - the ids of freed objects at the top are given back, so that the next
-//    object is numbered as if they had never been made.
+// copied (pointers) and the allocation failures counted. While it runs,
+// world.cpp records every object it makes and keeps the objects of the
+// steps a new step made unreachable, so that the copy can be put back.
+// When the body returns, the copy is put back if the count moved; then the
+// objects it made that are in no undo step are freed (and, when it
+// succeeded, those of the steps it dropped), its free-standing vertices and
+// loose surfaces are released, and the freed ids at the top given back.
 #include "core_state.h"
 
 #include <algorithm>
@@ -49,23 +42,22 @@ std::vector<int> added_by(const ZirkaState &s, const ZirkaTransaction &t)
 }
 
 // Runs body as a transaction (or within the one running). Returns false
-// when an allocation failed meanwhile; *added (may be NULL) receives the
-// ids of the objects it made and added to the world.
+// when an allocation failed meanwhile; *added (may be NULL, else empty)
+// receives the ids of the objects it made and added to the world.
 bool run(const std::function<void()> &body, std::vector<int> *added)
 {
     ZirkaState &s = zirka_state();
     long failures = zirka_memory_failures();
     if (s.transaction) {
         // Within another: that one puts things back.
-        size_t made = s.transaction->made.size();
+        const HostVector<Object *> &made = s.transaction->made;
+        size_t first = made.size();
         try {
             body();
-            if (added && !s.transaction->reset) {
-                added->clear();
-                for (size_t i = made; i < s.transaction->made.size(); i++)
-                    if (s.transaction->made[i] && s.transaction->made[i]->in_world)
-                        added->push_back(s.transaction->made[i]->id);
-            }
+            if (added && !s.transaction->reset)
+                for (size_t i = first; i < made.size(); i++)
+                    if (made[i] && made[i]->in_world)
+                        added->push_back(made[i]->id);
         } catch (const std::bad_alloc &e) {
             zirka_memory_caught(e);
         }
@@ -94,23 +86,17 @@ bool run(const std::function<void()> &body, std::vector<int> *added)
     s.transaction = nullptr;
     s.storage.loose_floor = 0;
     bool ok = zirka_memory_failures() == t.failures;
-    if (t.reset) {
-        if (added)
-            added->clear();
+    if (t.reset)
         return ok; // everything it made went with the reset
+    try {
+        if (added && ok)
+            *added = added_by(s, t);
+    } catch (const std::bad_alloc &) {
+        // Only the list of ids is lost.
     }
     if (!ok)
         roll_back(s, t);
-    if (added) {
-        added->clear();
-        try {
-            if (ok)
-                *added = added_by(s, t);
-        } catch (const std::bad_alloc &) {
-            // Only the list of ids is lost.
-        }
-    }
-    if (ok)
+    else
         for (const ZirkaUndoStep &step : t.undo) // the history as it was: the steps dropped since
             zirka_objects_free(step.objects, t.first_id);
     zirka_objects_free(t.made, t.first_id);

@@ -1,13 +1,12 @@
 // world.cpp -- the one owner of objects: it makes them, hands them to the
-// world as undoable steps, undoes and redoes those steps, prunes the steps
-// that can no longer be redone, keeps the ordered selection, and frees
-// objects (reset included). Nothing else decides when an object goes.
+// world as undoable steps, undoes, redoes and prunes those steps, keeps the
+// ordered selection, and frees objects (reset included). Nothing else
+// decides when an object goes.
 //
-// The world is the applied steps' objects in the order in which they
-// entered it, so undoing the last step takes its objects off the world's
-// end and redoing puts them back: both are linear in the step. Each change
-// makes room for what it adds before it changes anything, so that without
-// memory it fails whole and leaves everything as it was.
+// The world is the applied steps' objects in the order they entered it:
+// undo takes the last step's objects off its end and redo puts them back,
+// both linear in the step. Each change makes room for what it adds before
+// it changes anything, so that without memory it fails whole.
 #include "core_state.h"
 
 #include <algorithm>
@@ -25,12 +24,11 @@ Object *zirka_object_make(int type)
     object->type = type;
     try {
         object->name = "object" + std::to_string(object->id);
+        s.objects.emplace(object->id, object);
         if (s.transaction)
             s.transaction->made.push_back(object);
-        s.objects.emplace(object->id, object);
     } catch (const std::bad_alloc &e) {
-        if (s.transaction && !s.transaction->made.empty() && s.transaction->made.back() == object)
-            s.transaction->made.pop_back();
+        s.objects.erase(object->id);
         zirka_host_delete(object);
         zirka_memory_caught(e);
         return nullptr;

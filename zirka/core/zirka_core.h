@@ -1,43 +1,41 @@
 /*
- * zirka_core.h -- the stand-in host's core: the world behind the C interface
- * of host/zirka_host.h, seen from C++ (the Tcl front end and the tests).
+ * zirka_core.h -- the stand-in host's core as C++ (the Tcl front end and the
+ * tests) sees it: the world behind the C interface of host/zirka_host.h.
  *
- * The core implements every function of zirka_host.h with real records:
- * lists of nodes (item, then next), vertices that begin with their position,
- * surfaces that begin with their vertex list and 16-bit count, objects, a
- * world, an ordered selection and an undo history. It also loads plug-ins
- * (OBJ files are zirka/obj's, a client of this). It uses no Tcl: a front end
- * (zirka/tcl/) installs itself with zirka_set_front_end to evaluate scripts,
- * register commands and show messages; without one the core records what it
- * was asked and registered commands are called with zirka_command_call.
+ * The core implements every function of zirka_host.h with real records
+ * (lists of item/next nodes, vertices that begin with their position,
+ * surfaces that begin with their entry list and its 16-bit count, objects,
+ * a world, an ordered selection, an undo history) and loads plug-ins. It
+ * uses no Tcl: a front end (zirka/tcl/) installs itself with
+ * zirka_set_front_end to evaluate scripts, register commands and show
+ * messages; without one the core records what it was asked, and registered
+ * commands are called with zirka_command_call.
  *
  * Ownership: the host owns every object and surface from the moment
  * new_object / new_surface makes it, in the world or not. Pointers to them
- * stay valid across undo and redo, until the object is freed: by
- * zirka_reset (or at exit), when a new undoable step makes the undone step
- * holding it unreachable (unless it enters the world again with that
- * step), or when the command that made it returns (below). A surface goes
- * with the object that took it over. An entry naming another object's
- * vertex is only as good as that object, one naming a free-standing vertex
- * only as good as that vertex. Nothing here is thread-safe: the host has
- * one thread.
+ * stay valid across undo and redo until the object is freed: by zirka_reset
+ * (or at exit); when a new undoable step makes the undone step holding it
+ * unreachable (unless it enters the world again with that step); or when
+ * the command that made it returns (below). A surface goes with the object
+ * that took it over. An entry naming a vertex is only as good as the vertex
+ * (its object, or the free-standing vertex itself). Nothing here is
+ * thread-safe: the host has one thread.
  *
  * Commands: a plug-in command runs as one transaction (zirka_command_run).
  * When it returns, the host frees what the command made and kept nowhere:
  * objects in no undo step, surfaces no object took over, and free-standing
- * vertices (new_vertex_set); a plug-in keeps nothing from one command to
- * the next. (Surfaces and free-standing vertices made outside a command
- * stay until zirka_reset.) Ids of objects freed so are given back when no
- * later id is in use, so a refused command uses up no id anyone could see.
+ * vertices (new_vertex_set). Made outside a command, those surfaces and
+ * vertices stay until zirka_reset. Ids of objects so freed are given back
+ * when no later id is in use: a refused command uses up no id anyone saw.
  *
  * Memory: no host operation throws or aborts when memory runs out. One that
  * makes something returns NULL (list_add_item leaves the list as it was),
- * one that cannot say so leaves its work undone, and either way the failure
- * is counted (zirka_memory_failures). A command during which an allocation
- * failed is undone whole when it returns: the world, the undo history and
- * the selection are put back as they were, everything it made is released,
- * and "out of memory: NAME was cancelled, nothing changed" is shown as a
- * message dialog's text. The host goes on running.
+ * one that cannot say so leaves its work undone; either way the failure is
+ * counted (zirka_memory_failures). A command during which an allocation
+ * failed is undone whole when it returns (the world, the undo history and
+ * the selection put back, everything it made released), and "out of
+ * memory: NAME was cancelled, nothing changed" is shown as a message
+ * dialog's text. The host goes on running.
  */
 #ifndef ZIRKA_CORE_H
 #define ZIRKA_CORE_H
@@ -56,63 +54,53 @@
 // commands, menu items and loaded plug-ins stay. Object ids go on counting.
 void zirka_reset(void);
 
-// Returns the number of list nodes made through list_add_item / list_clone
-// since the last zirka_reset, less those released by list_free. The host's
-// own lists (object vertices and surfaces, surface entries, the selection)
-// are not counted, so a command that released every list it made leaves
-// this number as it found it.
+// List nodes made by list_add_item / list_clone since the last zirka_reset,
+// less those list_free released; not the host's own lists. A command that
+// released every list it made leaves this number as it found it.
 long zirka_plugin_list_nodes(void);
 
 // The number of free-standing vertices (new_vertex_set) the host holds now:
 // those made by a command go when it returns, the others at zirka_reset.
 long zirka_free_vertex_count(void);
 
-// The records the host has handed out and not taken back: list nodes (but
-// those of objects' own lists, built when first asked for), surfaces,
-// surface entries and free-standing vertices. A command undone whole
-// leaves this number as it found it.
+// Records handed out and not taken back: list nodes (not those of objects'
+// own lists), surfaces, surface entries and free-standing vertices. A
+// command undone whole leaves this number as it found it.
 long zirka_records_in_use(void);
 
 /* ---- memory ---------------------------------------------------------------- */
 
-// The allocation failures the host has met since it started: every one a
-// host operation could not do. A command during which this number moves is
-// undone whole (see Memory above).
+// The allocation failures met since the host started (see Memory above).
 long zirka_memory_failures(void);
 
-// For tests: the n-th allocation of the host from now fails (1: the next
-// one), and with every_after each one after it as well; 0 fails none. Each
-// call starts the count of allocations again.
+// For tests: the n-th allocation from now fails (1: the next), and with
+// every_after each one after it too; 0 fails none. Restarts the count.
 void zirka_memory_fail_at(long n, bool every_after);
 // The host's allocations since the last zirka_memory_fail_at.
 long zirka_memory_allocations(void);
 
 /* ---- objects -------------------------------------------------------------- */
 
-// Returns the object with that id (in the world or not), or NULL (also once
-// it has been released).
+// The object with that id, in the world or not; NULL once it is freed.
 Object *zirka_object_by_id(int id);
-// Returns the object's id: small integers in creation order. An id is
-// never used twice for objects that anyone could see (see Commands above).
+// Small integers in creation order, never used twice for objects anyone
+// could see (see Commands above).
 int zirka_object_id(const Object *object);
 const std::string &zirka_object_name(const Object *object);
 void zirka_object_set_name(Object *object, const std::string &name);
 int zirka_object_vertex_count(const Object *object);
 // The object's surfaces in the order in which they were added.
 std::vector<Surface *> zirka_object_surfaces(const Object *object);
-// Always 0: the stand-in has no hierarchy.
-int zirka_object_child_count(const Object *object);
 bool zirka_object_in_world(const Object *object);
-// Releases objects that were made (new_object) and never handed to the
-// world, and gives back the ids at the top that they used, so that the
-// next object is numbered as if they had never been made.
+// Frees objects made (new_object) and never handed to the world, and gives
+// back their ids at the top: the next object is numbered as if they had
+// never been made.
 void zirka_objects_discard(const std::vector<Object *> &made);
 
-// Returns the object-vertex index of each entry of the surface, in order;
-// -1 for an entry whose vertex is not one of the object's (a plug-in may
-// add a free-standing vertex to a surface). O(1) per entry.
+// The object-vertex index of each entry, in order; -1 for an entry whose
+// vertex is not one of the object's (e.g. a free-standing one). O(1) each.
 std::vector<int> zirka_surface_vertex_indices(const Object *object, const Surface *surface);
-// Returns the texture coordinates (u, v) of each entry, in order.
+// The texture coordinates (u, v) of each entry, in order.
 std::vector<std::pair<float, float>> zirka_surface_uvs(const Surface *surface);
 void zirka_surface_set_type(Surface *surface, int type);
 // Normals as object_calc_normals_force left them (zero before the first call).
@@ -121,34 +109,31 @@ Pos3 zirka_vertex_normal(const Vertex *vertex);
 
 /* ---- world, selection, undo ------------------------------------------------ */
 
-// Returns the objects in the world, in the order in which they entered it.
+// The objects in the world, in the order in which they entered it.
 std::vector<Object *> zirka_world_objects(void);
-// Adds the objects to the world as one undoable step called name; a step
-// after an undo drops the steps that could have been redone and releases
-// their objects (see Ownership above; during a transaction, when it ends).
-// The world takes the objects over. Returns false, changing nothing, when
-// there is no memory for the step.
+// Adds the objects (the world takes them over) as one undoable step called
+// name. A step after an undo drops the steps that could have been redone
+// and frees their objects (see Ownership; in a transaction, as it ends).
+// False, changing nothing, without memory for the step.
 bool zirka_world_add_objects(const std::string &name, const std::vector<Object *> &objects);
-// Undoes (redoes) the last step. Returns false when there is none (redo:
-// or no memory for it). Undone objects also leave the selection.
+// Undoes (redoes) the last step; false when there is none (redo: or no
+// memory for it). Undone objects also leave the selection.
 bool zirka_undo(void);
 bool zirka_redo(void);
-// Returns the names of the applied undo steps, oldest first.
+// The names of the applied undo steps, oldest first.
 std::vector<std::string> zirka_undo_names(void);
-// Returns the names of the steps that zirka_redo would restore, next first.
+// The names of the steps that zirka_redo would restore, next first.
 std::vector<std::string> zirka_redo_names(void);
 
-// Sets the ordered selection. Returns false, and changes nothing, when an id
-// names no object in the world, names one twice, or there is no memory for
-// the selection.
+// Sets the ordered selection; false, changing nothing, when an id names no
+// object in the world or one named already, or without memory for it.
 bool zirka_select(const std::vector<int> &ids);
 std::vector<Object *> zirka_selection(void);
 
 /* ---- messages, Tcl, commands, menu ------------------------------------------ */
 
-// Shows a message of the host's own as windows_message_dialog shows a
-// plug-in's: recorded, printed on standard output as one line, and handed
-// to the front end.
+// Shows a message of the host's own as windows_message_dialog does a
+// plug-in's: recorded, printed on stdout as one line, handed to the front end.
 void zirka_message_show(const std::string &text) noexcept;
 const std::vector<std::string> &zirka_messages(void); // windows_message_dialog texts, and the host's own
 void zirka_messages_clear(void);
@@ -177,22 +162,19 @@ struct ZirkaCommandOutcome {
     std::vector<int> added;     // ids of the objects it added to the world, in world order
 };
 
-// Runs call (a plug-in command's handler, and whatever the caller wraps
-// round it) as one transaction (see Commands and Memory above): releases
-// what it made and left out of the world, and when memory ran out, puts
-// everything back and shows "out of memory: NAME was cancelled, nothing
-// changed". Within a transaction already running it only runs call, and
-// the outer one puts things back.
+// Runs call (a command's handler and whatever the caller wraps round it) as
+// one transaction: see Commands and Memory above. Within a transaction
+// already running it only runs call; the outer one puts things back.
 ZirkaCommandOutcome zirka_command_run(const std::string &name, const std::function<void()> &call);
-// The same transaction without the message: false when an allocation failed
-// during body (everything is then as it was before).
+// The same without the message: false when an allocation failed during
+// body (everything is then as it was before).
 bool zirka_transaction(const std::function<void()> &body);
 
 const std::vector<ZirkaCommand> &zirka_commands(void);
 const ZirkaCommand *zirka_command_find(const std::string &name);
 // Calls a registered command's handler with argc strings, the name first,
-// through zirka_command_run; *outcome (may be NULL) says what became of it.
-// Returns false when no command has that name.
+// through zirka_command_run; false when no command has that name. *outcome
+// (may be NULL) says what became of it.
 bool zirka_command_call(const std::string &name, int argc, const char **argv, ZirkaCommandOutcome *outcome = nullptr);
 // The Tools menu in registration order. A label names one item: adding a
 // label again replaces its item (in place) and tells the front end again.
@@ -219,25 +201,24 @@ void *zirka_front_end_context(void);
 
 /* ---- plug-ins ---------------------------------------------------------------- */
 
-// A loaded plug-in: its file and the texts of its About and Info entries,
-// and what the loader keeps to say goodbye to it.
+// A loaded plug-in: its file, its About and Info texts, and what the loader
+// keeps to say goodbye to it.
 struct ZirkaPlugin {
     std::string file, about, info;
     void *library;                 // the loaded library's handle
     ZirkaPluginExitProc exit_proc; // its ZIRKAPluginExit
 };
 
-// Loads every "*.p" file in folder, in name order. Failures are written to
-// stderr, one line each, and recorded (zirka_plugin_errors); other plug-ins
-// still load. Returns the number loaded. A missing folder loads nothing.
+// Loads every "*.p" file in folder, in name order, and returns how many
+// loaded (none from a missing folder). Each failure is written to stderr
+// as one line and recorded (zirka_plugin_errors); the others still load.
 int zirka_load_plugin_folder(const std::string &folder);
 // Loads one plug-in file and calls its ZIRKAPluginInit with folder (trailing
-// separators removed). Returns false, with the reason in *error (may be
-// NULL), when it is not a complete library (zirka_library_complete: the
-// platform's loader never sees it), cannot be loaded, lacks an entry point
-// or fails to initialise; the library is then unloaded again, and the
-// commands and menu items it registered while failing are removed (their
-// handlers and the commands behind the items go with the library).
+// separators removed). False, with the reason in *error (may be NULL), when
+// it is not a complete library (zirka_library_complete: the platform's
+// loader never sees it), cannot be loaded, lacks an entry point or fails to
+// initialise; the library is then unloaded, and the commands and menu items
+// it registered meanwhile are removed.
 bool zirka_load_plugin(const std::string &file, const std::string &folder, std::string *error);
 // Whether file, when it is an ELF or PE library, holds every part its
 // headers name; false with "plug-in "FILE" is not a complete library: ..."
