@@ -107,12 +107,15 @@ static int plugin_command(ClientData handler, Tcl_Interp *interp, int argc, cons
         if (!fe || !fe->gui) {
             outcome = zirka_command_run(argv[0], [&] { call(argc, argv); });
         } else {
-            zirka_gui_command_begin(interp);
-            std::string errors;
+            zirka_tcl_eval_words(interp, {"::zirka::busy", "1"});
+            std::string errors, made;
             outcome = zirka_command_run(argv[0], [&] { errors = call_keeping_stderr(call, argc, argv); });
             if (!outcome.added.empty())
                 name_made(outcome.added);
-            zirka_gui_command_end(interp, errors, outcome.added);
+            for (int id : outcome.added)
+                made += std::to_string(id) + " ";
+            zirka_tcl_eval_words(interp, {"::zirka::command_done", errors, made});
+            zirka_tcl_eval_words(interp, {"::zirka::busy", "0"});
         }
         Tcl_SetObjResult(interp, zirka_tcl_int_list(outcome.added));
         return TCL_OK;
@@ -141,7 +144,7 @@ static void front_menu_item_added(void *context, const ZirkaMenuItem *item)
 {
     TclFrontEnd *fe = static_cast<TclFrontEnd *>(context);
     if (fe->gui)
-        zirka_gui_menu_item(fe->interp, item->label, item->command, item->help);
+        zirka_tcl_eval_words(fe->interp, {"::zirka::tool", item->label, item->command, item->help});
 }
 
 // The text goes to tk_messageBox as one argument word: never parsed as script.
@@ -153,10 +156,8 @@ static void front_message_shown(void *context, const std::string &text)
     if (!tk_loaded(fe->interp))
         return;
     if (fe->gui)
-        zirka_gui_message(fe->interp, text);
-    zirka_tcl_eval_words(fe->interp, {zirka_tcl_string("tk_messageBox"), zirka_tcl_string("-message"), zirka_tcl_string(text),
-                                      zirka_tcl_string("-icon"), zirka_tcl_string("error"), zirka_tcl_string("-type"),
-                                      zirka_tcl_string("ok")});
+        zirka_tcl_eval_words(fe->interp, {"::zirka::message", text, "dialog"});
+    zirka_tcl_eval_words(fe->interp, {"tk_messageBox", "-message", text, "-icon", "error", "-type", "ok"});
 }
 
 static void front_redraw(void *context)
@@ -226,6 +227,6 @@ int zirka_tcl_init(Tcl_Interp *interp, bool gui)
         create_plugin_command(interp, &command);
     if (fe->gui)
         for (const ZirkaMenuItem &item : zirka_menu_items())
-            zirka_gui_menu_item(interp, item.label, item.command, item.help);
+            zirka_tcl_eval_words(interp, {"::zirka::tool", item.label, item.command, item.help});
     return TCL_OK;
 }

@@ -1,7 +1,7 @@
 // gui.cpp -- the window of `zirka --gui`: window.tcl builds it (menus, the
 // object list, the message area); this file adds the GL view, the Tcl
 // command ::zirka::view that draws the world into a Tk frame and turns,
-// pans, zooms and picks, and the hooks the front end calls.
+// pans, zooms and picks.
 #include "zirka_tcl.h"
 
 #include "render.h"
@@ -111,9 +111,7 @@ static bool view_ready(GuiView *view)
         Tk_MakeWindowExist(view->frame);
         view->window = render_window_open(Tk_Display(view->frame), Tk_WindowId(view->frame), &view->error);
         if (!view->window) {
-            zirka_tcl_eval_words(view->interp, {zirka_tcl_string("::zirka::message"),
-                                                zirka_tcl_string("the view cannot draw: " + view->error),
-                                                zirka_tcl_string("error")});
+            zirka_tcl_eval_words(view->interp, {"::zirka::message", "the view cannot draw: " + view->error, "error"});
             return false;
         }
     }
@@ -327,7 +325,7 @@ void zirka_gui_redraw(Tcl_Interp *interp)
         view_refresh_mesh(view);
         view_schedule(view);
     }
-    zirka_tcl_eval_words(interp, {zirka_tcl_string("::zirka::refresh_list")});
+    zirka_tcl_eval_words(interp, {"::zirka::refresh_list"});
 }
 
 int zirka_gui_init(Tcl_Interp *interp)
@@ -348,29 +346,4 @@ void zirka_gui_finish(Tcl_Interp *interp)
 {
     if (find_view(interp))
         Tcl_DeleteCommand(interp, view_command);
-}
-
-void zirka_gui_menu_item(Tcl_Interp *interp, const std::string &label, const std::string &command,
-                         const std::string &help)
-{
-    Tcl_SetVar2(interp, "::zirka::help", label.c_str(), help.c_str(), TCL_GLOBAL_ONLY);
-    zirka_tcl_eval_words(interp, {zirka_tcl_string(".menubar.tools"), zirka_tcl_string("add"), zirka_tcl_string("command"),
-                                  zirka_tcl_string("-label"), zirka_tcl_string(label), zirka_tcl_string("-command"),
-                                  zirka_tcl_string(command)});
-}
-
-void zirka_gui_command_begin(Tcl_Interp *interp)
-{
-    zirka_tcl_eval_words(interp, {zirka_tcl_string("::zirka::busy"), Tcl_NewBooleanObj(1)});
-}
-
-void zirka_gui_command_end(Tcl_Interp *interp, const std::string &errors, const std::vector<int> &made)
-{
-    zirka_tcl_eval_words(interp, {zirka_tcl_string("::zirka::command_done"), zirka_tcl_string(errors), zirka_tcl_int_list(made)});
-    zirka_tcl_eval_words(interp, {zirka_tcl_string("::zirka::busy"), Tcl_NewBooleanObj(0)});
-}
-
-void zirka_gui_message(Tcl_Interp *interp, const std::string &text)
-{
-    zirka_tcl_eval_words(interp, {zirka_tcl_string("::zirka::message"), zirka_tcl_string(text), zirka_tcl_string("dialog")});
 }

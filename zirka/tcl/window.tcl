@@ -1,7 +1,7 @@
 # window.tcl -- the window of `zirka --gui`, built into zirka and evaluated
 # once Tk is loaded. gui.cpp then creates ::zirka::view, the OpenGL view drawn
-# into the frame .view, and calls ::zirka::refresh_list, ::zirka::busy,
-# ::zirka::command_done and ::zirka::message.
+# into the frame .view; a redraw calls ::zirka::refresh_list, and the front
+# end ::zirka::tool, ::zirka::busy, ::zirka::command_done and ::zirka::message.
 #
 #   .view       the world, shaded; left button turns, middle (or SHIFT+left)
 #               pans, the wheel zooms; a click selects, SHIFT+click adds
@@ -116,6 +116,12 @@ bind .view <Enter> {focus .view}
 bind .side.list <ButtonPress-1> {::zirka::click [.side.list identify row %x %y] 0; break}
 bind .side.list <Shift-ButtonPress-1> {::zirka::click [.side.list identify row %x %y] 1; break}
 bind .menubar.tools <<MenuSelect>> {::zirka::menu_help %W}
+
+# A plug-in's item in the Tools menu, and its help for the status line.
+proc ::zirka::tool {label command help} {
+    set ::zirka::help($label) $help
+    .menubar.tools add command -label $label -command $command
+}
 
 proc ::zirka::shortcut {menu item} {
     if {!$::zirka::working} {

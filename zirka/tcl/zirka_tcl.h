@@ -89,26 +89,16 @@ int zirka_tcl_render_command(Tcl_Interp *interp);
 
 // Evaluates words as one command at global level, each word as it is
 // (never parsed as script), leaving the interpreter's result and error
-// state as they were. New objects may be passed. Returns the Tcl code.
-int zirka_tcl_eval_words(Tcl_Interp *interp, std::initializer_list<Tcl_Obj *> words);
+// state as they were. Returns the Tcl code.
+int zirka_tcl_eval_words(Tcl_Interp *interp, std::initializer_list<std::string> words);
 
 // The window (gui.cpp). zirka_gui_init builds it from window.tcl and
 // creates ::zirka::view, the GL view (Tk must be loaded); zirka_gui_finish
-// releases the view's GL while the X display is still open.
+// releases the view's GL while the X display is still open;
+// zirka_gui_redraw reads the world again into the view and the object
+// list, and draws.
 int zirka_gui_init(Tcl_Interp *interp);
 void zirka_gui_finish(Tcl_Interp *interp);
-// Adds an item to the window's Tools menu.
-void zirka_gui_menu_item(Tcl_Interp *interp, const std::string &label, const std::string &command,
-                         const std::string &help);
-// Reads the world again into the view and the object list, and draws.
 void zirka_gui_redraw(Tcl_Interp *interp);
-// A plug-in command is about to run: the busy cursor.
-void zirka_gui_command_begin(Tcl_Interp *interp);
-// The command has run: the normal cursor, its standard-error text (errors,
-// lines as written) in the message area, and a one-line summary of each
-// object it made (made: their ids).
-void zirka_gui_command_end(Tcl_Interp *interp, const std::string &errors, const std::vector<int> &made);
-// A message dialog's text, shown in the message area too.
-void zirka_gui_message(Tcl_Interp *interp, const std::string &text);
 
 #endif /* ZIRKA_TCL_H */
