@@ -89,22 +89,18 @@ static void view_refresh_mesh(GuiView *view)
         view->fitted = false;
 }
 
-// Draws and fits at the frame's size.
-static void view_take_size(GuiView *view)
+// Takes the frame's size for drawing and fitting; returns its aspect.
+static double view_aspect(GuiView *view)
 {
     view->options.width = std::max(Tk_Width(view->frame), 1);
     view->options.height = std::max(Tk_Height(view->frame), 1);
-}
-
-static void view_fit(GuiView *view)
-{
-    render_camera_fit(&view->camera, view->mesh, double(view->options.width) / view->options.height);
+    return double(view->options.width) / view->options.height;
 }
 
 // Makes the window's GL at the first draw, and the mesh's buffers when stale.
 static bool view_ready(GuiView *view)
 {
-    view_take_size(view);
+    double aspect = view_aspect(view);
     if (!view->window) {
         if (!view->error.empty())
             return false;
@@ -120,7 +116,7 @@ static bool view_ready(GuiView *view)
     if (!view->gl)
         view->gl = render_gl_upload(view->mesh, &view->error);
     if (!view->fitted && !view->mesh.objects.empty()) {
-        view_fit(view);
+        render_camera_fit(&view->camera, view->mesh, aspect);
         view->fitted = true;
     }
     return view->gl != nullptr;
@@ -143,10 +139,9 @@ static void view_frame(GuiView *view)
     for (const RenderObject &part : view->mesh.objects)
         if (part.selection)
             first = std::min(first, part.vertices.first), end = std::max(end, part.vertices.first + part.vertices.count);
-    view_take_size(view);
+    double aspect = view_aspect(view);
     if (first < end)
-        render_camera_frame(&view->camera, view->mesh, double(view->options.width) / view->options.height,
-                            {first, end - first});
+        render_camera_frame(&view->camera, view->mesh, aspect, {first, end - first});
 }
 
 static void view_draw_idle(ClientData data)
@@ -248,8 +243,7 @@ static int view_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *cons
     }
         [[fallthrough]];
     case FIT:
-        view_take_size(view);
-        view_fit(view);
+        render_camera_fit(&view->camera, view->mesh, view_aspect(view));
         view->fitted = !view->mesh.objects.empty();
         break;
     case FRAME:
@@ -311,7 +305,7 @@ static int view_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *cons
         return TCL_OK;
     }
     case ERROR:
-        Tcl_SetObjResult(interp, Tcl_NewStringObj(view->error.c_str(), -1));
+        Tcl_SetObjResult(interp, zirka_tcl_string(view->error));
         return TCL_OK;
     }
     view_schedule(view);

@@ -41,11 +41,8 @@ static int memory_fail_at_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj 
     Tcl_WideInt n;
     bool in_range;
     int every_after = 0;
-    if (objc != 2 && objc != 3) {
-        Tcl_WrongNumArgs(interp, 1, objv, "n ?every_after?");
-        return TCL_ERROR;
-    }
-    if (zirka_tcl_number(interp, objv[1], 0, LONG_MAX, &n, &in_range) != TCL_OK ||
+    if (zirka_tcl_arguments(interp, objc, objv, 1, 2, "n ?every_after?") != TCL_OK ||
+        zirka_tcl_number(interp, objv[1], 0, LONG_MAX, &n, &in_range) != TCL_OK ||
         (objc == 3 && Tcl_GetBooleanFromObj(interp, objv[2], &every_after) != TCL_OK))
         return TCL_ERROR;
     if (!in_range)
