@@ -11,6 +11,7 @@
 #include <tk.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -218,11 +219,8 @@ static int view_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *cons
     static const char *const styles[] = {"shaded", "wireframe", "both", nullptr}; // RenderStyle's order
     GuiView *view = static_cast<GuiView *>(data);
     int sub;
-    if (objc < 2) {
-        Tcl_WrongNumArgs(interp, 1, objv, "subcommand ?arg ...?");
-        return TCL_ERROR;
-    }
-    if (Tcl_GetIndexFromObj(interp, objv[1], subs, "subcommand", 0, &sub) != TCL_OK)
+    if (zirka_tcl_arguments(interp, objc, objv, 1, INT_MAX, "subcommand ?arg ...?") != TCL_OK ||
+        Tcl_GetIndexFromObj(interp, objv[1], subs, "subcommand", 0, &sub) != TCL_OK)
         return TCL_ERROR;
     if (objc != arity[sub]) {
         Tcl_WrongNumArgs(interp, 2, objv, usage[sub]);
