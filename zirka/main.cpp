@@ -37,17 +37,12 @@ static const char help[] =
     "\n"
     "Without SCRIPT.tcl: a Tcl prompt, or with --gui the window until it is closed.\n";
 
-namespace {
-// What the command line asked for: handed to app_init as the interpreter's
-// assoc data options_key.
-struct MainOptions {
+// What the command line asked for, for app_init.
+static struct {
     std::string plugin_folder; // --plugins, or "" for plugins/ beside the executable
     bool gui = false;
     std::vector<const char *> files; // OBJ files to open
-};
-} // namespace
-
-static const char options_key[] = "zirka::options";
+} options;
 
 static std::string default_plugin_folder(void)
 {
@@ -62,10 +57,9 @@ static std::string default_plugin_folder(void)
 // zirka with one line.
 static int app_init(Tcl_Interp *interp)
 {
-    const MainOptions *options = static_cast<const MainOptions *>(Tcl_GetAssocData(interp, options_key, nullptr));
     if (Tcl_Init(interp) != TCL_OK)
         return TCL_ERROR;
-    if (options->gui) {
+    if (options.gui) {
         if (Tk_Init(interp) != TCL_OK) {
             const char *display = std::getenv("DISPLAY");
             std::fprintf(stderr, "zirka: --gui needs a display: %s (run under xvfb-run, or without --gui)\n",
@@ -74,11 +68,11 @@ static int app_init(Tcl_Interp *interp)
         }
         Tcl_StaticPackage(interp, "Tk", Tk_Init, Tk_SafeInit);
     }
-    if (zirka_tcl_init(interp, options->gui) != TCL_OK)
+    if (zirka_tcl_init(interp, options.gui) != TCL_OK)
         return TCL_ERROR;
-    zirka_load_plugin_folder(options->plugin_folder.empty() ? default_plugin_folder() : options->plugin_folder);
-    for (const char *file : options->files) {
-        Tcl_Obj *load[2] = {Tcl_NewStringObj("::host::load", -1), Tcl_NewStringObj(file, -1)};
+    zirka_load_plugin_folder(options.plugin_folder.empty() ? default_plugin_folder() : options.plugin_folder);
+    for (const char *file : options.files) {
+        Tcl_Obj *load[] = {Tcl_NewStringObj("::host::load", -1), Tcl_NewStringObj(file, -1)};
         if (Tcl_EvalObjEx(interp, Tcl_NewListObj(2, load), TCL_EVAL_GLOBAL) != TCL_OK) {
             std::fprintf(stderr, "zirka: %s\n", Tcl_GetStringResult(interp));
             Tcl_Exit(1);
@@ -97,7 +91,6 @@ static bool is_obj(const char *arg)
 int main(int argc, char **argv)
 {
     // Our options come first, then the OBJ files; SCRIPT and its arguments are Tcl's.
-    MainOptions options;
     int i = 1;
     for (; i < argc && argv[i][0] == '-' && argv[i][1] != '\0'; i++) {
         if (std::strcmp(argv[i], "--") == 0) {
@@ -121,14 +114,12 @@ int main(int argc, char **argv)
     std::vector<char *> tcl_argv(argv + i - 1, argv + argc + 1);
     tcl_argv[0] = argv[0];
     int tcl_argc = static_cast<int>(tcl_argv.size()) - 1;
-    // As Tk_Main and Tcl_Main make it, with our options beside it.
-    if (options.gui)
+    // As Tk_Main and Tcl_Main make it.
+    if (options.gui) {
         Tcl_FindExecutable(tcl_argv[0]);
-    Tcl_Interp *interp = Tcl_CreateInterp();
-    Tcl_SetAssocData(interp, options_key, nullptr, &options);
-    if (options.gui)
-        Tk_MainEx(tcl_argc, tcl_argv.data(), app_init, interp);
-    else
-        Tcl_MainEx(tcl_argc, tcl_argv.data(), app_init, interp);
+        Tk_MainEx(tcl_argc, tcl_argv.data(), app_init, Tcl_CreateInterp());
+    } else {
+        Tcl_MainEx(tcl_argc, tcl_argv.data(), app_init, Tcl_CreateInterp());
+    }
     return 0; // not reached: both end with exit
 }

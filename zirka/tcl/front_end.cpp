@@ -69,12 +69,8 @@ static std::string call_keeping_stderr(ZirkaCommandHandler handler, int argc, co
     for (size_t n; (n = std::fread(block, 1, sizeof block, kept)) > 0;)
         text.append(block, n);
     std::fclose(kept);
-    for (size_t done = 0; done < text.size();) {
-        ssize_t n = write(2, text.data() + done, text.size() - done);
-        if (n <= 0)
-            break;
-        done += static_cast<size_t>(n);
-    }
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
     return text;
 }
 
@@ -82,15 +78,13 @@ static std::string call_keeping_stderr(ZirkaCommandHandler handler, int argc, co
 // from 1 among the world's names: "Extrude along path 1".
 static void name_made(const std::vector<int> &made)
 {
-    std::vector<std::string> steps = zirka_undo_names();
+    std::string step = zirka_undo_names().back();
     std::vector<Object *> world = zirka_world_objects();
     for (int id : made) {
         std::string name;
-        for (int n = 1; name.empty() || std::any_of(world.begin(), world.end(), [&](Object *o) {
-                            return zirka_object_name(o) == name;
-                        });
-             n++)
-            name = steps.back() + " " + std::to_string(n);
+        auto taken = [&](Object *o) { return zirka_object_name(o) == name; };
+        for (int n = 1; name.empty() || std::any_of(world.begin(), world.end(), taken); n++)
+            name = step + " " + std::to_string(n);
         zirka_object_set_name(zirka_object_by_id(id), name);
     }
 }
@@ -107,12 +101,15 @@ static int plugin_command(ClientData handler, Tcl_Interp *interp, int argc, cons
         if (!fe || !fe->gui) {
             outcome = zirka_command_run(argv[0], [&] { call(argc, argv); });
         } else {
-            zirka_gui_command_begin(interp);
-            std::string errors;
+            zirka_tcl_eval_words(interp, {"::zirka::busy", "1"});
+            std::string errors, made;
             outcome = zirka_command_run(argv[0], [&] { errors = call_keeping_stderr(call, argc, argv); });
             if (!outcome.added.empty())
                 name_made(outcome.added);
-            zirka_gui_command_end(interp, errors, outcome.added);
+            for (int id : outcome.added)
+                made += std::to_string(id) + " ";
+            zirka_tcl_eval_words(interp, {"::zirka::command_done", errors, made});
+            zirka_tcl_eval_words(interp, {"::zirka::busy", "0"});
         }
         Tcl_SetObjResult(interp, zirka_tcl_int_list(outcome.added));
         return TCL_OK;
@@ -141,7 +138,7 @@ static void front_menu_item_added(void *context, const ZirkaMenuItem *item)
 {
     TclFrontEnd *fe = static_cast<TclFrontEnd *>(context);
     if (fe->gui)
-        zirka_gui_menu_item(fe->interp, item->label, item->command, item->help);
+        zirka_tcl_eval_words(fe->interp, {"::zirka::tool", item->label, item->command, item->help});
 }
 
 // The text goes to tk_messageBox as one argument word: never parsed as script.
@@ -153,10 +150,8 @@ static void front_message_shown(void *context, const std::string &text)
     if (!tk_loaded(fe->interp))
         return;
     if (fe->gui)
-        zirka_gui_message(fe->interp, text);
-    zirka_tcl_eval_words(fe->interp, {zirka_tcl_string("tk_messageBox"), zirka_tcl_string("-message"), zirka_tcl_string(text),
-                                      zirka_tcl_string("-icon"), zirka_tcl_string("error"), zirka_tcl_string("-type"),
-                                      zirka_tcl_string("ok")});
+        zirka_tcl_eval_words(fe->interp, {"::zirka::message", text, "dialog"});
+    zirka_tcl_eval_words(fe->interp, {"tk_messageBox", "-message", text, "-icon", "error", "-type", "ok"});
 }
 
 static void front_redraw(void *context)
@@ -166,12 +161,16 @@ static void front_redraw(void *context)
         zirka_gui_redraw(fe->interp);
 }
 
+static void front_exit(ClientData data)
+{
+    TclFrontEnd *fe = static_cast<TclFrontEnd *>(data);
+    Tcl_DeleteAssocData(fe->interp, front_key); // calls front_interp_deleted
+}
+
 // The interpreter is going away (or the process is): plug-ins say goodbye
 // while it still works, the view lets its GL go while the X display is
 // still open, then the core stops calling into it. A front end replaced by
 // another one's leaves all that to it.
-static void front_exit(ClientData data);
-
 static void front_interp_deleted(ClientData data, Tcl_Interp *)
 {
     TclFrontEnd *fe = static_cast<TclFrontEnd *>(data);
@@ -185,40 +184,25 @@ static void front_interp_deleted(ClientData data, Tcl_Interp *)
     delete fe;
 }
 
-static void front_exit(ClientData data)
-{
-    TclFrontEnd *fe = static_cast<TclFrontEnd *>(data);
-    Tcl_DeleteAssocData(fe->interp, front_key); // calls front_interp_deleted
-}
-
 int zirka_tcl_init(Tcl_Interp *interp, bool gui)
 {
-    int rc = zirka_tcl_host_commands(interp);
-    if (rc == TCL_OK)
-        rc = zirka_tcl_render_command(interp);
-    if (rc == TCL_OK)
-        rc = zirka_tcl_guard_command(interp, "::host::render");
-    if (rc != TCL_OK)
-        return rc;
+    if (zirka_tcl_host_commands(interp) != TCL_OK || zirka_tcl_render_command(interp) != TCL_OK ||
+        zirka_tcl_guard_command(interp, "::host::render") != TCL_OK)
+        return TCL_ERROR;
     TclFrontEnd *fe = front_of(interp);
     if (fe)
         fe->gui = false;
     bool window = gui && tk_loaded(interp);
-    if (window && (rc = zirka_gui_init(interp)) != TCL_OK)
-        return rc;
+    if (window && zirka_gui_init(interp) != TCL_OK)
+        return TCL_ERROR;
     if (!fe) {
         fe = new TclFrontEnd{interp, false};
         Tcl_SetAssocData(interp, front_key, front_interp_deleted, fe);
         Tcl_CreateExitHandler(front_exit, fe);
     }
     fe->gui = window;
-    ZirkaFrontEnd calls{fe,
-                        front_eval,
-                        front_command_added,
-                        front_command_removed,
-                        front_menu_item_added,
-                        front_message_shown,
-                        front_redraw};
+    ZirkaFrontEnd calls{fe, front_eval, front_command_added, front_command_removed, front_menu_item_added,
+                        front_message_shown, front_redraw};
     zirka_set_front_end(&calls);
 
     // What was registered before the interpreter existed.
@@ -226,6 +210,6 @@ int zirka_tcl_init(Tcl_Interp *interp, bool gui)
         create_plugin_command(interp, &command);
     if (fe->gui)
         for (const ZirkaMenuItem &item : zirka_menu_items())
-            zirka_gui_menu_item(interp, item.label, item.command, item.help);
+            zirka_tcl_eval_words(interp, {"::zirka::tool", item.label, item.command, item.help});
     return TCL_OK;
 }

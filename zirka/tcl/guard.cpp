@@ -58,7 +58,7 @@ static void create_guarded(Tcl_Interp *interp, const char *name, Tcl_ObjCmdProc 
 
 static int value_cmd(ClientData value, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
 {
-    if (zirka_tcl_no_arguments(interp, objc, objv) != TCL_OK)
+    if (zirka_tcl_arguments(interp, objc, objv, 0, 0) != TCL_OK)
         return TCL_ERROR;
     Tcl_SetObjResult(interp, reinterpret_cast<Tcl_Obj *(*)()>(value)());
     return TCL_OK;
@@ -67,11 +67,7 @@ static int value_cmd(ClientData value, Tcl_Interp *interp, int objc, Tcl_Obj *co
 static int object_value_cmd(ClientData value, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
 {
     Object *object;
-    if (objc != 2) {
-        Tcl_WrongNumArgs(interp, 1, objv, "id");
-        return TCL_ERROR;
-    }
-    if (zirka_tcl_object(interp, objv[1], &object) != TCL_OK)
+    if (zirka_tcl_arguments(interp, objc, objv, 1, 1, "id") != TCL_OK || zirka_tcl_object(interp, objv[1], &object) != TCL_OK)
         return TCL_ERROR;
     Tcl_SetObjResult(interp, reinterpret_cast<Tcl_Obj *(*)(Object *)>(value)(object));
     return TCL_OK;

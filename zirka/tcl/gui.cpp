@@ -1,7 +1,7 @@
 // gui.cpp -- the window of `zirka --gui`: window.tcl builds it (menus, the
 // object list, the message area); this file adds the GL view, the Tcl
 // command ::zirka::view that draws the world into a Tk frame and turns,
-// pans, zooms and picks, and the hooks the front end calls.
+// pans, zooms and picks.
 #include "zirka_tcl.h"
 
 #include "render.h"
@@ -11,6 +11,7 @@
 #include <tk.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -89,31 +90,25 @@ static void view_refresh_mesh(GuiView *view)
         view->fitted = false;
 }
 
-// Draws and fits at the frame's size.
-static void view_take_size(GuiView *view)
+// Takes the frame's size for drawing and fitting; returns its aspect.
+static double view_aspect(GuiView *view)
 {
     view->options.width = std::max(Tk_Width(view->frame), 1);
     view->options.height = std::max(Tk_Height(view->frame), 1);
-}
-
-static void view_fit(GuiView *view)
-{
-    render_camera_fit(&view->camera, view->mesh, double(view->options.width) / view->options.height);
+    return double(view->options.width) / view->options.height;
 }
 
 // Makes the window's GL at the first draw, and the mesh's buffers when stale.
 static bool view_ready(GuiView *view)
 {
-    view_take_size(view);
+    double aspect = view_aspect(view);
     if (!view->window) {
         if (!view->error.empty())
             return false;
         Tk_MakeWindowExist(view->frame);
         view->window = render_window_open(Tk_Display(view->frame), Tk_WindowId(view->frame), &view->error);
         if (!view->window) {
-            zirka_tcl_eval_words(view->interp, {zirka_tcl_string("::zirka::message"),
-                                                zirka_tcl_string("the view cannot draw: " + view->error),
-                                                zirka_tcl_string("error")});
+            zirka_tcl_eval_words(view->interp, {"::zirka::message", "the view cannot draw: " + view->error, "error"});
             return false;
         }
     }
@@ -122,7 +117,7 @@ static bool view_ready(GuiView *view)
     if (!view->gl)
         view->gl = render_gl_upload(view->mesh, &view->error);
     if (!view->fitted && !view->mesh.objects.empty()) {
-        view_fit(view);
+        render_camera_fit(&view->camera, view->mesh, aspect);
         view->fitted = true;
     }
     return view->gl != nullptr;
@@ -145,10 +140,9 @@ static void view_frame(GuiView *view)
     for (const RenderObject &part : view->mesh.objects)
         if (part.selection)
             first = std::min(first, part.vertices.first), end = std::max(end, part.vertices.first + part.vertices.count);
-    view_take_size(view);
+    double aspect = view_aspect(view);
     if (first < end)
-        render_camera_frame(&view->camera, view->mesh, double(view->options.width) / view->options.height,
-                            {first, end - first});
+        render_camera_frame(&view->camera, view->mesh, aspect, {first, end - first});
 }
 
 static void view_draw_idle(ClientData data)
@@ -225,11 +219,8 @@ static int view_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *cons
     static const char *const styles[] = {"shaded", "wireframe", "both", nullptr}; // RenderStyle's order
     GuiView *view = static_cast<GuiView *>(data);
     int sub;
-    if (objc < 2) {
-        Tcl_WrongNumArgs(interp, 1, objv, "subcommand ?arg ...?");
-        return TCL_ERROR;
-    }
-    if (Tcl_GetIndexFromObj(interp, objv[1], subs, "subcommand", 0, &sub) != TCL_OK)
+    if (zirka_tcl_arguments(interp, objc, objv, 1, INT_MAX, "subcommand ?arg ...?") != TCL_OK ||
+        Tcl_GetIndexFromObj(interp, objv[1], subs, "subcommand", 0, &sub) != TCL_OK)
         return TCL_ERROR;
     if (objc != arity[sub]) {
         Tcl_WrongNumArgs(interp, 2, objv, usage[sub]);
@@ -250,8 +241,7 @@ static int view_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *cons
     }
         [[fallthrough]];
     case FIT:
-        view_take_size(view);
-        view_fit(view);
+        render_camera_fit(&view->camera, view->mesh, view_aspect(view));
         view->fitted = !view->mesh.objects.empty();
         break;
     case FRAME:
@@ -314,7 +304,7 @@ static int view_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *cons
         return TCL_OK;
     }
     case ERROR:
-        Tcl_SetObjResult(interp, Tcl_NewStringObj(view->error.c_str(), -1));
+        Tcl_SetObjResult(interp, zirka_tcl_string(view->error));
         return TCL_OK;
     }
     view_schedule(view);
@@ -328,7 +318,7 @@ void zirka_gui_redraw(Tcl_Interp *interp)
         view_refresh_mesh(view);
         view_schedule(view);
     }
-    zirka_tcl_eval_words(interp, {zirka_tcl_string("::zirka::refresh_list")});
+    zirka_tcl_eval_words(interp, {"::zirka::refresh_list"});
 }
 
 int zirka_gui_init(Tcl_Interp *interp)
@@ -349,29 +339,4 @@ void zirka_gui_finish(Tcl_Interp *interp)
 {
     if (find_view(interp))
         Tcl_DeleteCommand(interp, view_command);
-}
-
-void zirka_gui_menu_item(Tcl_Interp *interp, const std::string &label, const std::string &command,
-                         const std::string &help)
-{
-    Tcl_SetVar2(interp, "::zirka::help", label.c_str(), help.c_str(), TCL_GLOBAL_ONLY);
-    zirka_tcl_eval_words(interp, {zirka_tcl_string(".menubar.tools"), zirka_tcl_string("add"), zirka_tcl_string("command"),
-                                  zirka_tcl_string("-label"), zirka_tcl_string(label), zirka_tcl_string("-command"),
-                                  zirka_tcl_string(command)});
-}
-
-void zirka_gui_command_begin(Tcl_Interp *interp)
-{
-    zirka_tcl_eval_words(interp, {zirka_tcl_string("::zirka::busy"), Tcl_NewBooleanObj(1)});
-}
-
-void zirka_gui_command_end(Tcl_Interp *interp, const std::string &errors, const std::vector<int> &made)
-{
-    zirka_tcl_eval_words(interp, {zirka_tcl_string("::zirka::command_done"), zirka_tcl_string(errors), zirka_tcl_int_list(made)});
-    zirka_tcl_eval_words(interp, {zirka_tcl_string("::zirka::busy"), Tcl_NewBooleanObj(0)});
-}
-
-void zirka_gui_message(Tcl_Interp *interp, const std::string &text)
-{
-    zirka_tcl_eval_words(interp, {zirka_tcl_string("::zirka::message"), zirka_tcl_string(text), zirka_tcl_string("dialog")});
 }

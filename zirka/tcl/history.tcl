@@ -1,9 +1,8 @@
 # history.tcl -- the window's side of the undo history and the file, run
-# after window.tcl: new objects selected and in view, the selection before
-# each step put back by Undo, the title (the file last loaded or saved, "*"
-# before it while the world differs from it), Save, and closing, which asks
-# before unsaved changes are given up. host::load, host::save, host::undo
-# and host::redo are followed by traces, however they are called.
+# after window.tcl: the title (the file last loaded or saved, "*" before it
+# while the world differs from it), Save, and closing, which asks before
+# unsaved changes are given up. host::load, host::save, host::undo and
+# host::redo are followed by traces, however they are called.
 
 namespace eval ::zirka {
     # The undo steps as numbers: applied (oldest first), undone (next first),
@@ -66,11 +65,10 @@ proc ::zirka::stepped {command code result op} {
     variable applied
     variable undone
     variable before
-    set verb [lindex $command 0]
     set ::zirka::stepping 0
     if {$code != 0} {
         return
-    } elseif {$verb eq "host::undo"} {
+    } elseif {[lindex $command 0] eq "host::undo"} {
         set undone [linsert $undone 0 [lindex $applied end]]
         set applied [lrange $applied 0 end-1]
         set step [lindex $undone 0]

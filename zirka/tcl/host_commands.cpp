@@ -6,18 +6,17 @@
 #include "tcl_values.h"
 #include "zirka_obj.h"
 
-#include <filesystem>
 #include <algorithm>
+#include <climits>
+#include <filesystem>
 #include <vector>
 
 // host::load FILE. A file that holds nothing adds no step and says so in a
 // message; without memory for all of it, nothing is loaded.
 static int load_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
 {
-    if (objc != 2) {
-        Tcl_WrongNumArgs(interp, 1, objv, "file");
+    if (zirka_tcl_arguments(interp, objc, objv, 1, 1, "file") != TCL_OK)
         return TCL_ERROR;
-    }
     std::string path = zirka_tcl_native(objv[1]), given = Tcl_GetString(objv[1]);
     std::vector<Object *> objects;
     std::string error;
@@ -42,10 +41,8 @@ static int load_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const obj
 // host::save FILE ?ID ...?
 static int save_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
 {
-    if (objc < 2) {
-        Tcl_WrongNumArgs(interp, 1, objv, "file ?id ...?");
+    if (zirka_tcl_arguments(interp, objc, objv, 1, INT_MAX, "file ?id ...?") != TCL_OK)
         return TCL_ERROR;
-    }
     std::vector<Object *> objects = zirka_world_objects();
     if (objc > 2) {
         objects.clear();
@@ -133,9 +130,9 @@ static int select_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const o
 }
 
 // host::undo, host::redo: the step's name is the result.
-static int step_cmd(Tcl_Interp *interp, int objc, Tcl_Obj *const objv[], bool redo)
+template <bool redo> static int step_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
 {
-    if (zirka_tcl_no_arguments(interp, objc, objv) != TCL_OK)
+    if (zirka_tcl_arguments(interp, objc, objv, 0, 0) != TCL_OK)
         return TCL_ERROR;
     std::vector<std::string> names = redo ? zirka_redo_names() : zirka_undo_names();
     if (names.empty())
@@ -146,16 +143,6 @@ static int step_cmd(Tcl_Interp *interp, int objc, Tcl_Obj *const objv[], bool re
     Tcl_SetObjResult(interp, zirka_tcl_string(redo ? names.front() : names.back()));
     zirka_refresh_views();
     return TCL_OK;
-}
-
-static int undo_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
-{
-    return step_cmd(interp, objc, objv, false);
-}
-
-static int redo_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
-{
-    return step_cmd(interp, objc, objv, true);
 }
 
 // host::menu ?invoke|help LABEL?
@@ -170,12 +157,9 @@ static int menu_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const obj
         Tcl_SetObjResult(interp, zirka_tcl_string_list(labels));
         return TCL_OK;
     }
-    if (objc != 3) {
-        Tcl_WrongNumArgs(interp, 1, objv, "?invoke|help label?");
-        return TCL_ERROR;
-    }
     int option;
-    if (Tcl_GetIndexFromObj(interp, objv[1], options, "option", 0, &option) != TCL_OK)
+    if (zirka_tcl_arguments(interp, objc, objv, 2, 2, "?invoke|help label?") != TCL_OK ||
+        Tcl_GetIndexFromObj(interp, objv[1], options, "option", 0, &option) != TCL_OK)
         return TCL_ERROR;
     const ZirkaMenuItem *item = zirka_menu_find(Tcl_GetString(objv[2]));
     if (!item)
@@ -195,10 +179,8 @@ static int messages_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const
 {
     static const char *const options[] = {"clear", nullptr};
     int option;
-    if (objc > 2) {
-        Tcl_WrongNumArgs(interp, 1, objv, "?clear?");
+    if (zirka_tcl_arguments(interp, objc, objv, 0, 1, "?clear?") != TCL_OK)
         return TCL_ERROR;
-    }
     if (objc == 1) {
         Tcl_SetObjResult(interp, zirka_tcl_string_list(zirka_messages()));
         return TCL_OK;
@@ -218,8 +200,8 @@ int zirka_tcl_host_commands(Tcl_Interp *interp)
         {"::host::load", load_cmd},
         {"::host::save", save_cmd},
         {"::host::select", select_cmd},
-        {"::host::undo", undo_cmd},
-        {"::host::redo", redo_cmd},
+        {"::host::undo", step_cmd<false>},
+        {"::host::redo", step_cmd<true>},
         {"::host::menu", menu_cmd},
         {"::host::messages", messages_cmd},
     });

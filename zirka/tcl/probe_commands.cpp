@@ -1,6 +1,6 @@
-// probe_commands.cpp -- the host:: probes that tests use to look inside the
-// host, and the hook that makes the host's allocations fail. What each
-// returns is listed in zirka_tcl.h.
+// probe_commands.cpp -- the host:: probes that tests (and the window's
+// history) use to look inside the host, most returning what the core
+// function of their name does, and the hook that fails the host's allocations.
 #include "zirka_tcl.h"
 
 #include "tcl_values.h"
@@ -35,17 +35,15 @@ static Tcl_Obj *plugins_value()
     return list;
 }
 
-// host::memory_fail_at N ?EVERY_AFTER?
+// host::memory_fail_at N ?EVERY_AFTER?: the host's N-th allocation from now
+// fails (and every one after it); 0: none. Returns the failures met so far.
 static int memory_fail_at_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
 {
     Tcl_WideInt n;
     bool in_range;
     int every_after = 0;
-    if (objc != 2 && objc != 3) {
-        Tcl_WrongNumArgs(interp, 1, objv, "n ?every_after?");
-        return TCL_ERROR;
-    }
-    if (zirka_tcl_number(interp, objv[1], 0, LONG_MAX, &n, &in_range) != TCL_OK ||
+    if (zirka_tcl_arguments(interp, objc, objv, 1, 2, "n ?every_after?") != TCL_OK ||
+        zirka_tcl_number(interp, objv[1], 0, LONG_MAX, &n, &in_range) != TCL_OK ||
         (objc == 3 && Tcl_GetBooleanFromObj(interp, objv[2], &every_after) != TCL_OK))
         return TCL_ERROR;
     if (!in_range)

@@ -85,12 +85,14 @@ inline int zirka_tcl_out_of_memory(Tcl_Interp *interp)
     return zirka_tcl_error(interp, Tcl_NewStringObj("out of memory", -1), {"ZIRKA", "MEMORY"});
 }
 
-// TCL_ERROR with the usual message unless the command has no arguments.
-inline int zirka_tcl_no_arguments(Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
+// TCL_ERROR with Tcl's usual message (usage: the arguments' names) unless
+// the command has min .. max arguments.
+inline int zirka_tcl_arguments(Tcl_Interp *interp, int objc, Tcl_Obj *const objv[], int min, int max,
+                               const char *usage = nullptr)
 {
-    if (objc == 1)
+    if (objc - 1 >= min && objc - 1 <= max)
         return TCL_OK;
-    Tcl_WrongNumArgs(interp, 1, objv, nullptr);
+    Tcl_WrongNumArgs(interp, 1, objv, usage);
     return TCL_ERROR;
 }
 

@@ -1,16 +1,12 @@
 # window.tcl -- the window of `zirka --gui`, built into zirka and evaluated
 # once Tk is loaded. gui.cpp then creates ::zirka::view, the OpenGL view drawn
-# into the frame .view, and calls ::zirka::refresh_list, ::zirka::busy,
-# ::zirka::command_done and ::zirka::message.
+# into the frame .view; a redraw calls ::zirka::refresh_list, and the front
+# end ::zirka::tool, ::zirka::busy, ::zirka::command_done and ::zirka::message.
 #
-#   title       the file last loaded or saved, "*" before it with unsaved changes
-#   menus       File (Open, Save, Save as, Save picture, Exit), Edit (Undo, Redo,
-#               select all / none), View (named views, fit, style, axes), Tools
 #   .view       the world, shaded; left button turns, middle (or SHIFT+left)
 #               pans, the wheel zooms; a click selects, SHIFT+click adds
 #   .side.list  the objects: name, selection order (1 = template, 2 = path),
 #               vertices, surfaces; click and SHIFT+click select there too
-#   .messages   the messages of the commands run from here
 #   .status     the help of the Tools item under the pointer
 
 namespace eval ::zirka {
@@ -28,41 +24,48 @@ namespace eval ::zirka {
 wm title . zirka
 wm protocol . WM_DELETE_WINDOW ::zirka::close
 menu .menubar
-menu .menubar.file -tearoff 0
+foreach {label menu} {File file Edit edit View view Tools tools} {
+    menu .menubar.$menu -tearoff 0
+    .menubar add cascade -label $label -menu .menubar.$menu
+}
+. configure -menu .menubar
+
+# An item with a shortcut: the keys invoke it in the main window only (not in
+# the plug-in's dialog). Digits need "Key-": <1> alone is the first mouse button.
+proc ::zirka::item {menu type label accelerator keys args} {
+    .menubar.$menu add $type -label $label -accelerator $accelerator {*}$args
+    foreach key $keys {
+        bind . <$key> [list ::zirka::shortcut $menu $label]
+    }
+}
+
 .menubar.file add command -label "Open OBJ..." -command {::zirka::with_file host::load \
     tk_getOpenFile -filetypes {{{Wavefront OBJ} {.obj}} {{All files} *}}}
-.menubar.file add command -label Save -accelerator Ctrl+S -command ::zirka::save
+::zirka::item file command Save Ctrl+S Control-Key-s -command ::zirka::save
 .menubar.file add command -label "Save as..." -command {::zirka::with_file host::save \
     tk_getSaveFile -defaultextension .obj}
 .menubar.file add command -label "Save picture..." -command {::zirka::with_file {::zirka::view snapshot} \
     tk_getSaveFile -defaultextension .png -filetypes {{{PNG picture} {.png}}}}
 .menubar.file add separator
 .menubar.file add command -label Exit -command ::zirka::close
-menu .menubar.edit -tearoff 0
-.menubar.edit add command -label Undo -accelerator Ctrl+Z -command {::zirka::attempt host::undo}
-.menubar.edit add command -label Redo -accelerator Ctrl+Y -command {::zirka::attempt host::redo}
+::zirka::item edit command Undo Ctrl+Z Control-Key-z -command {::zirka::attempt host::undo}
+::zirka::item edit command Redo Ctrl+Y Control-Key-y -command {::zirka::attempt host::redo}
 .menubar.edit add separator
-.menubar.edit add command -label "Select all" -accelerator Ctrl+A -command {host::select [host::objects]}
-.menubar.edit add command -label "Select none" -accelerator Esc -command {host::select {}}
-menu .menubar.view -tearoff 0
-foreach {label preset key} {Iso iso 0 Front front 1 Top top 7 Side side 3} {
-    .menubar.view add command -label $label -accelerator $key -command [list ::zirka::view preset $preset]
+::zirka::item edit command "Select all" Ctrl+A Control-Key-a -command {host::select [host::objects]}
+::zirka::item edit command "Select none" Esc Escape -command {host::select {}}
+foreach {label preset key keypad} {Iso iso 0 Insert Front front 1 End Top top 7 Home Side side 3 Next} {
+    ::zirka::item view command $label $key [list Key-$key KP_$key KP_$keypad] \
+        -command [list ::zirka::view preset $preset]
 }
-.menubar.view add command -label Fit -accelerator F -command {::zirka::view fit}
+::zirka::item view command Fit F {Key-f Home} -command {::zirka::view fit}
 .menubar.view add separator
 foreach {label style key} {Shaded shaded S Wireframe wireframe W "Shaded with edges" both E} {
-    .menubar.view add radiobutton -label $label -accelerator $key -variable ::zirka::style -value $style \
-        -command {::zirka::view style $::zirka::style}
+    ::zirka::item view radiobutton $label $key Key-[string tolower $key] -variable ::zirka::style \
+        -value $style -command {::zirka::view style $::zirka::style}
 }
 .menubar.view add separator
-.menubar.view add checkbutton -label Axes -accelerator A -variable ::zirka::axes \
-    -command {::zirka::view axes $::zirka::axes}
+::zirka::item view checkbutton Axes A Key-a -variable ::zirka::axes -command {::zirka::view axes $::zirka::axes}
 .menubar.view add checkbutton -label "Checker texture" -variable ::zirka::checker -command {::zirka::view checker $::zirka::checker}
-menu .menubar.tools -tearoff 0
-foreach {label menu} {File file Edit edit View view Tools tools} {
-    .menubar add cascade -label $label -menu .menubar.$menu
-}
-. configure -menu .menubar
 
 ttk::panedwindow .main -orient horizontal
 # No background: OpenGL paints the whole frame.
@@ -111,31 +114,14 @@ bind .view <MouseWheel> {::zirka::view zoom [expr {%D > 0 ? 0.85 : 1 / 0.85}]}
 bind .view <Button-4> {::zirka::view zoom 0.85}
 bind .view <Button-5> {::zirka::view zoom [expr {1 / 0.85}]}
 bind .view <Enter> {focus .view}
-bind .side.list <ButtonPress-1> {::zirka::list_click %x %y 0; break}
-bind .side.list <Shift-ButtonPress-1> {::zirka::list_click %x %y 1; break}
+bind .side.list <ButtonPress-1> {::zirka::click [.side.list identify row %x %y] 0; break}
+bind .side.list <Shift-ButtonPress-1> {::zirka::click [.side.list identify row %x %y] 1; break}
 bind .menubar.tools <<MenuSelect>> {::zirka::menu_help %W}
 
-# Keys, in the main window only (not in the plug-in's dialog), invoke their
-# menu items. Digits need "Key-": <1> alone is the first mouse button.
-foreach {keys menu item} {
-    {Key-0 KP_0 KP_Insert} view Iso
-    {Key-1 KP_1 KP_End}    view Front
-    {Key-7 KP_7 KP_Home}   view Top
-    {Key-3 KP_3 KP_Next}   view Side
-    {Key-f Home}           view Fit
-    Key-s                  view Shaded
-    Key-w                  view Wireframe
-    Key-e                  view {Shaded with edges}
-    Key-a                  view Axes
-    Escape                 edit {Select none}
-    Control-Key-z          edit Undo
-    Control-Key-y          edit Redo
-    Control-Key-a          edit {Select all}
-    Control-Key-s          file Save
-} {
-    foreach key $keys {
-        bind . <$key> [list ::zirka::shortcut $menu $item]
-    }
+# A plug-in's item in the Tools menu, and its help for the status line.
+proc ::zirka::tool {label command help} {
+    set ::zirka::help($label) $help
+    .menubar.tools add command -label $label -command $command
 }
 
 proc ::zirka::shortcut {menu item} {
@@ -226,10 +212,6 @@ proc ::zirka::click {id add} {
         set i [lsearch -exact $selection $id]
         host::select [expr {$i < 0 ? [linsert $selection end $id] : [lreplace $selection $i $i]}]
     }
-}
-
-proc ::zirka::list_click {x y add} {
-    click [.side.list identify row $x $y] $add
 }
 
 proc ::zirka::press {x y shift} {

@@ -3,19 +3,15 @@
  * its host:: commands, and with Tk a window: menus, a shaded OpenGL view of
  * the world that turns and selects, the object list, and a message area.
  *
- * The front end connects zirka_core to one Tcl interpreter: tcl_command
- * evaluates there, zirka_add_command_full creates a Tcl command there,
- * windows_message_dialog also shows a Tk message box when Tk is loaded, and
- * redraw_all refreshes the view. With the window, a plug-in command runs
- * under a busy cursor, and what it writes to standard error is passed on to
- * the real standard error unchanged and also shown in the message area,
- * with the dialog texts and a summary of each object the command made.
+ * With the window, a plug-in command runs under a busy cursor, and what it
+ * writes to standard error is passed on unchanged and also shown in the
+ * message area, with the dialog texts and a summary of what it made.
  *
  * front_end.cpp (zirka_tcl_init) uses the other files; none of them calls
  * into it. State lives with the interpreter (the front end's assoc data) or
  * with a command (its client data): nothing at file scope.
  *
- * host:: commands (ids are object ids, see zirka_core.h):
+ * host:: commands for users (ids are object ids, see zirka_core.h):
  *   host::load FILE              read an OBJ file; its objects enter the world
  *                                as one undoable step; returns their ids (none
  *                                for a file without vertices: a message says so)
@@ -24,31 +20,17 @@
  *   host::objects                ids of the objects in the world, in order
  *   host::info ID                dict: id name type vertices surfaces children world
  *   host::vertices ID            list of {x y z}, each exactly its float
- *   host::normals ID             vertex normals, list of {x y z}
  *   host::surfaces ID            list of dicts: type, vertices (0-based indices,
  *                                -1 for a vertex not the object's), uv (list of
  *                                {u v}), normal {x y z}
  *   host::select ?ID ...?        set the ordered selection / return it (each
  *                                argument an id or a list: "host::select {}" clears)
  *   host::undo, host::redo       undo / redo one step; return the step's name
- *   host::history                names of the applied undo steps, oldest first
  *   host::menu                   labels of the Tools menu
  *   host::menu invoke LABEL      evaluate the item's command at global level
  *   host::menu help LABEL        the item's help text
- *   host::commands               dict: name -> {synopsis S description D
- *                                arg_style A flags F}
- *   host::plugins                list of dicts: file about info
  *   host::messages ?clear?       message-dialog texts shown so far / forget them
- *   host::reset                  zirka_reset
- *   host::lists                  zirka_plugin_list_nodes
- *   host::free_vertices          zirka_free_vertex_count
- *   host::redraws                redraw_all calls since the last reset
- *   host::tcl_log                scripts handed to tcl_command since the reset
- *   host::tcl_errors             error messages of those scripts
- *   host::memory_fail_at N ?EVERY_AFTER?  the host's N-th allocation from now
- *                                fails (and every one after it); 0: none.
- *                                Returns the failures met so far
- *   host::memory_allocations     the host's allocations since memory_fail_at
+ * and the probes that tests use (probe_commands.cpp).
  *
  * A plug-in command's Tcl result is the list of ids of the objects it added
  * to the world. A host:: command that runs out of memory fails with "out of
@@ -63,52 +45,37 @@
 #include <string>
 #include <vector>
 
-// Creates the host:: commands (and host::render) in interp and installs the
-// front end that connects zirka_core to it (replacing any earlier one). When
-// gui is true and Tk is loaded in interp, also builds the main window
-// (zirka_gui_init). Plug-in commands registered before this call are
-// created in interp too. At exit, or when interp is deleted, the plug-ins'
-// ZIRKAPluginExit is called and the front end removed, unless a later call
-// for another interpreter replaced it.
-// Returns TCL_OK, or TCL_ERROR with a message in interp.
+// Creates the host:: commands in interp and installs the front end that
+// connects zirka_core to it (replacing any earlier one); with gui and Tk
+// loaded, also builds the main window. Plug-in commands registered before
+// are created in interp too. At exit, or when interp is deleted, the
+// plug-ins' ZIRKAPluginExit is called and the front end removed, unless a
+// later call for another interpreter replaced it. Returns the Tcl code.
 int zirka_tcl_init(Tcl_Interp *interp, bool gui);
 
-// The parts of zirka_tcl_init. zirka_tcl_host_commands creates the host::
-// commands, the probes that tests use too (zirka_tcl_probe_commands:
-// normals, history, commands, plugins, and reset onwards).
-// zirka_tcl_render_command creates
+// The parts of zirka_tcl_init: the host:: commands, the probes, and
 //   host::render FILE ?-view iso|front|top|side? ?-size W|WxH? ?-style both|shaded|wireframe?
 //                ?-edges BOOL? ?-axes BOOL? ?-selection BOOL? ?-objects IDS? ?-texture none|checker?
-// which writes a PNG picture of the world (or of the objects IDS), drawn
-// without a display, fitted to them: iso, 640x480, shaded with edges unless
-// told otherwise (-edges 0 is -style shaded); -selection 1 marks the
-// selected objects as the window does. Each returns TCL_OK or TCL_ERROR.
+// a PNG picture of the world (or of the objects IDS), drawn without a
+// display, fitted to them: iso, 640x480, shaded with edges unless told
+// otherwise (-edges 0 is -style shaded); -selection 1 marks the selection; -texture checker
+// shows the texture coordinates as a checker pattern.
 int zirka_tcl_host_commands(Tcl_Interp *interp);
 int zirka_tcl_probe_commands(Tcl_Interp *interp);
 int zirka_tcl_render_command(Tcl_Interp *interp);
 
 // Evaluates words as one command at global level, each word as it is
 // (never parsed as script), leaving the interpreter's result and error
-// state as they were. New objects may be passed. Returns the Tcl code.
-int zirka_tcl_eval_words(Tcl_Interp *interp, std::initializer_list<Tcl_Obj *> words);
+// state as they were. Returns the Tcl code.
+int zirka_tcl_eval_words(Tcl_Interp *interp, std::initializer_list<std::string> words);
 
 // The window (gui.cpp). zirka_gui_init builds it from window.tcl and
 // creates ::zirka::view, the GL view (Tk must be loaded); zirka_gui_finish
-// releases the view's GL while the X display is still open.
+// releases the view's GL while the X display is still open;
+// zirka_gui_redraw reads the world again into the view and the object
+// list, and draws.
 int zirka_gui_init(Tcl_Interp *interp);
 void zirka_gui_finish(Tcl_Interp *interp);
-// Adds an item to the window's Tools menu.
-void zirka_gui_menu_item(Tcl_Interp *interp, const std::string &label, const std::string &command,
-                         const std::string &help);
-// Reads the world again into the view and the object list, and draws.
 void zirka_gui_redraw(Tcl_Interp *interp);
-// A plug-in command is about to run: the busy cursor.
-void zirka_gui_command_begin(Tcl_Interp *interp);
-// The command has run: the normal cursor, its standard-error text (errors,
-// lines as written) in the message area, and a one-line summary of each
-// object it made (made: their ids).
-void zirka_gui_command_end(Tcl_Interp *interp, const std::string &errors, const std::vector<int> &made);
-// A message dialog's text, shown in the message area too.
-void zirka_gui_message(Tcl_Interp *interp, const std::string &text);
 
 #endif /* ZIRKA_TCL_H */
