@@ -107,6 +107,8 @@ check "status line" $::zirka::status [host::menu help $label]
 lassign [host::load $example] star path
 check "list after load" [lmap id [.side.list children {}] {.side.list item $id -text}] {star path}
 check "list counts" [lrange [.side.list item $star -values] 1 2] {10 1}
+settle
+check "closed column" [lindex [.side.list item $star -values] 3] no
 check "selection after load" [host::select] [list $star $path]
 check "title after load" [wm title .] "[file tail $example] - zirka"
 host::select {}

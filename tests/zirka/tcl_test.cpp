@@ -214,4 +214,15 @@ TEST_F(HostTcl, InfoVerticesSurfacesNormalsOfAnObject)
     EXPECT_EQ(eval("lsort -unique [host::normals $q]"), "{0.0 0.0 1.0}");
 }
 
+// host::check of a cube, whole and with its top face taken off.
+TEST_F(HostTcl, CheckSaysWhetherAnObjectIsClosed)
+{
+    const std::string cube = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv 0 0 1\nv 1 0 1\nv 1 1 1\nv 0 1 1\n"
+                             "f 1 4 3 2\nf 1 2 6 5\nf 2 3 7 6\nf 3 4 8 7\nf 4 1 5 8\n";
+    std::string closed = write_file("cube.obj", cube + "f 5 6 7 8\n"), open = write_file("box.obj", cube);
+    EXPECT_EQ(eval("host::check [host::load " + closed + "]"),
+              "open_edges 0 crowded_edges 0 same_way_edges 0 closed 1 points_out 1");
+    EXPECT_EQ(eval("host::check [host::load " + open + "]"), "open_edges 4 crowded_edges 0 same_way_edges 0 closed 0");
+}
+
 } // namespace

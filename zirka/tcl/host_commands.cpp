@@ -77,6 +77,20 @@ static Tcl_Obj *info_value(Object *object)
     return dict;
 }
 
+// host::check ID: whether the object's polygons close it, and which way.
+static Tcl_Obj *check_value(Object *object)
+{
+    ZirkaCheck check = zirka_object_check(object);
+    Tcl_Obj *dict = Tcl_NewDictObj();
+    zirka_tcl_dict_put(dict, "open_edges", Tcl_NewLongObj(check.open_edges));
+    zirka_tcl_dict_put(dict, "crowded_edges", Tcl_NewLongObj(check.crowded_edges));
+    zirka_tcl_dict_put(dict, "same_way_edges", Tcl_NewLongObj(check.same_way_edges));
+    zirka_tcl_dict_put(dict, "closed", Tcl_NewBooleanObj(check.closed));
+    if (check.closed)
+        zirka_tcl_dict_put(dict, "points_out", Tcl_NewBooleanObj(check.volume > 0.0));
+    return dict;
+}
+
 static Tcl_Obj *surfaces_value(Object *object)
 {
     Tcl_Obj *list = Tcl_NewListObj(0, nullptr);
@@ -208,6 +222,7 @@ int zirka_tcl_host_commands(Tcl_Interp *interp)
     zirka_tcl_create_values(interp, {{"::host::objects", [] { return zirka_tcl_id_list(zirka_world_objects()); }}});
     zirka_tcl_create_object_values(interp, {
         {"::host::info", info_value},
+        {"::host::check", check_value},
         {"::host::vertices", [](Object *o) { return zirka_tcl_vertex_list(o, false); }},
         {"::host::surfaces", surfaces_value},
     });

@@ -71,10 +71,10 @@ ttk::panedwindow .main -orient horizontal
 # No background: OpenGL paints the whole frame.
 frame .view -width 640 -height 480 -background {} -takefocus 1
 ttk::frame .side
-ttk::treeview .side.list -columns {order vertices surfaces} -selectmode none -height 12
+ttk::treeview .side.list -columns {order vertices surfaces closed} -selectmode none -height 12
 .side.list heading #0 -text Object -anchor w
 .side.list column #0 -width 130
-foreach {column title width} {order # 30 vertices Vertices 80 surfaces Surfaces 80} {
+foreach {column title width} {order # 30 vertices Vertices 80 surfaces Surfaces 80 closed Closed 70} {
     .side.list heading $column -text $title -anchor e
     .side.list column $column -width $width -anchor e -stretch 0
 }
@@ -196,9 +196,30 @@ proc ::zirka::refresh_list {} {
         set order [lsearch -exact $selection $id]
         set order [expr {$order < 0 ? "" : $order + 1}]
         .side.list insert {} end -id $id -text [dict get $info name] \
-            -values [list $order [dict get $info vertices] [dict get $info surfaces]]
+            -values [list $order [dict get $info vertices] [dict get $info surfaces] [check_text $id]]
     }
     .side.list selection set $selection
+    after cancel ::zirka::check_rows
+    after idle ::zirka::check_rows
+}
+
+# The Closed column: host::check of each object (which never changes once
+# made), found when the window is idle, so a large result shows first.
+proc ::zirka::check_text {id} {
+    variable checks
+    if {![info exists checks($id)]} { return "" }
+    set check $checks($id)
+    if {![dict get $check closed]} { return no }
+    return [expr {[dict get $check points_out] ? "yes, out" : "yes, in"}]
+}
+proc ::zirka::check_rows {} {
+    variable checks
+    foreach id [.side.list children {}] {
+        if {![info exists checks($id)]} {
+            set checks($id) [host::check $id]
+            .side.list set $id closed [check_text $id]
+        }
+    }
 }
 
 # A click on an object: it alone is selected; with SHIFT it is added, or

@@ -19,6 +19,8 @@
  *   host::render FILE ?options?  a PNG picture (see zirka_tcl_render_command)
  *   host::objects                ids of the objects in the world, in order
  *   host::info ID                dict: id name type vertices surfaces children world
+ *   host::check ID               dict: open_edges crowded_edges same_way_edges closed
+ *                                (and points_out when closed)
  *   host::vertices ID            list of {x y z}, each exactly its float
  *   host::surfaces ID            list of dicts: type, vertices (0-based indices,
  *                                -1 for a vertex not the object's), uv (list of
