@@ -160,12 +160,9 @@ proc ::pirrel::problem {text} {
     return ""
 }
 
-# A small modal dialog. Returns the amount, or "" for Cancel.
-proc ::pirrel::ask_tk {} {
-    variable amount
-    variable text
-    variable choice
-    variable problem
+# The dialog's window, .pirrel, made anew with its frame .pirrel.f; closing
+# it cancels.
+proc ::pirrel::window {} {
     set w .pirrel
     destroy $w
     toplevel $w
@@ -173,8 +170,17 @@ proc ::pirrel::ask_tk {} {
     wm transient $w .
     wm resizable $w 0 0
     wm protocol $w WM_DELETE_WINDOW [list set ::pirrel::choice cancel]
-
     ttk::frame $w.f -padding 10
+    return $w
+}
+
+# A small modal dialog. Returns the amount, or "" for Cancel.
+proc ::pirrel::ask_tk {} {
+    variable amount
+    variable text
+    variable choice
+    variable problem
+    set w [window]
     ttk::label $w.f.label -text "Scale at the end of the path (%):"
     ttk::entry $w.f.amount -width 10 -textvariable ::pirrel::text -justify right
     ttk::label $w.f.problem -textvariable ::pirrel::problem -foreground #b00020 -wraplength 300
@@ -222,14 +228,7 @@ proc ::pirrel::ask_tk {} {
 # Says what is wrong with the selection in a small modal window, in place
 # of the amount's dialog; OK, Return, Escape or closing it ends it.
 proc ::pirrel::tell_tk {wrong} {
-    set w .pirrel
-    destroy $w
-    toplevel $w
-    wm title $w "Extrude along path with scaling"
-    wm transient $w .
-    wm resizable $w 0 0
-    wm protocol $w WM_DELETE_WINDOW [list set ::pirrel::choice cancel]
-    ttk::frame $w.f -padding 10
+    set w [window]
     ttk::label $w.f.selection -text $wrong -wraplength 320
     ttk::frame $w.f.buttons
     ttk::button $w.f.buttons.ok -text OK -default active -command [list set ::pirrel::choice cancel]
