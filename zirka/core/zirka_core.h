@@ -1,41 +1,29 @@
 /*
  * zirka_core.h -- the stand-in host's core as C++ (the Tcl front end and the
- * tests) sees it: the world behind the C interface of host/zirka_host.h.
+ * tests) sees it: the world behind the C interface of host/zirka_host.h,
+ * with real records, objects, a world, an ordered selection, an undo
+ * history, and the plug-in loader. It uses no Tcl: a front end installs
+ * itself (zirka_set_front_end); without one the core records what it was
+ * asked, and commands are called with zirka_command_call.
  *
- * The core implements every function of zirka_host.h with real records
- * (lists of item/next nodes, vertices that begin with their position,
- * surfaces that begin with their entry list and its 16-bit count, objects,
- * a world, an ordered selection, an undo history) and loads plug-ins. It
- * uses no Tcl: a front end (zirka/tcl/) installs itself with
- * zirka_set_front_end to evaluate scripts, register commands and show
- * messages; without one the core records what it was asked, and registered
- * commands are called with zirka_command_call.
- *
- * Ownership: the host owns every object and surface from the moment
- * new_object / new_surface makes it, in the world or not. Pointers to them
- * stay valid across undo and redo until the object is freed: by zirka_reset
- * (or at exit); when a new undoable step makes the undone step holding it
- * unreachable (unless it enters the world again with that step); or when
- * the command that made it returns (below). A surface goes with the object
- * that took it over. An entry naming a vertex is only as good as the vertex
- * (its object, or the free-standing vertex itself). Nothing here is
- * thread-safe: the host has one thread.
+ * Ownership: the host owns every object and surface from the moment it is
+ * made. Pointers to them stay valid across undo and redo until the object
+ * is freed: by zirka_reset (or at exit); when a new step makes the undone
+ * step holding it unreachable (unless it enters the world again with that
+ * step); or when the command that made it returns. A surface goes with the
+ * object that took it over; an entry is as good as its vertex. One thread.
  *
  * Commands: a plug-in command runs as one transaction (zirka_command_run).
- * When it returns, the host frees what the command made and kept nowhere:
- * objects in no undo step, surfaces no object took over, and free-standing
- * vertices (new_vertex_set). Made outside a command, those surfaces and
- * vertices stay until zirka_reset. Ids of objects so freed are given back
- * when no later id is in use: a refused command uses up no id anyone saw.
+ * When it returns, the host frees what it made and kept nowhere: objects in
+ * no undo step, surfaces no object took over, free-standing vertices. Made
+ * outside a command, those surfaces and vertices stay until zirka_reset.
+ * Ids so freed are given back when no later id is in use.
  *
  * Memory: no host operation throws or aborts when memory runs out. One that
  * makes something returns NULL (list_add_item leaves the list as it was),
- * one that cannot say so leaves its work undone; either way the failure is
- * counted (zirka_memory_failures). A command during which an allocation
- * failed is undone whole when it returns (the world, the undo history and
- * the selection put back, everything it made released), and "out of
- * memory: NAME was cancelled, nothing changed" is shown as a message
- * dialog's text. The host goes on running.
+ * another leaves its work undone; the failure is counted. A command during
+ * which an allocation failed is undone whole when it returns, and "out of
+ * memory: NAME was cancelled, nothing changed" is shown as a message.
  */
 #ifndef ZIRKA_CORE_H
 #define ZIRKA_CORE_H
