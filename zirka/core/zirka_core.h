@@ -47,8 +47,7 @@ void zirka_reset(void);
 // released every list it made leaves this number as it found it.
 long zirka_plugin_list_nodes(void);
 
-// The number of free-standing vertices (new_vertex_set) the host holds now:
-// those made by a command go when it returns, the others at zirka_reset.
+// The free-standing vertices (new_vertex_set) the host holds now.
 long zirka_free_vertex_count(void);
 
 // Records handed out and not taken back: list nodes (not those of objects'
@@ -71,8 +70,7 @@ long zirka_memory_allocations(void);
 
 // The object with that id, in the world or not; NULL once it is freed.
 Object *zirka_object_by_id(int id);
-// Small integers in creation order, never used twice for objects anyone
-// could see (see Commands above).
+// Small integers in creation order (see Commands above).
 int zirka_object_id(const Object *object);
 const std::string &zirka_object_name(const Object *object);
 void zirka_object_set_name(Object *object, const std::string &name);
@@ -81,8 +79,7 @@ int zirka_object_vertex_count(const Object *object);
 std::vector<Surface *> zirka_object_surfaces(const Object *object);
 bool zirka_object_in_world(const Object *object);
 // Frees objects made (new_object) and never handed to the world, and gives
-// back their ids at the top: the next object is numbered as if they had
-// never been made.
+// back their ids at the top, as if they had never been made.
 void zirka_objects_discard(const std::vector<Object *> &made);
 
 // The object-vertex index of each entry, in order; -1 for an entry whose
@@ -150,9 +147,8 @@ struct ZirkaCommandOutcome {
     std::vector<int> added;     // ids of the objects it added to the world, in world order
 };
 
-// Runs call (a command's handler and whatever the caller wraps round it) as
-// one transaction: see Commands and Memory above. Within a transaction
-// already running it only runs call; the outer one puts things back.
+// Runs call (a command's handler and what the caller wraps round it) as one
+// transaction (see Commands and Memory above); within one, only runs call.
 ZirkaCommandOutcome zirka_command_run(const std::string &name, const std::function<void()> &call);
 // The same without the message: false when an allocation failed during
 // body (everything is then as it was before).
@@ -169,8 +165,8 @@ bool zirka_command_call(const std::string &name, int argc, const char **argv, Zi
 const std::vector<ZirkaMenuItem> &zirka_menu_items(void);
 const ZirkaMenuItem *zirka_menu_find(const std::string &label);
 
-// The front end: what the core calls when it needs an interpreter or a
-// display. context is handed back to every call. Any member may be NULL.
+// What the core calls when it needs an interpreter or a display, handing
+// back context. Any member may be NULL.
 struct ZirkaFrontEnd {
     void *context;
     // Evaluates script at global level; returns the Tcl code, and on error
@@ -189,8 +185,7 @@ void *zirka_front_end_context(void);
 
 /* ---- plug-ins ---------------------------------------------------------------- */
 
-// A loaded plug-in: its file, its About and Info texts, and what the loader
-// keeps to say goodbye to it.
+// A loaded plug-in, and what the loader keeps to say goodbye to it.
 struct ZirkaPlugin {
     std::string file, about, info;
     void *library;                 // the loaded library's handle
