@@ -24,18 +24,18 @@ int main(int argc, char **argv)
         return 1;
     }
     const std::string folder = argv[1], list = argv[2], output = argv[3];
+    auto fail = [](const std::string &why) {
+        std::printf("zirka: %s\n", why.c_str());
+        return 1;
+    };
 
     int loaded = zirka_load_plugin_folder(folder);
     std::printf("zirka: %d plug-in(s) loaded from %s\n", loaded, folder.c_str());
     std::string error = zirka_cases_write_registration(output);
-    if (!error.empty()) {
-        std::printf("zirka: %s\n", error.c_str());
-        return 1;
-    }
-    if (!zirka_command_find("kvx_extrude_along_path_scale")) {
-        std::printf("zirka: no plug-in registered kvx_extrude_along_path_scale\n");
-        return 1;
-    }
+    if (!error.empty())
+        return fail(error);
+    if (!zirka_command_find("kvx_extrude_along_path_scale"))
+        return fail("no plug-in registered kvx_extrude_along_path_scale");
     // The host's own operations never throw; the driver's strings and lists
     // can, when a case's files are too large for the process.
     try {
@@ -43,10 +43,8 @@ int main(int argc, char **argv)
     } catch (const std::bad_alloc &) {
         error = "out of memory";
     }
-    if (!error.empty()) {
-        std::printf("zirka: %s\n", error.c_str());
-        return 1;
-    }
+    if (!error.empty())
+        return fail(error);
     std::fflush(stdout);
     return 0;
 }

@@ -233,11 +233,10 @@ bool zirka_selection_list_rebuild(void)
     List **at = &s.selection_list;
     for (Object *object : s.selection) {
         if (!(*at = zirka_node_take(object))) {
-            zirka_nodes_give(s.selection_list);
-            s.selection_list = nullptr;
             for (Object *o : s.selection)
                 o->selected = false;
             s.selection.clear();
+            zirka_selection_list_rebuild(); // of nothing: gives the nodes back
             return false;
         }
         at = &(*at)->next;

@@ -1,41 +1,29 @@
 /*
  * zirka_core.h -- the stand-in host's core as C++ (the Tcl front end and the
- * tests) sees it: the world behind the C interface of host/zirka_host.h.
+ * tests) sees it: the world behind the C interface of host/zirka_host.h,
+ * with real records, objects, a world, an ordered selection, an undo
+ * history, and the plug-in loader. It uses no Tcl: a front end installs
+ * itself (zirka_set_front_end); without one the core records what it was
+ * asked, and commands are called with zirka_command_call.
  *
- * The core implements every function of zirka_host.h with real records
- * (lists of item/next nodes, vertices that begin with their position,
- * surfaces that begin with their entry list and its 16-bit count, objects,
- * a world, an ordered selection, an undo history) and loads plug-ins. It
- * uses no Tcl: a front end (zirka/tcl/) installs itself with
- * zirka_set_front_end to evaluate scripts, register commands and show
- * messages; without one the core records what it was asked, and registered
- * commands are called with zirka_command_call.
- *
- * Ownership: the host owns every object and surface from the moment
- * new_object / new_surface makes it, in the world or not. Pointers to them
- * stay valid across undo and redo until the object is freed: by zirka_reset
- * (or at exit); when a new undoable step makes the undone step holding it
- * unreachable (unless it enters the world again with that step); or when
- * the command that made it returns (below). A surface goes with the object
- * that took it over. An entry naming a vertex is only as good as the vertex
- * (its object, or the free-standing vertex itself). Nothing here is
- * thread-safe: the host has one thread.
+ * Ownership: the host owns every object and surface from the moment it is
+ * made. Pointers to them stay valid across undo and redo until the object
+ * is freed: by zirka_reset (or at exit); when a new step makes the undone
+ * step holding it unreachable (unless it enters the world again with that
+ * step); or when the command that made it returns. A surface goes with the
+ * object that took it over; an entry is as good as its vertex. One thread.
  *
  * Commands: a plug-in command runs as one transaction (zirka_command_run).
- * When it returns, the host frees what the command made and kept nowhere:
- * objects in no undo step, surfaces no object took over, and free-standing
- * vertices (new_vertex_set). Made outside a command, those surfaces and
- * vertices stay until zirka_reset. Ids of objects so freed are given back
- * when no later id is in use: a refused command uses up no id anyone saw.
+ * When it returns, the host frees what it made and kept nowhere: objects in
+ * no undo step, surfaces no object took over, free-standing vertices. Made
+ * outside a command, those surfaces and vertices stay until zirka_reset.
+ * Ids so freed are given back when no later id is in use.
  *
  * Memory: no host operation throws or aborts when memory runs out. One that
  * makes something returns NULL (list_add_item leaves the list as it was),
- * one that cannot say so leaves its work undone; either way the failure is
- * counted (zirka_memory_failures). A command during which an allocation
- * failed is undone whole when it returns (the world, the undo history and
- * the selection put back, everything it made released), and "out of
- * memory: NAME was cancelled, nothing changed" is shown as a message
- * dialog's text. The host goes on running.
+ * another leaves its work undone; the failure is counted. A command during
+ * which an allocation failed is undone whole when it returns, and "out of
+ * memory: NAME was cancelled, nothing changed" is shown as a message.
  */
 #ifndef ZIRKA_CORE_H
 #define ZIRKA_CORE_H
@@ -59,8 +47,7 @@ void zirka_reset(void);
 // released every list it made leaves this number as it found it.
 long zirka_plugin_list_nodes(void);
 
-// The number of free-standing vertices (new_vertex_set) the host holds now:
-// those made by a command go when it returns, the others at zirka_reset.
+// The free-standing vertices (new_vertex_set) the host holds now.
 long zirka_free_vertex_count(void);
 
 // Records handed out and not taken back: list nodes (not those of objects'
@@ -83,8 +70,7 @@ long zirka_memory_allocations(void);
 
 // The object with that id, in the world or not; NULL once it is freed.
 Object *zirka_object_by_id(int id);
-// Small integers in creation order, never used twice for objects anyone
-// could see (see Commands above).
+// Small integers in creation order (see Commands above).
 int zirka_object_id(const Object *object);
 const std::string &zirka_object_name(const Object *object);
 void zirka_object_set_name(Object *object, const std::string &name);
@@ -93,8 +79,7 @@ int zirka_object_vertex_count(const Object *object);
 std::vector<Surface *> zirka_object_surfaces(const Object *object);
 bool zirka_object_in_world(const Object *object);
 // Frees objects made (new_object) and never handed to the world, and gives
-// back their ids at the top: the next object is numbered as if they had
-// never been made.
+// back their ids at the top, as if they had never been made.
 void zirka_objects_discard(const std::vector<Object *> &made);
 
 // The object-vertex index of each entry, in order; -1 for an entry whose
@@ -162,9 +147,8 @@ struct ZirkaCommandOutcome {
     std::vector<int> added;     // ids of the objects it added to the world, in world order
 };
 
-// Runs call (a command's handler and whatever the caller wraps round it) as
-// one transaction: see Commands and Memory above. Within a transaction
-// already running it only runs call; the outer one puts things back.
+// Runs call (a command's handler and what the caller wraps round it) as one
+// transaction (see Commands and Memory above); within one, only runs call.
 ZirkaCommandOutcome zirka_command_run(const std::string &name, const std::function<void()> &call);
 // The same without the message: false when an allocation failed during
 // body (everything is then as it was before).
@@ -181,8 +165,8 @@ bool zirka_command_call(const std::string &name, int argc, const char **argv, Zi
 const std::vector<ZirkaMenuItem> &zirka_menu_items(void);
 const ZirkaMenuItem *zirka_menu_find(const std::string &label);
 
-// The front end: what the core calls when it needs an interpreter or a
-// display. context is handed back to every call. Any member may be NULL.
+// What the core calls when it needs an interpreter or a display, handing
+// back context. Any member may be NULL.
 struct ZirkaFrontEnd {
     void *context;
     // Evaluates script at global level; returns the Tcl code, and on error
@@ -201,8 +185,7 @@ void *zirka_front_end_context(void);
 
 /* ---- plug-ins ---------------------------------------------------------------- */
 
-// A loaded plug-in: its file, its About and Info texts, and what the loader
-// keeps to say goodbye to it.
+// A loaded plug-in, and what the loader keeps to say goodbye to it.
 struct ZirkaPlugin {
     std::string file, about, info;
     void *library;                 // the loaded library's handle

@@ -118,15 +118,10 @@ static int plugin_command(ClientData handler, Tcl_Interp *interp, int argc, cons
     }
 }
 
-static void create_plugin_command(Tcl_Interp *interp, const ZirkaCommand *command)
-{
-    Tcl_CreateCommand(interp, command->name.c_str(), plugin_command,
-                      reinterpret_cast<ClientData>(command->handler), nullptr);
-}
-
 static void front_command_added(void *context, const ZirkaCommand *command)
 {
-    create_plugin_command(static_cast<TclFrontEnd *>(context)->interp, command);
+    Tcl_CreateCommand(static_cast<TclFrontEnd *>(context)->interp, command->name.c_str(), plugin_command,
+                      reinterpret_cast<ClientData>(command->handler), nullptr);
 }
 
 static void front_command_removed(void *context, const std::string &name)
@@ -207,9 +202,8 @@ int zirka_tcl_init(Tcl_Interp *interp, bool gui)
 
     // What was registered before the interpreter existed.
     for (const ZirkaCommand &command : zirka_commands())
-        create_plugin_command(interp, &command);
-    if (fe->gui)
-        for (const ZirkaMenuItem &item : zirka_menu_items())
-            zirka_tcl_eval_words(interp, {"::zirka::tool", item.label, item.command, item.help});
+        front_command_added(fe, &command);
+    for (const ZirkaMenuItem &item : zirka_menu_items())
+        front_menu_item_added(fe, &item);
     return TCL_OK;
 }

@@ -50,12 +50,6 @@ int zirka_tcl_guard_command(Tcl_Interp *interp, const char *name)
     return TCL_OK;
 }
 
-static void create_guarded(Tcl_Interp *interp, const char *name, Tcl_ObjCmdProc *proc, ClientData data)
-{
-    Tcl_CreateObjCommand(interp, name, proc, data, nullptr);
-    zirka_tcl_guard_command(interp, name);
-}
-
 static int value_cmd(ClientData value, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
 {
     if (zirka_tcl_arguments(interp, objc, objv, 0, 0) != TCL_OK)
@@ -73,20 +67,14 @@ static int object_value_cmd(ClientData value, Tcl_Interp *interp, int objc, Tcl_
     return TCL_OK;
 }
 
+ZirkaTclCommand::ZirkaTclCommand(const char *n, Tcl_Obj *(*v)()) : name(n), proc(value_cmd), value(reinterpret_cast<ClientData>(v)) {}
+ZirkaTclCommand::ZirkaTclCommand(const char *n, Tcl_Obj *(*v)(Object *))
+    : name(n), proc(object_value_cmd), value(reinterpret_cast<ClientData>(v)) {}
+
 void zirka_tcl_create(Tcl_Interp *interp, std::initializer_list<ZirkaTclCommand> commands)
 {
-    for (const ZirkaTclCommand &c : commands)
-        create_guarded(interp, c.name, c.proc, nullptr);
-}
-
-void zirka_tcl_create_values(Tcl_Interp *interp, std::initializer_list<ZirkaTclValue> commands)
-{
-    for (const ZirkaTclValue &c : commands)
-        create_guarded(interp, c.name, value_cmd, reinterpret_cast<ClientData>(c.value));
-}
-
-void zirka_tcl_create_object_values(Tcl_Interp *interp, std::initializer_list<ZirkaTclObjectValue> commands)
-{
-    for (const ZirkaTclObjectValue &c : commands)
-        create_guarded(interp, c.name, object_value_cmd, reinterpret_cast<ClientData>(c.value));
+    for (const ZirkaTclCommand &c : commands) {
+        Tcl_CreateObjCommand(interp, c.name, c.proc, c.value, nullptr);
+        zirka_tcl_guard_command(interp, c.name);
+    }
 }

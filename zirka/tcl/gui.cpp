@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstring>
 
 namespace {
 // The state of the one view: what is drawn, from where, and the GL that
@@ -190,40 +191,31 @@ static int get_doubles(Tcl_Interp *interp, Tcl_Obj *const objv[], int count, dou
     return TCL_OK;
 }
 
-/*
- * ::zirka::view SUBCOMMAND: those that change the view return empty and
- * draw it again at idle time; while it turns, pans or zooms, lightly.
- *   ::zirka::view draw                only draws it again
- *   ::zirka::view preset iso|front|top|side   looks from there, fitted
- *   ::zirka::view fit                 fits the world into the view
- *   ::zirka::view frame               fits the selection in unless it is
- *   ::zirka::view turn DX DY          turns by a pointer move of DX, DY pixels
- *   ::zirka::view pan DX DY           moves the picture with the pointer
- *   ::zirka::view zoom FACTOR         shows FACTOR times as much of the world
- *   ::zirka::view style shaded|wireframe|both
- *   ::zirka::view axes|checker BOOL
- *   ::zirka::view pick X Y            the id of the object at (or within 4
- *                                     pixels of) X, Y; "" for none
- *   ::zirka::view project X Y Z       the pixel {x y} at which that point is seen
- *   ::zirka::view snapshot FILE       draws, and writes what is shown as PNG
- *   ::zirka::view error               why the view cannot draw ("" when it can)
- */
+// ::zirka::view SUBCOMMAND: those that change the view return empty and
+// draw it again at idle time; while it turns, pans or zooms, lightly. draw
+// only draws again; preset looks from there, fitted; fit fits the world in;
+// frame fits the selection in unless it is; turn and pan follow a pointer
+// move of DX, DY pixels; zoom shows FACTOR times as much; pick is the id of
+// the object at (or within 4 pixels of) X, Y, "" for none; project is the
+// pixel {x y} at which a point is seen; snapshot draws and writes what is
+// shown as PNG; error says why the view cannot draw ("" when it can).
 static int view_cmd(ClientData data, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
 {
-    static const char *const subs[] = {"draw", "preset", "fit", "frame", "turn", "pan", "zoom", "style",
-                                       "axes", "pick", "project", "snapshot", "error", "checker", nullptr};
+    // Each subcommand and its arguments: as many as the usage has words.
+    static const struct { const char *name, *usage; } subs[] = {
+        {"draw", ""}, {"preset", "iso|front|top|side"}, {"fit", ""}, {"frame", ""}, {"turn", "dx dy"},
+        {"pan", "dx dy"}, {"zoom", "factor"}, {"style", "shaded|wireframe|both"}, {"axes", "boolean"},
+        {"pick", "x y"}, {"project", "x y z"}, {"snapshot", "file"}, {"error", ""}, {"checker", "boolean"}, {}};
     enum { DRAW, PRESET, FIT, FRAME, TURN, PAN, ZOOM, STYLE, AXES, PICK, PROJECT, SNAPSHOT, ERROR, CHECKER };
-    static const int arity[] = {2, 3, 2, 2, 4, 4, 3, 3, 3, 4, 5, 3, 2, 3};
-    static const char *const usage[] = {"", "iso|front|top|side", "", "", "dx dy", "dx dy", "factor",
-                                        "shaded|wireframe|both", "boolean", "x y", "x y z", "file", "", "boolean"};
     static const char *const styles[] = {"shaded", "wireframe", "both", nullptr}; // RenderStyle's order
     GuiView *view = static_cast<GuiView *>(data);
     int sub;
     if (zirka_tcl_arguments(interp, objc, objv, 1, INT_MAX, "subcommand ?arg ...?") != TCL_OK ||
-        Tcl_GetIndexFromObj(interp, objv[1], subs, "subcommand", 0, &sub) != TCL_OK)
+        Tcl_GetIndexFromObjStruct(interp, objv[1], subs, sizeof subs[0], "subcommand", 0, &sub) != TCL_OK)
         return TCL_ERROR;
-    if (objc != arity[sub]) {
-        Tcl_WrongNumArgs(interp, 2, objv, usage[sub]);
+    const char *usage = subs[sub].usage;
+    if (objc != 2 + (*usage ? 1 + std::count(usage, usage + strlen(usage), ' ') : 0)) {
+        Tcl_WrongNumArgs(interp, 2, objv, usage);
         return TCL_ERROR;
     }
     double d[2];

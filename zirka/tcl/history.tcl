@@ -66,9 +66,8 @@ proc ::zirka::stepped {command code result op} {
     variable undone
     variable before
     set ::zirka::stepping 0
-    if {$code != 0} {
-        return
-    } elseif {[lindex $command 0] eq "host::undo"} {
+    if {$code != 0} return
+    if {[lindex $command 0] eq "host::undo"} {
         set undone [linsert $undone 0 [lindex $applied end]]
         set applied [lrange $applied 0 end-1]
         set step [lindex $undone 0]
@@ -89,9 +88,7 @@ proc ::zirka::stepped {command code result op} {
 proc ::zirka::filed {command code result op} {
     variable file
     set ::zirka::stepping 0
-    if {$code != 0} {
-        return
-    }
+    if {$code != 0} return
     track
     set file [lindex $command 1]
     if {[lindex $command 0] eq "host::save"} {

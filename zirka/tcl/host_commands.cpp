@@ -60,6 +60,7 @@ static int save_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const obj
     return TCL_OK;
 }
 
+// host::info ID: a dict of id, name, type, vertices, surfaces, children, world.
 static Tcl_Obj *info_value(Object *object)
 {
     int vertex_count, surface_count, child_count;
@@ -91,6 +92,8 @@ static Tcl_Obj *check_value(Object *object)
     return dict;
 }
 
+// host::surfaces ID: a dict for each surface: type, vertices (0-based, -1 for
+// a vertex not the object's), uv (a list of {u v}) and normal {x y z}.
 static Tcl_Obj *surfaces_value(Object *object)
 {
     Tcl_Obj *list = Tcl_NewListObj(0, nullptr);
@@ -110,8 +113,8 @@ static Tcl_Obj *surfaces_value(Object *object)
     return list;
 }
 
-// host::select ?ID ...?: an id that names no object in the world changes
-// nothing.
+// host::select ?ID ...?: each argument an id or a list ("host::select {}"
+// clears); an id that names no object in the world changes nothing.
 static int select_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const objv[])
 {
     if (objc > 1) {
@@ -125,13 +128,14 @@ static int select_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj *const o
                 Object *object;
                 if (zirka_tcl_object(interp, elements[k], &object) != TCL_OK)
                     return TCL_ERROR;
-                if (!zirka_object_in_world(object))
-                    return zirka_tcl_error(interp, Tcl_ObjPrintf("object %d is not in the world", zirka_object_id(object)),
+                int id = zirka_object_id(object);
+                const char *wrong = !zirka_object_in_world(object)                      ? "is not in the world"
+                                    : std::find(ids.begin(), ids.end(), id) != ids.end() ? "is selected once already"
+                                                                                        : nullptr;
+                if (wrong)
+                    return zirka_tcl_error(interp, Tcl_ObjPrintf("object %d %s", id, wrong),
                                            {"ZIRKA", "OBJECT", Tcl_GetString(elements[k])});
-                if (std::find(ids.begin(), ids.end(), zirka_object_id(object)) != ids.end())
-                    return zirka_tcl_error(interp, Tcl_ObjPrintf("object %d is selected once already", zirka_object_id(object)),
-                                           {"ZIRKA", "OBJECT", Tcl_GetString(elements[k])});
-                ids.push_back(zirka_object_id(object));
+                ids.push_back(id);
             }
         }
         // Every id is good: only memory can be missing.
@@ -218,9 +222,7 @@ int zirka_tcl_host_commands(Tcl_Interp *interp)
         {"::host::redo", step_cmd<true>},
         {"::host::menu", menu_cmd},
         {"::host::messages", messages_cmd},
-    });
-    zirka_tcl_create_values(interp, {{"::host::objects", [] { return zirka_tcl_id_list(zirka_world_objects()); }}});
-    zirka_tcl_create_object_values(interp, {
+        {"::host::objects", [] { return zirka_tcl_id_list(zirka_world_objects()); }},
         {"::host::info", info_value},
         {"::host::check", check_value},
         {"::host::vertices", [](Object *o) { return zirka_tcl_vertex_list(o, false); }},

@@ -56,7 +56,7 @@ static int memory_fail_at_cmd(ClientData, Tcl_Interp *interp, int objc, Tcl_Obj 
 
 int zirka_tcl_probe_commands(Tcl_Interp *interp)
 {
-    zirka_tcl_create_values(interp, {
+    zirka_tcl_create(interp, {
         {"::host::reset", [] { zirka_reset(); zirka_refresh_views(); return Tcl_NewObj(); }},
         {"::host::lists", [] { return Tcl_NewWideIntObj(zirka_plugin_list_nodes()); }},
         {"::host::free_vertices", [] { return Tcl_NewWideIntObj(zirka_free_vertex_count()); }},
@@ -67,8 +67,8 @@ int zirka_tcl_probe_commands(Tcl_Interp *interp)
         {"::host::commands", commands_value},
         {"::host::plugins", plugins_value},
         {"::host::memory_allocations", [] { return Tcl_NewWideIntObj(zirka_memory_allocations()); }},
+        {"::host::normals", [](Object *o) { return zirka_tcl_vertex_list(o, true); }},
+        {"::host::memory_fail_at", memory_fail_at_cmd},
     });
-    zirka_tcl_create_object_values(interp, {{"::host::normals", [](Object *o) { return zirka_tcl_vertex_list(o, true); }}});
-    zirka_tcl_create(interp, {{"::host::memory_fail_at", memory_fail_at_cmd}});
     return TCL_OK;
 }

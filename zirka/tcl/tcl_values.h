@@ -154,24 +154,17 @@ inline Tcl_Obj *zirka_tcl_from_native(const std::string &text)
 // delete proc. Returns TCL_ERROR when there is no such command.
 int zirka_tcl_guard_command(Tcl_Interp *interp, const char *name);
 
-// Guarded commands made from tables (all in guard.cpp):
-//   a command proc;
-//   "NAME", no arguments: the result is value();
-//   "NAME ID": the result is value(the object).
+// Guarded commands made from a table; each row a name and a command proc,
+// or value: Tcl_Obj *() for "NAME" (no arguments) or Tcl_Obj *(Object *)
+// for "NAME ID", the result being value() or value(the object).
 struct ZirkaTclCommand {
     const char *name;
     Tcl_ObjCmdProc *proc;
-};
-struct ZirkaTclValue {
-    const char *name;
-    Tcl_Obj *(*value)();
-};
-struct ZirkaTclObjectValue {
-    const char *name;
-    Tcl_Obj *(*value)(Object *);
+    ClientData value = nullptr;
+    ZirkaTclCommand(const char *n, Tcl_ObjCmdProc *p) : name(n), proc(p) {}
+    ZirkaTclCommand(const char *n, Tcl_Obj *(*v)());
+    ZirkaTclCommand(const char *n, Tcl_Obj *(*v)(Object *));
 };
 void zirka_tcl_create(Tcl_Interp *interp, std::initializer_list<ZirkaTclCommand> commands);
-void zirka_tcl_create_values(Tcl_Interp *interp, std::initializer_list<ZirkaTclValue> commands);
-void zirka_tcl_create_object_values(Tcl_Interp *interp, std::initializer_list<ZirkaTclObjectValue> commands);
 
 #endif /* ZIRKA_TCL_VALUES_H */

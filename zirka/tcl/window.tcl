@@ -106,7 +106,7 @@ bind .view <Expose> {::zirka::view draw}
 bind .view <ButtonPress-1> {::zirka::press %x %y 0}
 bind .view <Shift-ButtonPress-1> {::zirka::press %x %y 1}
 bind .view <B1-Motion> {::zirka::drag %x %y}
-bind .view <ButtonRelease-1> {::zirka::release %x %y}
+bind .view <ButtonRelease-1> {::zirka::drag %x %y 1}
 bind .view <ButtonPress-2> {::zirka::press %x %y 1}
 bind .view <B2-Motion> {::zirka::drag %x %y}
 bind .view <ButtonRelease-2> {set ::zirka::press {}}
@@ -243,29 +243,20 @@ proc ::zirka::press {x y shift} {
 }
 
 # A move of more than 3 pixels makes the press a drag: turning, or with
-# SHIFT (or the middle button) panning.
-proc ::zirka::drag {x y} {
+# SHIFT (or the middle button) panning. The release of a press that was no
+# drag is a click.
+proc ::zirka::drag {x y {release 0}} {
     variable press
-    if {$press eq ""} {
-        return
-    }
+    if {$press eq ""} return
     lassign $press x0 y0 shift moved
-    if {!$moved && abs($x - $x0) + abs($y - $y0) <= 3} {
-        return
-    }
-    set press [list $x $y $shift 1]
-    ::zirka::view [expr {$shift ? "pan" : "turn"}] [expr {$x - $x0}] [expr {$y - $y0}]
-}
-
-proc ::zirka::release {x y} {
-    variable press
-    if {$press eq ""} {
-        return
-    }
-    lassign $press x0 y0 shift moved
-    set press {}
-    if {!$moved} {
-        click [::zirka::view pick $x $y] $shift
+    if {$release} {
+        set press {}
+        if {!$moved} {
+            click [::zirka::view pick $x $y] $shift
+        }
+    } elseif {$moved || abs($x - $x0) + abs($y - $y0) > 3} {
+        set press [list $x $y $shift 1]
+        ::zirka::view [expr {$shift ? "pan" : "turn"}] [expr {$x - $x0}] [expr {$y - $y0}]
     }
 }
 

@@ -11,28 +11,8 @@
  * into it. State lives with the interpreter (the front end's assoc data) or
  * with a command (its client data): nothing at file scope.
  *
- * host:: commands for users (ids are object ids, see zirka_core.h):
- *   host::load FILE              read an OBJ file; its objects enter the world
- *                                as one undoable step; returns their ids (none
- *                                for a file without vertices: a message says so)
- *   host::save FILE ?ID ...?     write the world's (or the given) objects
- *   host::render FILE ?options?  a PNG picture (see zirka_tcl_render_command)
- *   host::objects                ids of the objects in the world, in order
- *   host::info ID                dict: id name type vertices surfaces children world
- *   host::check ID               dict: open_edges crowded_edges same_way_edges closed
- *                                (and points_out when closed)
- *   host::vertices ID            list of {x y z}, each exactly its float
- *   host::surfaces ID            list of dicts: type, vertices (0-based indices,
- *                                -1 for a vertex not the object's), uv (list of
- *                                {u v}), normal {x y z}
- *   host::select ?ID ...?        set the ordered selection / return it (each
- *                                argument an id or a list: "host::select {}" clears)
- *   host::undo, host::redo       undo / redo one step; return the step's name
- *   host::menu                   labels of the Tools menu
- *   host::menu invoke LABEL      evaluate the item's command at global level
- *   host::menu help LABEL        the item's help text
- *   host::messages ?clear?       message-dialog texts shown so far / forget them
- * and the probes that tests use (probe_commands.cpp).
+ * The host:: commands for users are documented in docs/host.md (and each
+ * where it is made); the probes that tests use are in probe_commands.cpp.
  *
  * A plug-in command's Tcl result is the list of ids of the objects it added
  * to the world. A host:: command that runs out of memory fails with "out of
@@ -56,12 +36,7 @@
 int zirka_tcl_init(Tcl_Interp *interp, bool gui);
 
 // The parts of zirka_tcl_init: the host:: commands, the probes, and
-//   host::render FILE ?-view iso|front|top|side? ?-size W|WxH? ?-style both|shaded|wireframe?
-//                ?-edges BOOL? ?-axes BOOL? ?-selection BOOL? ?-objects IDS? ?-texture none|checker?
-// a PNG picture of the world (or of the objects IDS), drawn without a
-// display, fitted to them: iso, 640x480, shaded with edges unless told
-// otherwise (-edges 0 is -style shaded); -selection 1 marks the selection; -texture checker
-// shows the texture coordinates as a checker pattern.
+// host::render (render_command.cpp).
 int zirka_tcl_host_commands(Tcl_Interp *interp);
 int zirka_tcl_probe_commands(Tcl_Interp *interp);
 int zirka_tcl_render_command(Tcl_Interp *interp);
