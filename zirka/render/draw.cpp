@@ -11,9 +11,12 @@
 #include <climits>
 #include <cmath>
 
+static const char *const uniform_names[] = {"clip", "eye", "lit", "front_colour", "back_colour", "colour", "checker"};
+enum { U_CLIP, U_EYE, U_LIT, U_FRONT, U_BACK, U_COLOUR, U_CHECKER, U_COUNT };
+
 struct RenderGl {
     GLuint program;
-    GLint u_clip, u_eye, u_lit, u_front, u_back, u_colour, u_checker;
+    GLint u[U_COUNT]; // the uniforms' locations
     GLuint vao, positions, normals, uvs, triangles, edges, lines, coarse;
     GLuint axes_vao, axes_positions;
     RenderTarget pick; // made by the first pick
@@ -65,6 +68,7 @@ void main()
     frag = vec4(base * (0.25 + 0.75 * d), 1.0);
 }
 )glsl";
+
 
 static const float background[4] = {0.925f, 0.937f, 0.953f, 1.0f};
 static const float front_colour[3] = {0.55f, 0.68f, 0.85f};
@@ -132,13 +136,8 @@ RenderGl *render_gl_upload(const RenderMesh &mesh, std::string *error)
         render_gl_release(gl);
         return nullptr;
     }
-    gl->u_clip = glGetUniformLocation(gl->program, "clip");
-    gl->u_eye = glGetUniformLocation(gl->program, "eye");
-    gl->u_lit = glGetUniformLocation(gl->program, "lit");
-    gl->u_front = glGetUniformLocation(gl->program, "front_colour");
-    gl->u_back = glGetUniformLocation(gl->program, "back_colour");
-    gl->u_colour = glGetUniformLocation(gl->program, "colour");
-    gl->u_checker = glGetUniformLocation(gl->program, "checker");
+    for (int k = 0; k < U_COUNT; k++)
+        gl->u[k] = glGetUniformLocation(gl->program, uniform_names[k]);
 
     glGenVertexArrays(1, &gl->vao);
     glBindVertexArray(gl->vao);
@@ -195,9 +194,9 @@ static void begin(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &came
     float clip[16], eye[16];
     render_camera_matrices(camera, mesh, double(options.width) / options.height, clip, eye);
     glUseProgram(gl->program);
-    glUniformMatrix4fv(gl->u_clip, 1, GL_FALSE, clip);
-    glUniformMatrix4fv(gl->u_eye, 1, GL_FALSE, eye);
-    glUniform1i(gl->u_checker, options.checker);
+    glUniformMatrix4fv(gl->u[U_CLIP], 1, GL_FALSE, clip);
+    glUniformMatrix4fv(gl->u[U_EYE], 1, GL_FALSE, eye);
+    glUniform1i(gl->u[U_CHECKER], options.checker);
     glBindVertexArray(gl->vao);
 }
 
@@ -217,13 +216,13 @@ static void draw_axes(RenderGl *gl, const RenderCamera &camera, const RenderOpti
     render_camera_matrices(turned, unit, 1.0, clip, eye);
     glViewport(4 * options.scale, 4 * options.scale, side, side);
     glClear(GL_DEPTH_BUFFER_BIT);
-    glUniformMatrix4fv(gl->u_clip, 1, GL_FALSE, clip);
-    glUniform1i(gl->u_lit, 0);
+    glUniformMatrix4fv(gl->u[U_CLIP], 1, GL_FALSE, clip);
+    glUniform1i(gl->u[U_LIT], 0);
     glLineWidth(2.0f * options.scale);
     glBindVertexArray(gl->axes_vao);
     static const float colours[3][3] = {{0.85f, 0.1f, 0.1f}, {0.1f, 0.6f, 0.1f}, {0.1f, 0.25f, 0.9f}};
     for (int k = 0; k < 3; k++) {
-        glUniform3fv(gl->u_colour, 1, colours[k]);
+        glUniform3fv(gl->u[U_COLOUR], 1, colours[k]);
         glDrawArrays(GL_LINES, 2 * k, 2);
     }
     glViewport(0, 0, options.width, options.height);
@@ -246,23 +245,23 @@ void render_gl_draw(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &ca
                 front[k] = mark ? 0.7f * front_colour[k] + 0.3f * mark[k] : front_colour[k];
                 back[k] = mark ? 0.7f * back_colour[k] + 0.3f * mark[k] : back_colour[k];
             }
-            glUniform1i(gl->u_lit, 1);
-            glUniform3fv(gl->u_front, 1, front);
-            glUniform3fv(gl->u_back, 1, back);
+            glUniform1i(gl->u[U_LIT], 1);
+            glUniform3fv(gl->u[U_FRONT], 1, front);
+            glUniform3fv(gl->u[U_BACK], 1, back);
             // Faces a little behind their edges, so that the edges show.
             glEnable(GL_POLYGON_OFFSET_FILL);
             glPolygonOffset(1.0f, 1.0f);
             draw_range(GL_TRIANGLES, coarse ? gl->coarse : gl->triangles, coarse ? part.coarse : part.triangles);
             glDisable(GL_POLYGON_OFFSET_FILL);
         }
-        glUniform1i(gl->u_lit, 0);
+        glUniform1i(gl->u[U_LIT], 0);
         glLineWidth(thin);
         if (edges) {
-            glUniform3fv(gl->u_colour, 1, mark && !faces ? mark : faces ? edge_colour : wire_colour);
+            glUniform3fv(gl->u[U_COLOUR], 1, mark && !faces ? mark : faces ? edge_colour : wire_colour);
             draw_range(GL_LINES, gl->edges, part.edges);
         }
         glLineWidth(wide);
-        glUniform3fv(gl->u_colour, 1, mark ? mark : line_colour);
+        glUniform3fv(gl->u[U_COLOUR], 1, mark ? mark : line_colour);
         draw_range(GL_LINES, gl->lines, part.lines);
     }
     // The selected lines show through whatever hides them: a path inside its
@@ -270,7 +269,7 @@ void render_gl_draw(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &ca
     glDisable(GL_DEPTH_TEST);
     for (const RenderObject &part : mesh.objects)
         if (part.selection) {
-            glUniform3fv(gl->u_colour, 1, part.selection == 1 ? first_colour : other_colour);
+            glUniform3fv(gl->u[U_COLOUR], 1, part.selection == 1 ? first_colour : other_colour);
             draw_range(GL_LINES, gl->lines, part.lines);
         }
     glEnable(GL_DEPTH_TEST);
@@ -298,11 +297,11 @@ static void draw_ids(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &c
 {
     static const float none[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     begin(gl, mesh, camera, options, none);
-    glUniform1i(gl->u_lit, 0);
+    glUniform1i(gl->u[U_LIT], 0);
     for (size_t i = 0; i < mesh.objects.size(); i++) {
         const RenderObject &part = mesh.objects[i];
         uint32_t code = static_cast<uint32_t>(i) + 1;
-        glUniform3f(gl->u_colour, (code & 0xff) / 255.0f, ((code >> 8) & 0xff) / 255.0f, ((code >> 16) & 0xff) / 255.0f);
+        glUniform3f(gl->u[U_COLOUR], (code & 0xff) / 255.0f, ((code >> 8) & 0xff) / 255.0f, ((code >> 16) & 0xff) / 255.0f);
         if (options.style != RENDER_WIREFRAME)
             draw_range(GL_TRIANGLES, gl->triangles, part.triangles);
         else

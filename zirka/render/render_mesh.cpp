@@ -121,7 +121,7 @@ void render_mesh_build(const std::vector<Object *> &objects, RenderMesh *mesh)
         auto rank = std::find(selection.begin(), selection.end(), object);
         part.selection = rank == selection.end() ? 0 : static_cast<int>(rank - selection.begin()) + 1;
         const uint32_t first_vertex = static_cast<uint32_t>(mesh->positions.size() / 3);
-        for (int i = 0, count = zirka_object_vertex_count(object); i < count; i++) {
+        for (int i = 0, vertices = zirka_object_vertex_count(object); i < vertices; i++) {
             Vertex *vertex = zirka_object_get_vertex_at_index(object, i);
             Pos3 p = *zirka_head_vertex_pos(vertex), n = zirka_vertex_normal(vertex);
             mesh->positions.insert(mesh->positions.end(), {p.x, p.y, p.z});
