@@ -228,16 +228,20 @@ static void draw_axes(RenderGl *gl, const RenderCamera &camera, const RenderOpti
     glViewport(0, 0, options.width, options.height);
 }
 
-void render_gl_draw(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &camera, const RenderOptions &options)
+// Each object's faces, polygon edges and lines. In the id picture (ids)
+// each is flat in the colour that spells its index + 1: its faces, or its
+// edges in wireframe, and its lines 3 pixels wide.
+static void draw_objects(RenderGl *gl, const RenderMesh &mesh, const RenderOptions &options, bool ids)
 {
-    begin(gl, mesh, camera, options, background);
     bool faces = options.style != RENDER_WIREFRAME;
     long pixels = long(options.width / options.scale) * (options.height / options.scale);
-    bool coarse = options.quick && !mesh.coarse.empty();
-    bool edges = options.style != RENDER_SHADED && long(mesh.edges.size() / 2) <= pixels / 4 && !coarse;
-    float thin = float(options.scale), wide = 2.0f * options.scale;
-    for (const RenderObject &part : mesh.objects) {
+    bool coarse = !ids && options.quick && !mesh.coarse.empty();
+    bool edges = ids ? !faces : options.style != RENDER_SHADED && long(mesh.edges.size() / 2) <= pixels / 4 && !coarse;
+    for (size_t i = 0; i < mesh.objects.size(); i++) {
+        const RenderObject &part = mesh.objects[i];
         const float *mark = part.selection == 1 ? first_colour : part.selection > 1 ? other_colour : nullptr;
+        uint32_t code = static_cast<uint32_t>(i) + 1;
+        const float id[3] = {(code & 0xff) / 255.0f, ((code >> 8) & 0xff) / 255.0f, ((code >> 16) & 0xff) / 255.0f};
         if (faces) {
             // A selected object's faces tinted with its mark, their shading kept.
             float front[3], back[3];
@@ -245,25 +249,34 @@ void render_gl_draw(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &ca
                 front[k] = mark ? 0.7f * front_colour[k] + 0.3f * mark[k] : front_colour[k];
                 back[k] = mark ? 0.7f * back_colour[k] + 0.3f * mark[k] : back_colour[k];
             }
-            glUniform1i(gl->u[U_LIT], 1);
+            glUniform1i(gl->u[U_LIT], !ids);
             glUniform3fv(gl->u[U_FRONT], 1, front);
             glUniform3fv(gl->u[U_BACK], 1, back);
+            glUniform3fv(gl->u[U_COLOUR], 1, id);
             // Faces a little behind their edges, so that the edges show.
-            glEnable(GL_POLYGON_OFFSET_FILL);
+            if (!ids)
+                glEnable(GL_POLYGON_OFFSET_FILL);
             glPolygonOffset(1.0f, 1.0f);
             draw_range(GL_TRIANGLES, coarse ? gl->coarse : gl->triangles, coarse ? part.coarse : part.triangles);
             glDisable(GL_POLYGON_OFFSET_FILL);
         }
         glUniform1i(gl->u[U_LIT], 0);
-        glLineWidth(thin);
+        if (!ids) // the id picture's edges keep the width last set: its lines', after the first object
+            glLineWidth(float(options.scale));
         if (edges) {
-            glUniform3fv(gl->u[U_COLOUR], 1, mark && !faces ? mark : faces ? edge_colour : wire_colour);
+            glUniform3fv(gl->u[U_COLOUR], 1, ids ? id : mark && !faces ? mark : faces ? edge_colour : wire_colour);
             draw_range(GL_LINES, gl->edges, part.edges);
         }
-        glLineWidth(wide);
-        glUniform3fv(gl->u[U_COLOUR], 1, mark ? mark : line_colour);
+        glLineWidth((ids ? 3.0f : 2.0f) * options.scale);
+        glUniform3fv(gl->u[U_COLOUR], 1, ids ? id : mark ? mark : line_colour);
         draw_range(GL_LINES, gl->lines, part.lines);
     }
+}
+
+void render_gl_draw(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &camera, const RenderOptions &options)
+{
+    begin(gl, mesh, camera, options, background);
+    draw_objects(gl, mesh, options, false);
     // The selected lines show through whatever hides them: a path inside its
     // own extrusion can still be seen to be selected.
     glDisable(GL_DEPTH_TEST);
@@ -292,33 +305,16 @@ void render_gl_read(int width, int height, RenderImage *image)
         std::copy_n(&rows[size_t(height - 1 - y) * stride], stride, &image->rgba[size_t(y) * stride]);
 }
 
-// The id picture: each object flat in the colour that spells its index + 1.
-static void draw_ids(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &camera, const RenderOptions &options)
-{
-    static const float none[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-    begin(gl, mesh, camera, options, none);
-    glUniform1i(gl->u[U_LIT], 0);
-    for (size_t i = 0; i < mesh.objects.size(); i++) {
-        const RenderObject &part = mesh.objects[i];
-        uint32_t code = static_cast<uint32_t>(i) + 1;
-        glUniform3f(gl->u[U_COLOUR], (code & 0xff) / 255.0f, ((code >> 8) & 0xff) / 255.0f, ((code >> 16) & 0xff) / 255.0f);
-        if (options.style != RENDER_WIREFRAME)
-            draw_range(GL_TRIANGLES, gl->triangles, part.triangles);
-        else
-            draw_range(GL_LINES, gl->edges, part.edges);
-        glLineWidth(3.0f * options.scale);
-        draw_range(GL_LINES, gl->lines, part.lines);
-    }
-    glBindVertexArray(0);
-}
-
 int render_gl_pick(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &camera, const RenderOptions &options,
                    int x, int y, int radius)
 {
     GLint bound = 0;
     glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &bound);
     render_target_bind(&gl->pick, options.width, options.height);
-    draw_ids(gl, mesh, camera, options);
+    static const float none[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    begin(gl, mesh, camera, options, none);
+    draw_objects(gl, mesh, options, true);
+    glBindVertexArray(0);
 
     RenderImage ids;
     render_gl_read(options.width, options.height, &ids);
