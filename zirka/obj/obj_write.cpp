@@ -48,11 +48,9 @@ public:
     }
 
 private:
-    // "o NAME", "v x y z" per vertex, then "f i j k", "l i j k" or, closed,
-    // "l i j k i" per surface that has entries of the object's vertices. OBJ
-    // numbers vertices from 1 across the file. An object whose entries have
-    // texture coordinates other than 0, 0 has a "vt u v" per such entry too,
-    // after its vertices, and its elements name them: "f i/a j/b k/c".
+    // As zirka_obj.h says; OBJ numbers vertices from 1 across the file. An
+    // object whose entries have texture coordinates other than 0, 0 has a "vt
+    // u v" per entry after its vertices, and its elements name them: "f i/a j/b".
     void write_object(const Object *object)
     {
         const std::string &name = zirka_object_name(object);
@@ -129,7 +127,8 @@ private:
     // " i", or with a texture coordinate's number t (not 0) " i/t".
     void put_reference(long index, long texture)
     {
-        put_index(index);
+        *at_++ = ' ';
+        at_ = std::to_chars(at_, at_ + index_room - 1, index).ptr;
         if (texture != 0) {
             *at_++ = '/';
             at_ = std::to_chars(at_, at_ + index_room - 1, texture).ptr;
@@ -156,11 +155,6 @@ private:
             data += part;
             n -= part;
         }
-    }
-    void put_index(long index)
-    {
-        *at_++ = ' ';
-        at_ = std::to_chars(at_, at_ + index_room - 1, index).ptr;
     }
 
     char *const start_;
