@@ -38,11 +38,8 @@ public:
     // Makes the objects' text; false when put failed on any of it.
     bool write(const std::vector<Object *> &objects)
     {
-        for (const Object *object : objects) {
-            if (!ok_)
-                break;
-            write_object(object);
-        }
+        for (size_t i = 0; ok_ && i < objects.size(); i++)
+            write_object(objects[i]);
         hand_on();
         return ok_;
     }
