@@ -36,9 +36,7 @@ private:
     char *buffer_;
     size_t pos_ = 0, end_ = 0;
     HostString carry_; // a line that crosses pieces
-    bool skip_newline_ = false;
-    bool piece_has_cr_ = false;
-    bool done_ = false;
+    bool skip_newline_ = false, piece_has_cr_ = false, done_ = false;
 };
 
 #endif /* ZIRKA_OBJ_LINES_H */

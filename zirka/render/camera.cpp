@@ -90,8 +90,7 @@ void render_camera_matrices(const RenderCamera &camera, const RenderMesh &mesh, 
         radius = std::max(1.01 * std::sqrt(d2), 1e-6);
     }
     const double *axes[3] = {r, u, b};
-    double sx = 1.0 / (camera.half_height * aspect), sy = 1.0 / camera.half_height, sz = -1.0 / radius;
-    const double scale[3] = {sx, sy, sz};
+    const double scale[3] = {1.0 / (camera.half_height * aspect), 1.0 / camera.half_height, -1.0 / radius};
     for (int row = 0; row < 3; row++) {
         const double *a = axes[row];
         double t = -dot(a, camera.centre);

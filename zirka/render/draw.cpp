@@ -26,10 +26,8 @@ static const char vertex_shader[] = R"glsl(#version 330 core
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec3 normal;
 layout(location = 2) in vec2 uv;
-uniform mat4 clip;
-uniform mat4 eye;
-out vec3 v_normal;
-out vec3 v_eye;
+uniform mat4 clip, eye;
+out vec3 v_normal, v_eye;
 out vec2 v_uv;
 void main()
 {
@@ -43,14 +41,10 @@ void main()
 // A face takes its colour from the side that is seen, its brightness from
 // the light above and to the left of the eye; lines and ids are unlit.
 static const char fragment_shader[] = R"glsl(#version 330 core
-in vec3 v_normal;
-in vec3 v_eye;
+in vec3 v_normal, v_eye;
 in vec2 v_uv;
-uniform bool lit;
-uniform bool checker;
-uniform vec3 front_colour;
-uniform vec3 back_colour;
-uniform vec3 colour;
+uniform bool lit, checker;
+uniform vec3 front_colour, back_colour, colour;
 out vec4 frag;
 void main()
 {

@@ -5,11 +5,8 @@
  * PNG file, or an X window. No Tcl.
  *
  * Front faces are steel blue, back faces (corners clockwise as seen) brick
- * red, polygon edges dark, line surfaces near black; the selection's first
- * object orange, the others magenta, their lines drawn over whatever hides
- * them. Faces are lit on both sides by a light above and to the left of the
- * eye, with the host's vertex normals or, where those are zero or more than
- * 30 degrees off the face's (a crease), the face's own: flat at the crease.
+ * red, both lit; the selection's first object orange, the others magenta,
+ * their lines drawn over whatever hides them.
  *
  * Whoever makes an offscreen context, window or set of GL buffers frees it.
  * Nothing here is thread-safe; GL contexts are the caller's thread's.
