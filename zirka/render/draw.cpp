@@ -200,9 +200,7 @@ static void draw_axes(RenderGl *gl, const RenderCamera &camera, const RenderOpti
     int side = std::min(std::min(options.width, options.height) / 5, 90 * options.scale);
     if (side < 8 * options.scale)
         return;
-    RenderCamera turned = camera;
-    turned.centre[0] = turned.centre[1] = turned.centre[2] = 0.0;
-    turned.half_height = 1.15;
+    RenderCamera turned{camera.yaw, camera.pitch, {0.0, 0.0, 0.0}, 1.15};
     RenderMesh unit;
     unit.lo[0] = unit.lo[1] = unit.lo[2] = -1.0f;
     unit.hi[0] = unit.hi[1] = unit.hi[2] = 1.0f;
