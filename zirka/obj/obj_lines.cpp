@@ -1,4 +1,5 @@
-// obj_lines.cpp -- the lines of an OBJ file, cut out of pieces of it.
+// obj_lines.cpp -- the lines of an OBJ file, cut out of pieces of it: the
+// reader never holds more than a piece and a line that runs on into the next.
 #include "obj_lines.h"
 
 #include <cerrno>

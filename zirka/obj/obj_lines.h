@@ -1,6 +1,4 @@
-// obj_lines.h -- the lines of an OBJ file, cut out of pieces of 1 MiB of it:
-// the reader never holds more than a piece and the line that runs on into
-// the next one.
+// obj_lines.h -- the lines of an OBJ file, cut out of pieces of 1 MiB of it.
 #ifndef ZIRKA_OBJ_LINES_H
 #define ZIRKA_OBJ_LINES_H
 
@@ -15,8 +13,7 @@
 // 65535 vertices written "i/t/n" with ten-digit indices.
 constexpr size_t obj_line_limit = size_t(4) << 20;
 
-// NULL with "PATH:0: cannot open: CAUSE" in *error for a file that cannot be
-// opened, or is a folder.
+// NULL with "PATH:0: cannot open: CAUSE" in *error unless a regular file.
 std::FILE *obj_open(const std::string &path, std::string *error);
 
 // The lines end in "\n", "\r\n" or a lone "\r"; the text after the last line
@@ -28,8 +25,8 @@ public:
     ObjLines(const ObjLines &) = delete;
     ObjLines &operator=(const ObjLines &) = delete;
 
-    // True with the next line in *text, valid until the next call; false at
-    // the end, with what went wrong (if anything) in *error.
+    // The next line, valid until the next call; false at the end, with the
+    // error if any in *error.
     bool next(std::string_view *text, std::string *error);
 
 private:
@@ -39,9 +36,7 @@ private:
     char *buffer_;
     size_t pos_ = 0, end_ = 0;
     HostString carry_; // a line that crosses pieces
-    bool skip_newline_ = false;
-    bool piece_has_cr_ = false;
-    bool done_ = false;
+    bool skip_newline_ = false, piece_has_cr_ = false, done_ = false;
 };
 
 #endif /* ZIRKA_OBJ_LINES_H */

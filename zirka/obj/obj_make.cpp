@@ -44,7 +44,6 @@ static bool make_object(const ObjObject &in, const HostVector<std::pair<float, f
 bool obj_make_objects(const HostVector<ObjObject> &read, const HostVector<std::pair<float, float>> &uvs,
                       std::vector<Object *> *objects)
 {
-    // Objects without vertices are not made.
     auto has_vertices = [](const ObjObject &in) { return !in.vertices.empty(); };
     bool made = true;
     try {

@@ -8,12 +8,8 @@
 
 static bool same_letters(std::string_view text, std::string_view lower)
 {
-    if (text.size() != lower.size())
-        return false;
-    for (size_t i = 0; i < text.size(); i++)
-        if ((text[i] | 0x20) != lower[i])
-            return false;
-    return true;
+    auto same = [](char c, char l) { return (c | 0x20) == l; };
+    return text.size() == lower.size() && std::equal(text.begin(), text.end(), lower.begin(), same);
 }
 
 // "inf", "infinity", "nan" or "nan(chars)", in any case: what strtof reads

@@ -1,5 +1,4 @@
-// obj_numbers.h -- the numbers of an OBJ file: coordinates, and the vertex
-// references of elements.
+// obj_numbers.h -- an OBJ file's coordinates and elements' vertex references.
 #ifndef ZIRKA_OBJ_NUMBERS_H
 #define ZIRKA_OBJ_NUMBERS_H
 

@@ -1,5 +1,4 @@
-// obj_objects.h -- the objects of an OBJ file as the reader holds them until
-// the whole file has been read, and the host's objects made of them.
+// obj_objects.h -- an OBJ file's objects as read, and the host's made of them.
 #ifndef ZIRKA_OBJ_OBJECTS_H
 #define ZIRKA_OBJ_OBJECTS_H
 
@@ -28,9 +27,8 @@ struct ObjObject {
     HostVector<ObjElement> elements;
 };
 
-// Makes the host's objects of those that hold vertices, in order, into
-// *objects (empty). Without memory returns false, having released what it
-// made and given back the ids they took.
+// The host's objects of those that hold vertices, into *objects (empty);
+// without memory false, having made nothing and used up no id.
 bool obj_make_objects(const HostVector<ObjObject> &read, const HostVector<std::pair<float, float>> &uvs,
                       std::vector<Object *> *objects);
 

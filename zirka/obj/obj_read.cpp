@@ -1,7 +1,5 @@
-// obj_read.cpp -- reading Wavefront OBJ files by the rules of the README
-// ("Reading OBJ files"), line by line (obj_lines.cpp). Nothing is made until
-// the whole file has been read (obj_make.cpp), so a file that is refused
-// makes nothing.
+// obj_read.cpp -- reading Wavefront OBJ files line by line; nothing is made
+// (obj_make.cpp) until the whole file has been read.
 #include "obj_lines.h"
 #include "obj_numbers.h"
 #include "obj_objects.h"
@@ -57,18 +55,27 @@ static void split_words(std::string_view line, HostVector<std::string_view> *wor
     }
 }
 
-static bool read_vertex(ObjReader *r)
+// The statement's numbers, the first three into c; false at a bad one.
+static bool read_floats(ObjReader *r, float c[3])
 {
-    const HostVector<std::string_view> &words = r->words;
-    // x y z, with an optional w or an r g b colour after it: only x y z count.
-    if (words.size() != 4 && words.size() != 5 && words.size() != 7)
-        return fail(r, "expected 3 coordinates but got " + std::to_string(words.size() - 1));
-    float c[3], ignored;
-    for (size_t i = 1; i < words.size(); i++) {
-        std::string why = obj_parse_float(words[i], i <= 3 ? &c[i - 1] : &ignored);
+    float ignored;
+    for (size_t i = 1; i < r->words.size(); i++) {
+        std::string why = obj_parse_float(r->words[i], i <= 3 ? &c[i - 1] : &ignored);
         if (!why.empty())
             return fail(r, why);
     }
+    return true;
+}
+
+static bool read_vertex(ObjReader *r)
+{
+    // x y z, with an optional w or an r g b colour after it: only x y z count.
+    size_t n = r->words.size() - 1;
+    if (n != 3 && n != 4 && n != 6)
+        return fail(r, "expected 3 coordinates but got " + std::to_string(n));
+    float c[3];
+    if (!read_floats(r, c))
+        return false;
     if (r->vertex_total == INT_MAX)
         return fail(r, "more vertices than the host can number");
     r->objects.back().vertices.push_back(Pos3{c[0], c[1], c[2]});
@@ -79,15 +86,12 @@ static bool read_vertex(ObjReader *r)
 // "vt u ?v? ?w?": texture coordinates, v 0 when not given; w does not count.
 static bool read_texture(ObjReader *r)
 {
-    const HostVector<std::string_view> &words = r->words;
-    if (words.size() < 2 || words.size() > 4)
-        return fail(r, "expected 1 to 3 texture coordinates but got " + std::to_string(words.size() - 1));
+    size_t n = r->words.size() - 1;
+    if (n < 1 || n > 3)
+        return fail(r, "expected 1 to 3 texture coordinates but got " + std::to_string(n));
     float c[3] = {0.0f, 0.0f, 0.0f};
-    for (size_t i = 1; i < words.size(); i++) {
-        std::string why = obj_parse_float(words[i], &c[i - 1]);
-        if (!why.empty())
-            return fail(r, why);
-    }
+    if (!read_floats(r, c))
+        return false;
     if (r->uvs.size() == INT_MAX)
         return fail(r, "more texture coordinates than the host can number");
     r->uvs.emplace_back(c[0], c[1]);
@@ -121,13 +125,15 @@ static bool read_element(ObjReader *r)
     const HostVector<std::string_view> &words = r->words;
     ObjObject &object = r->objects.back();
     const size_t first = object.indices.size();
+    auto undo = [&] {
+        object.indices.resize(first);
+        object.textures.resize(std::min(object.textures.size(), first));
+        return false;
+    };
     for (size_t i = 1; i < words.size(); i++) {
         int index = 0, texture = -1;
-        if (!read_index(r, words[i], &index, &texture)) {
-            object.indices.resize(first);
-            object.textures.resize(std::min(object.textures.size(), first));
-            return false;
-        }
+        if (!read_index(r, words[i], &index, &texture))
+            return undo();
         // Texture indices are kept from the first one named on.
         if (texture >= 0 && !object.textured) {
             object.textured = true;
@@ -151,8 +157,7 @@ static bool read_element(ObjReader *r)
         count--;
     }
     if (count > UINT16_MAX) {
-        object.indices.resize(first);
-        object.textures.resize(std::min(object.textures.size(), first));
+        undo();
         return fail(r, "element of " + std::to_string(count) + " vertices, but a surface holds at most 65535");
     }
     object.elements.push_back(

@@ -21,38 +21,29 @@ const size_t index_room = 32;
 // Takes a part of the text; false when it could not.
 typedef std::function<bool(const char *data, size_t size)> Put;
 
-// The buffer, from the host's memory.
-class Buffer {
-public:
-    Buffer() : data(static_cast<char *>(zirka_host_alloc(buffer_size))) {}
-    ~Buffer() { zirka_host_free(data); }
-    Buffer(const Buffer &) = delete;
-    Buffer &operator=(const Buffer &) = delete;
-    char *const data; // NULL without memory
-};
-
+// The text, made in a buffer of the host's memory.
 class Text {
 public:
-    Text(char *buffer, Put put) : start_(buffer), at_(buffer), put_(std::move(put)) {}
+    Text() : start_(static_cast<char *>(zirka_host_alloc(buffer_size))), at_(start_) {}
+    ~Text() { zirka_host_free(start_); }
+    Text(const Text &) = delete;
+    Text &operator=(const Text &) = delete;
+    bool has_buffer() const { return start_ != nullptr; } // false without memory
 
-    // Makes the objects' text; false when put failed on any of it.
-    bool write(const std::vector<Object *> &objects)
+    // Makes the objects' text and hands it to put; false when put failed on any of it.
+    bool write(const std::vector<Object *> &objects, Put put)
     {
-        for (const Object *object : objects) {
-            if (!ok_)
-                break;
-            write_object(object);
-        }
+        put_ = std::move(put);
+        for (size_t i = 0; ok_ && i < objects.size(); i++)
+            write_object(objects[i]);
         hand_on();
         return ok_;
     }
 
 private:
-    // "o NAME", "v x y z" per vertex, then "f i j k", "l i j k" or, closed,
-    // "l i j k i" per surface that has entries of the object's vertices. OBJ
-    // numbers vertices from 1 across the file. An object whose entries have
-    // texture coordinates other than 0, 0 has a "vt u v" per such entry too,
-    // after its vertices, and its elements name them: "f i/a j/b k/c".
+    // As zirka_obj.h says; OBJ numbers vertices from 1 across the file. An
+    // object whose entries have texture coordinates other than 0, 0 has a "vt
+    // u v" per entry after its vertices, and its elements name them: "f i/a j/b".
     void write_object(const Object *object)
     {
         const std::string &name = zirka_object_name(object);
@@ -129,7 +120,8 @@ private:
     // " i", or with a texture coordinate's number t (not 0) " i/t".
     void put_reference(long index, long texture)
     {
-        put_index(index);
+        *at_++ = ' ';
+        at_ = std::to_chars(at_, at_ + index_room - 1, index).ptr;
         if (texture != 0) {
             *at_++ = '/';
             at_ = std::to_chars(at_, at_ + index_room - 1, texture).ptr;
@@ -157,15 +149,10 @@ private:
             n -= part;
         }
     }
-    void put_index(long index)
-    {
-        *at_++ = ' ';
-        at_ = std::to_chars(at_, at_ + index_room - 1, index).ptr;
-    }
 
     char *const start_;
     char *at_;
-    const Put put_;
+    Put put_;
     bool ok_ = true;
     long next_vertex_ = 1;  // the number in the file of the next vertex
     long base_ = 1;         // and of the object's first
@@ -177,26 +164,26 @@ private:
 
 std::string zirka_obj_format(const std::vector<Object *> &objects)
 {
-    Buffer buffer;
-    if (!buffer.data)
+    Text text;
+    if (!text.has_buffer())
         throw HostBadAlloc();
-    std::string text;
-    Text(buffer.data, [&](const char *data, size_t size) {
-        text.append(data, size);
+    std::string out;
+    text.write(objects, [&](const char *data, size_t size) {
+        out.append(data, size);
         return true;
-    }).write(objects);
-    return text;
+    });
+    return out;
 }
 
 bool zirka_obj_write(const std::string &path, const std::vector<Object *> &objects, std::string *error)
 {
     // The buffer before any file: without memory nothing is touched.
-    Buffer buffer;
+    Text text;
     std::string why = "out of memory";
     auto fill = [&](ReplacementFile *file) {
-        return Text(buffer.data, [file](const char *data, size_t size) { return file->write(data, size); }).write(objects);
+        return text.write(objects, [file](const char *data, size_t size) { return file->write(data, size); });
     };
-    if (buffer.data && zirka_replace_file(path, fill, &why))
+    if (text.has_buffer() && zirka_replace_file(path, fill, &why))
         return true;
     try {
         *error = "cannot write \"" + path + "\": " + why;

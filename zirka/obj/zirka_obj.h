@@ -1,7 +1,5 @@
-/*
- * zirka_obj.h -- the stand-in host's Wavefront OBJ files: reading them into
- * new objects and writing objects out, through the core's interface.
- */
+// zirka_obj.h -- reading Wavefront OBJ files into new objects and writing
+// objects out, through the core's interface.
 #ifndef ZIRKA_OBJ_H
 #define ZIRKA_OBJ_H
 

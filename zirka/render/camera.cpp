@@ -19,22 +19,9 @@ static double dot(const double a[3], const double b[3]) { return a[0] * b[0] + a
 
 RenderCamera render_camera_preset(RenderView view)
 {
-    RenderCamera camera{0.0, 0.0, {0.0, 0.0, 0.0}, 1.0};
-    switch (view) {
-    case RENDER_VIEW_ISO:
-        camera.yaw = M_PI / 4.0;
-        camera.pitch = std::asin(1.0 / std::sqrt(3.0));
-        break;
-    case RENDER_VIEW_FRONT:
-        break;
-    case RENDER_VIEW_TOP:
-        camera.pitch = M_PI / 2.0;
-        break;
-    case RENDER_VIEW_SIDE:
-        camera.yaw = M_PI / 2.0;
-        break;
-    }
-    return camera;
+    // yaw and pitch, in RenderView's order
+    const double angles[][2] = {{M_PI / 4.0, std::asin(1.0 / std::sqrt(3.0))}, {0.0, 0.0}, {0.0, M_PI / 2.0}, {M_PI / 2.0, 0.0}};
+    return RenderCamera{angles[view][0], angles[view][1], {0.0, 0.0, 0.0}, 1.0};
 }
 
 bool render_view_from_name(const std::string &name, RenderView *view)
@@ -65,9 +52,7 @@ void render_camera_fit(RenderCamera *camera, const RenderMesh &mesh, double aspe
     }
     if (!(lo[0] <= hi[0]))
         return;
-    double mid[3];
-    for (int k = 0; k < 3; k++)
-        mid[k] = 0.5 * (lo[k] + hi[k]);
+    const double mid[3] = {0.5 * (lo[0] + hi[0]), 0.5 * (lo[1] + hi[1]), 0.5 * (lo[2] + hi[2])};
     for (int k = 0; k < 3; k++)
         camera->centre[k] = mid[0] * r[k] + mid[1] * u[k] + mid[2] * b[k];
     double half = std::max(0.5 * (hi[1] - lo[1]), 0.5 * (hi[0] - lo[0]) / aspect);
@@ -105,8 +90,7 @@ void render_camera_matrices(const RenderCamera &camera, const RenderMesh &mesh, 
         radius = std::max(1.01 * std::sqrt(d2), 1e-6);
     }
     const double *axes[3] = {r, u, b};
-    double sx = 1.0 / (camera.half_height * aspect), sy = 1.0 / camera.half_height, sz = -1.0 / radius;
-    const double scale[3] = {sx, sy, sz};
+    const double scale[3] = {1.0 / (camera.half_height * aspect), 1.0 / camera.half_height, -1.0 / radius};
     for (int row = 0; row < 3; row++) {
         const double *a = axes[row];
         double t = -dot(a, camera.centre);

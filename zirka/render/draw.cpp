@@ -11,9 +11,12 @@
 #include <climits>
 #include <cmath>
 
+static const char *const uniform_names[] = {"clip", "eye", "lit", "front_colour", "back_colour", "colour", "checker"};
+enum { U_CLIP, U_EYE, U_LIT, U_FRONT, U_BACK, U_COLOUR, U_CHECKER, U_COUNT };
+
 struct RenderGl {
     GLuint program;
-    GLint u_clip, u_eye, u_lit, u_front, u_back, u_colour, u_checker;
+    GLint u[U_COUNT]; // the uniforms' locations
     GLuint vao, positions, normals, uvs, triangles, edges, lines, coarse;
     GLuint axes_vao, axes_positions;
     RenderTarget pick; // made by the first pick
@@ -23,10 +26,8 @@ static const char vertex_shader[] = R"glsl(#version 330 core
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec3 normal;
 layout(location = 2) in vec2 uv;
-uniform mat4 clip;
-uniform mat4 eye;
-out vec3 v_normal;
-out vec3 v_eye;
+uniform mat4 clip, eye;
+out vec3 v_normal, v_eye;
 out vec2 v_uv;
 void main()
 {
@@ -40,14 +41,10 @@ void main()
 // A face takes its colour from the side that is seen, its brightness from
 // the light above and to the left of the eye; lines and ids are unlit.
 static const char fragment_shader[] = R"glsl(#version 330 core
-in vec3 v_normal;
-in vec3 v_eye;
+in vec3 v_normal, v_eye;
 in vec2 v_uv;
-uniform bool lit;
-uniform bool checker;
-uniform vec3 front_colour;
-uniform vec3 back_colour;
-uniform vec3 colour;
+uniform bool lit, checker;
+uniform vec3 front_colour, back_colour, colour;
 out vec4 frag;
 void main()
 {
@@ -65,6 +62,7 @@ void main()
     frag = vec4(base * (0.25 + 0.75 * d), 1.0);
 }
 )glsl";
+
 
 static const float background[4] = {0.925f, 0.937f, 0.953f, 1.0f};
 static const float front_colour[3] = {0.55f, 0.68f, 0.85f};
@@ -132,13 +130,8 @@ RenderGl *render_gl_upload(const RenderMesh &mesh, std::string *error)
         render_gl_release(gl);
         return nullptr;
     }
-    gl->u_clip = glGetUniformLocation(gl->program, "clip");
-    gl->u_eye = glGetUniformLocation(gl->program, "eye");
-    gl->u_lit = glGetUniformLocation(gl->program, "lit");
-    gl->u_front = glGetUniformLocation(gl->program, "front_colour");
-    gl->u_back = glGetUniformLocation(gl->program, "back_colour");
-    gl->u_colour = glGetUniformLocation(gl->program, "colour");
-    gl->u_checker = glGetUniformLocation(gl->program, "checker");
+    for (int k = 0; k < U_COUNT; k++)
+        gl->u[k] = glGetUniformLocation(gl->program, uniform_names[k]);
 
     glGenVertexArrays(1, &gl->vao);
     glBindVertexArray(gl->vao);
@@ -195,9 +188,9 @@ static void begin(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &came
     float clip[16], eye[16];
     render_camera_matrices(camera, mesh, double(options.width) / options.height, clip, eye);
     glUseProgram(gl->program);
-    glUniformMatrix4fv(gl->u_clip, 1, GL_FALSE, clip);
-    glUniformMatrix4fv(gl->u_eye, 1, GL_FALSE, eye);
-    glUniform1i(gl->u_checker, options.checker);
+    glUniformMatrix4fv(gl->u[U_CLIP], 1, GL_FALSE, clip);
+    glUniformMatrix4fv(gl->u[U_EYE], 1, GL_FALSE, eye);
+    glUniform1i(gl->u[U_CHECKER], options.checker);
     glBindVertexArray(gl->vao);
 }
 
@@ -207,9 +200,7 @@ static void draw_axes(RenderGl *gl, const RenderCamera &camera, const RenderOpti
     int side = std::min(std::min(options.width, options.height) / 5, 90 * options.scale);
     if (side < 8 * options.scale)
         return;
-    RenderCamera turned = camera;
-    turned.centre[0] = turned.centre[1] = turned.centre[2] = 0.0;
-    turned.half_height = 1.15;
+    RenderCamera turned{camera.yaw, camera.pitch, {0.0, 0.0, 0.0}, 1.15};
     RenderMesh unit;
     unit.lo[0] = unit.lo[1] = unit.lo[2] = -1.0f;
     unit.hi[0] = unit.hi[1] = unit.hi[2] = 1.0f;
@@ -217,28 +208,32 @@ static void draw_axes(RenderGl *gl, const RenderCamera &camera, const RenderOpti
     render_camera_matrices(turned, unit, 1.0, clip, eye);
     glViewport(4 * options.scale, 4 * options.scale, side, side);
     glClear(GL_DEPTH_BUFFER_BIT);
-    glUniformMatrix4fv(gl->u_clip, 1, GL_FALSE, clip);
-    glUniform1i(gl->u_lit, 0);
+    glUniformMatrix4fv(gl->u[U_CLIP], 1, GL_FALSE, clip);
+    glUniform1i(gl->u[U_LIT], 0);
     glLineWidth(2.0f * options.scale);
     glBindVertexArray(gl->axes_vao);
     static const float colours[3][3] = {{0.85f, 0.1f, 0.1f}, {0.1f, 0.6f, 0.1f}, {0.1f, 0.25f, 0.9f}};
     for (int k = 0; k < 3; k++) {
-        glUniform3fv(gl->u_colour, 1, colours[k]);
+        glUniform3fv(gl->u[U_COLOUR], 1, colours[k]);
         glDrawArrays(GL_LINES, 2 * k, 2);
     }
     glViewport(0, 0, options.width, options.height);
 }
 
-void render_gl_draw(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &camera, const RenderOptions &options)
+// Each object's faces, polygon edges and lines. In the id picture (ids)
+// each is flat in the colour that spells its index + 1: its faces, or its
+// edges in wireframe, and its lines 3 pixels wide.
+static void draw_objects(RenderGl *gl, const RenderMesh &mesh, const RenderOptions &options, bool ids)
 {
-    begin(gl, mesh, camera, options, background);
     bool faces = options.style != RENDER_WIREFRAME;
     long pixels = long(options.width / options.scale) * (options.height / options.scale);
-    bool coarse = options.quick && !mesh.coarse.empty();
-    bool edges = options.style != RENDER_SHADED && long(mesh.edges.size() / 2) <= pixels / 4 && !coarse;
-    float thin = float(options.scale), wide = 2.0f * options.scale;
-    for (const RenderObject &part : mesh.objects) {
+    bool coarse = !ids && options.quick && !mesh.coarse.empty();
+    bool edges = ids ? !faces : options.style != RENDER_SHADED && long(mesh.edges.size() / 2) <= pixels / 4 && !coarse;
+    for (size_t i = 0; i < mesh.objects.size(); i++) {
+        const RenderObject &part = mesh.objects[i];
         const float *mark = part.selection == 1 ? first_colour : part.selection > 1 ? other_colour : nullptr;
+        uint32_t code = static_cast<uint32_t>(i) + 1;
+        const float id[3] = {(code & 0xff) / 255.0f, ((code >> 8) & 0xff) / 255.0f, ((code >> 16) & 0xff) / 255.0f};
         if (faces) {
             // A selected object's faces tinted with its mark, their shading kept.
             float front[3], back[3];
@@ -246,31 +241,40 @@ void render_gl_draw(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &ca
                 front[k] = mark ? 0.7f * front_colour[k] + 0.3f * mark[k] : front_colour[k];
                 back[k] = mark ? 0.7f * back_colour[k] + 0.3f * mark[k] : back_colour[k];
             }
-            glUniform1i(gl->u_lit, 1);
-            glUniform3fv(gl->u_front, 1, front);
-            glUniform3fv(gl->u_back, 1, back);
+            glUniform1i(gl->u[U_LIT], !ids);
+            glUniform3fv(gl->u[U_FRONT], 1, front);
+            glUniform3fv(gl->u[U_BACK], 1, back);
+            glUniform3fv(gl->u[U_COLOUR], 1, id);
             // Faces a little behind their edges, so that the edges show.
-            glEnable(GL_POLYGON_OFFSET_FILL);
+            if (!ids)
+                glEnable(GL_POLYGON_OFFSET_FILL);
             glPolygonOffset(1.0f, 1.0f);
             draw_range(GL_TRIANGLES, coarse ? gl->coarse : gl->triangles, coarse ? part.coarse : part.triangles);
             glDisable(GL_POLYGON_OFFSET_FILL);
         }
-        glUniform1i(gl->u_lit, 0);
-        glLineWidth(thin);
+        glUniform1i(gl->u[U_LIT], 0);
+        if (!ids) // the id picture's edges keep the width last set: its lines', after the first object
+            glLineWidth(float(options.scale));
         if (edges) {
-            glUniform3fv(gl->u_colour, 1, mark && !faces ? mark : faces ? edge_colour : wire_colour);
+            glUniform3fv(gl->u[U_COLOUR], 1, ids ? id : mark && !faces ? mark : faces ? edge_colour : wire_colour);
             draw_range(GL_LINES, gl->edges, part.edges);
         }
-        glLineWidth(wide);
-        glUniform3fv(gl->u_colour, 1, mark ? mark : line_colour);
+        glLineWidth((ids ? 3.0f : 2.0f) * options.scale);
+        glUniform3fv(gl->u[U_COLOUR], 1, ids ? id : mark ? mark : line_colour);
         draw_range(GL_LINES, gl->lines, part.lines);
     }
+}
+
+void render_gl_draw(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &camera, const RenderOptions &options)
+{
+    begin(gl, mesh, camera, options, background);
+    draw_objects(gl, mesh, options, false);
     // The selected lines show through whatever hides them: a path inside its
     // own extrusion can still be seen to be selected.
     glDisable(GL_DEPTH_TEST);
     for (const RenderObject &part : mesh.objects)
         if (part.selection) {
-            glUniform3fv(gl->u_colour, 1, part.selection == 1 ? first_colour : other_colour);
+            glUniform3fv(gl->u[U_COLOUR], 1, part.selection == 1 ? first_colour : other_colour);
             draw_range(GL_LINES, gl->lines, part.lines);
         }
     glEnable(GL_DEPTH_TEST);
@@ -293,33 +297,16 @@ void render_gl_read(int width, int height, RenderImage *image)
         std::copy_n(&rows[size_t(height - 1 - y) * stride], stride, &image->rgba[size_t(y) * stride]);
 }
 
-// The id picture: each object flat in the colour that spells its index + 1.
-static void draw_ids(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &camera, const RenderOptions &options)
-{
-    static const float none[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-    begin(gl, mesh, camera, options, none);
-    glUniform1i(gl->u_lit, 0);
-    for (size_t i = 0; i < mesh.objects.size(); i++) {
-        const RenderObject &part = mesh.objects[i];
-        uint32_t code = static_cast<uint32_t>(i) + 1;
-        glUniform3f(gl->u_colour, (code & 0xff) / 255.0f, ((code >> 8) & 0xff) / 255.0f, ((code >> 16) & 0xff) / 255.0f);
-        if (options.style != RENDER_WIREFRAME)
-            draw_range(GL_TRIANGLES, gl->triangles, part.triangles);
-        else
-            draw_range(GL_LINES, gl->edges, part.edges);
-        glLineWidth(3.0f * options.scale);
-        draw_range(GL_LINES, gl->lines, part.lines);
-    }
-    glBindVertexArray(0);
-}
-
 int render_gl_pick(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &camera, const RenderOptions &options,
                    int x, int y, int radius)
 {
     GLint bound = 0;
     glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &bound);
     render_target_bind(&gl->pick, options.width, options.height);
-    draw_ids(gl, mesh, camera, options);
+    static const float none[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    begin(gl, mesh, camera, options, none);
+    draw_objects(gl, mesh, options, true);
+    glBindVertexArray(0);
 
     RenderImage ids;
     render_gl_read(options.width, options.height, &ids);

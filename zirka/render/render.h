@@ -5,11 +5,8 @@
  * PNG file, or an X window. No Tcl.
  *
  * Front faces are steel blue, back faces (corners clockwise as seen) brick
- * red, polygon edges dark, line surfaces near black; the selection's first
- * object orange, the others magenta, their lines drawn over whatever hides
- * them. Faces are lit on both sides by a light above and to the left of the
- * eye, with the host's vertex normals or, where those are zero or more than
- * 30 degrees off the face's (a crease), the face's own: flat at the crease.
+ * red, both lit; the selection's first object orange, the others magenta,
+ * their lines drawn over whatever hides them.
  *
  * Whoever makes an offscreen context, window or set of GL buffers frees it.
  * Nothing here is thread-safe; GL contexts are the caller's thread's.
@@ -34,7 +31,7 @@ struct RenderObject { // one object's share of a RenderMesh
 };
 
 // Every object's vertices and elements in flat arrays, indices counted from
-// the start of positions (not from the object's first vertex).
+// the start of positions.
 struct RenderMesh {
     std::vector<float> positions; // x y z per vertex
     std::vector<float> normals;   // x y z per vertex; 0 0 0 where the host has none
@@ -49,14 +46,10 @@ struct RenderMesh {
 
 // Gathers objects (in that order) into *mesh, replacing what it held, with
 // each object's rank in the host's current selection. Polygons become
-// triangles (a fan for triangles and quads, GLU's tessellation on the
-// polygon's own plane for more corners) and edge segments, line surfaces
-// segments (a closed line back to its first vertex; a single point a
-// segment to itself). Surface entries whose vertex is not the object's are
-// left out. Non-finite positions stay in the arrays but out of the bounds.
-// A corner at a crease takes a copy of its vertex (after the object's own)
-// with a zero normal, a corner with other texture coordinates than its
-// vertex took first a copy too, and where sides cross a new vertex.
+// triangles and edge segments, line surfaces segments (a closed line back
+// to its first vertex; a single point a segment to itself); entries whose
+// vertex is not the object's are left out. Non-finite positions stay in the
+// arrays but out of the bounds.
 void render_mesh_build(const std::vector<Object *> &objects, RenderMesh *mesh);
 // A lighter drawing of a mesh of more than target triangles, for while the
 // view moves: vertices clustered on a grid over the bounds (each cluster
@@ -65,13 +58,12 @@ void render_mesh_coarsen(RenderMesh *mesh, size_t target);
 
 enum RenderView { RENDER_VIEW_ISO, RENDER_VIEW_FRONT, RENDER_VIEW_TOP, RENDER_VIEW_SIDE };
 
-// An orthographic camera turning about a centre: the eye looks at centre
-// from the direction (sin yaw cos pitch, sin pitch, cos yaw cos pitch), y up
-// on the screen unless looking straight down or up.
+// An orthographic camera looking at centre from the direction (sin yaw cos
+// pitch, sin pitch, cos yaw cos pitch), y up unless looking straight down or up.
 struct RenderCamera {
-    double yaw, pitch;   // radians; pitch within [-pi/2, pi/2]
-    double centre[3];    // the point at the middle of the picture
-    double half_height;  // half the picture's height, in world units
+    double yaw, pitch;  // radians; pitch within [-pi/2, pi/2]
+    double centre[3];   // the middle of the picture
+    double half_height; // in world units
 };
 
 // iso looks from (1, 1, 1), front from +z, top from +y (+z at the bottom),
@@ -80,9 +72,8 @@ RenderCamera render_camera_preset(RenderView view);
 bool render_view_from_name(const std::string &name, RenderView *view);
 
 // Moves the centre and sets half_height so that the mesh's finite vertices
-// fill a picture of that aspect (width / height) seen from the camera's
-// direction, with a margin of 5 % on each side; only the vertices of range
-// when given. A mesh without finite vertices leaves the camera as it is.
+// (range's only, when given) fill a picture of that aspect (width / height)
+// with a margin of 5 % on each side; without finite vertices, nothing.
 void render_camera_fit(RenderCamera *camera, const RenderMesh &mesh, double aspect,
                        RenderRange range = {0, UINT32_MAX});
 // The same for range's vertices, unless they are all in the picture already.
@@ -93,14 +84,12 @@ void render_camera_turn(RenderCamera *camera, double dyaw, double dpitch);
 // pixels high: the picture follows the pointer.
 void render_camera_pan(RenderCamera *camera, double dx, double dy, int height_px);
 
-// The camera's matrices for OpenGL (column-major 4x4): world to clip space
-// for a picture of that aspect, with depth covering the mesh's bounds; and
-// world to eye space (rotation only).
+// The camera's matrices for OpenGL (column-major 4x4): world to clip space,
+// depth covering the mesh's bounds; and world to eye space (rotation only).
 void render_camera_matrices(const RenderCamera &camera, const RenderMesh &mesh, double aspect, float clip[16],
                             float eye[16]);
 
-// Returns in xy the pixel (0, 0 the top left corner) at which point is seen
-// in a picture of width x height pixels.
+// Returns in xy the pixel (0, 0 top left) at which point is seen.
 void render_camera_project(const RenderCamera &camera, const RenderMesh &mesh, int width, int height,
                            const double point[3], double xy[2]);
 
@@ -123,46 +112,39 @@ struct RenderImage { // width x height pixels, RGBA, top row first
     std::vector<uint8_t> rgba;
 };
 
-// The GL program and buffers of one mesh, used and released only while the
-// context they were made in is current.
+// The GL program and buffers of one mesh, made in the current context (NULL,
+// with the reason in *error, when it cannot run them) and used and released
+// only while it is current.
 struct RenderGl;
-
-// Makes them in the current context; NULL, with the reason in *error, when
-// the context cannot run them.
 RenderGl *render_gl_upload(const RenderMesh &mesh, std::string *error);
 void render_gl_release(RenderGl *gl); // NULL does nothing
 // Draws the mesh into the bound framebuffer's viewport (width x height).
 void render_gl_draw(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &camera, const RenderOptions &options);
-// Returns the id of the object drawn nearest to the eye at pixel (x, y)
-// (0, 0 the top left corner) or within radius pixels of it, the nearest
-// such pixel winning; 0 when there is none. Draws into an offscreen buffer
-// of its own; the bound framebuffer is left as it was.
+// Returns the id of the object drawn nearest to the eye at pixel (x, y) or
+// within radius pixels of it, the nearest such pixel winning; 0 when there
+// is none. The bound framebuffer is left as it was.
 int render_gl_pick(RenderGl *gl, const RenderMesh &mesh, const RenderCamera &camera, const RenderOptions &options,
                    int x, int y, int radius);
 struct RenderTarget { // colour and depth renderbuffers in the current context
     unsigned framebuffer = 0, colour = 0, depth = 0;
     int width = 0, height = 0;
 };
-// Binds the target, made or resized to width x height first where needed.
-// Returns false when the GL cannot draw into it.
+// Binds the target, made or resized first; false when the GL cannot draw into it.
 bool render_target_bind(RenderTarget *target, int width, int height);
 void render_target_release(RenderTarget *target); // for use again
 // Reads the bound framebuffer's width x height pixels into *image.
 void render_gl_read(int width, int height, RenderImage *image);
 
-// An offscreen GL context: EGL on Mesa's surfaceless platform (a GPU's
-// render node where there is one, llvmpipe otherwise), made by the first
-// picture and used again by the next ones.
+// An offscreen GL context (EGL on Mesa's surfaceless platform), made by the
+// first picture and used again by the next ones; EGL stays up until exit.
 struct RenderOffscreen;
 RenderOffscreen *render_offscreen_new(void);
-// EGL itself stays up until exit.
 void render_offscreen_free(RenderOffscreen *offscreen);
 
 // Draws the mesh into a picture of options.width x .height, with the key
-// where there are faces, smoothed by drawing it twice as wide and high and
-// averaging each 2 x 2 pixels (where the GL takes that size: llvmpipe does
-// that much faster than 4 samples per pixel). False, with the reason in *error, when no context can be had or
-// the size is not within 1 .. 16384.
+// where there are faces, drawn twice as wide and high and each 2 x 2 pixels
+// averaged where the GL takes that size. False, with the reason in *error,
+// when no context can be had or the size is not within 1 .. 16384.
 bool render_offscreen(RenderOffscreen *offscreen, const RenderMesh &mesh, const RenderCamera &camera,
                       const RenderOptions &options, RenderImage *image, std::string *error);
 
@@ -173,11 +155,9 @@ void render_key(RenderImage *image);
 // An 8-bit RGBA PNG file; false with a message.
 bool render_png_write(const std::string &path, const RenderImage &image, std::string *error);
 
-// A GL context drawing into an X window (EGL on the X11 platform).
-struct RenderWindow;
-
-// A context for the window (an X Window id) of the X display (an Xlib
+// A GL context for the window (an X Window id) of the X display (an Xlib
 // Display *); NULL, with the reason in *error, when EGL cannot draw there.
+struct RenderWindow;
 RenderWindow *render_window_open(void *x_display, unsigned long x_window, std::string *error);
 bool render_window_use(RenderWindow *window);  // makes its context current
 void render_window_show(RenderWindow *window); // swaps the buffers

@@ -121,23 +121,23 @@ void render_mesh_build(const std::vector<Object *> &objects, RenderMesh *mesh)
         auto rank = std::find(selection.begin(), selection.end(), object);
         part.selection = rank == selection.end() ? 0 : static_cast<int>(rank - selection.begin()) + 1;
         const uint32_t first_vertex = static_cast<uint32_t>(mesh->positions.size() / 3);
-        for (int i = 0, count = zirka_object_vertex_count(object); i < count; i++) {
+        for (int i = 0, vertices = zirka_object_vertex_count(object); i < vertices; i++) {
             Vertex *vertex = zirka_object_get_vertex_at_index(object, i);
             Pos3 p = *zirka_head_vertex_pos(vertex), n = zirka_vertex_normal(vertex);
             mesh->positions.insert(mesh->positions.end(), {p.x, p.y, p.z});
             mesh->normals.insert(mesh->normals.end(), {n.x, n.y, n.z});
             mesh->uvs.insert(mesh->uvs.end(), {0.0f, 0.0f});
-            if (std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z)) {
-                const float xyz[3] = {p.x, p.y, p.z};
+            const float *xyz = &mesh->positions.end()[-3];
+            if (std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z))
                 for (int k = 0; k < 3; k++)
                     mesh->lo[k] = std::min(mesh->lo[k], xyz[k]), mesh->hi[k] = std::max(mesh->hi[k], xyz[k]);
-            }
         }
         part.vertices = {first_vertex, static_cast<uint32_t>(mesh->positions.size() / 3) - first_vertex};
         std::vector<uint32_t> twin(part.vertices.count, 0); // a corner's flat copy, once made
-        part.triangles.first = static_cast<uint32_t>(mesh->triangles.size());
-        part.edges.first = static_cast<uint32_t>(mesh->edges.size());
-        part.lines.first = static_cast<uint32_t>(mesh->lines.size());
+        RenderRange *ranges[] = {&part.triangles, &part.edges, &part.lines};
+        const std::vector<uint32_t> *arrays[] = {&mesh->triangles, &mesh->edges, &mesh->lines};
+        for (int k = 0; k < 3; k++)
+            ranges[k]->first = static_cast<uint32_t>(arrays[k]->size());
         std::vector<uint32_t> loop;
         std::vector<std::pair<float, float>> uv;
         for (Surface *surface : zirka_object_surfaces(object)) {
@@ -167,9 +167,8 @@ void render_mesh_build(const std::vector<Object *> &objects, RenderMesh *mesh)
             for (size_t i = 0; i + 1 < loop.size(); i++)
                 mesh->lines.insert(mesh->lines.end(), {loop[i], loop[i + 1]});
         }
-        part.triangles.count = static_cast<uint32_t>(mesh->triangles.size()) - part.triangles.first;
-        part.edges.count = static_cast<uint32_t>(mesh->edges.size()) - part.edges.first;
-        part.lines.count = static_cast<uint32_t>(mesh->lines.size()) - part.lines.first;
+        for (int k = 0; k < 3; k++)
+            ranges[k]->count = static_cast<uint32_t>(arrays[k]->size()) - ranges[k]->first;
         mesh->objects.push_back(part);
     }
     gluDeleteTess(tess);
