@@ -345,8 +345,9 @@ TEST_F(Records, CheckTellsWhetherPolygonsCloseTheObject)
         EXPECT_EQ(check.crowded_edges, c.crowded);
         EXPECT_EQ(check.same_way_edges, c.same_way);
         EXPECT_EQ(check.closed, c.closed);
-        if (c.closed)
+        if (c.closed) {
             EXPECT_EQ(check.volume, c.volume);
+        }
     }
 }
 

@@ -277,6 +277,17 @@ void storage_release(Storage &storage, ObjectRecords &records) noexcept
     give_nodes(storage, records.surface_list);
 }
 
+void storage_release_all(Storage &storage) noexcept
+{
+    storage.nodes.clear();
+    storage.surfaces.clear();
+    storage.entries.clear();
+    storage.free_vertices.truncate(0);
+    storage.loose.clear();
+    storage.loose_floor = 0;
+    storage.object_list_nodes = 0;
+}
+
 long storage_records_in_use(const Storage &storage)
 {
     return storage.nodes.in_use() - storage.object_list_nodes + storage.surfaces.in_use() + storage.entries.in_use() +

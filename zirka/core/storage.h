@@ -201,6 +201,8 @@ void storage_loose_release(Storage &storage, size_t from) noexcept;
 // Gives back everything an object holds: its surfaces, their entries, its
 // lists' nodes and its vertices.
 void storage_release(Storage &storage, ObjectRecords &records) noexcept;
+// Gives back every record at once, once the objects are gone (a reset).
+void storage_release_all(Storage &storage) noexcept;
 // What zirka_records_in_use counts.
 long storage_records_in_use(const Storage &storage);
 

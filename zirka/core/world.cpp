@@ -101,13 +101,7 @@ void zirka_world_release_all(ZirkaState &s)
     for (auto &entry : s.objects)
         zirka_host_delete(entry.second); // its vertex chunks go with it; the pools go below
     s.objects.clear();
-    s.storage.nodes.clear();
-    s.storage.surfaces.clear();
-    s.storage.entries.clear();
-    s.storage.free_vertices.truncate(0);
-    s.storage.loose.clear();
-    s.storage.loose_floor = 0;
-    s.storage.object_list_nodes = 0;
+    storage_release_all(s.storage);
 }
 
 void zirka_world_mark_all(void)
