@@ -11,7 +11,7 @@
 #include <cmath>
 #include <algorithm>
 
-static Pos3 unit_or_zero(double x, double y, double z)
+static inline Pos3 unit_or_zero(double x, double y, double z)
 {
     double length = std::sqrt(x * x + y * y + z * z);
     if (!(length > 0.0) || !std::isfinite(length))
