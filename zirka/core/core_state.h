@@ -25,6 +25,7 @@ struct Object {
     bool in_world = false;   // in the world now
     bool in_history = false; // held by an undo step, applied or undone
     bool selected = false;   // in the selection
+    long made_at = -1;       // its place in the running transaction's made, -1: none
     ObjectRecords records;
 };
 

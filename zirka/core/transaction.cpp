@@ -88,6 +88,9 @@ bool run(const std::function<void()> &body, std::vector<int> *added)
     bool ok = zirka_memory_failures() == t.failures;
     if (t.reset)
         return ok; // everything it made went with the reset
+    for (Object *object : t.made)
+        if (object)
+            object->made_at = -1;
     try {
         if (added && ok)
             *added = added_by(s, t);

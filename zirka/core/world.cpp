@@ -25,8 +25,10 @@ Object *zirka_object_make(int type)
     try {
         object->name = "object" + std::to_string(object->id);
         s.objects.emplace(object->id, object);
-        if (s.transaction)
+        if (s.transaction) {
+            object->made_at = static_cast<long>(s.transaction->made.size());
             s.transaction->made.push_back(object);
+        }
     } catch (const std::bad_alloc &e) {
         s.objects.erase(object->id);
         zirka_host_delete(object);
@@ -52,12 +54,8 @@ static void object_free(ZirkaState &s, Object *object)
         object->selected = false;
         selection_drop_unselected(s);
     }
-    if (s.transaction) { // the running command made it: the record of what it made forgets it
-        HostVector<Object *> &made = s.transaction->made;
-        auto it = std::find(made.rbegin(), made.rend(), object);
-        if (it != made.rend())
-            *it = nullptr;
-    }
+    if (s.transaction && object->made_at >= 0) // the running command made it: its record forgets it
+        s.transaction->made[static_cast<size_t>(object->made_at)] = nullptr;
     s.objects.erase(object->id);
     storage_release(s.storage, object->records);
     zirka_host_delete(object);
